@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testutil {
+
+// Root of the shared conformance data (outside the checkout).
+std::filesystem::path testDataDir();
+// Folder holding the built programs (tessaly-convert).
+std::filesystem::path binDir();
+
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+
+// A fresh folder removed with everything in it when the object goes away.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct CommandResult {
+    int exitCode = -1;
+    std::string output; // stdout and stderr together
+};
+
+// Runs a shell command line and collects what it printed.
+CommandResult runCommand(const std::string& commandLine);
+
+// True when an external program is on the PATH (or at an absolute path).
+bool haveProgram(const std::string& name);
+
+// Debian's Python, which carries Pillow (python3-pil); the first python3 on the
+// PATH may be another installation without it.
+std::string systemPython();
+
+// Quotes a string for the POSIX shell.
+std::string shellQuote(const std::string& text);
+
+} // namespace testutil
