@@ -1,0 +1,62 @@
+#pragma once
+
+#include "image/PxlMap.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+// The wizard's steps, in page order.
+enum WizardPage : std::uint8_t {
+    PageSource = 0,
+    PageBatchMode = 1,
+    PageResolution = 2,
+    PageSizing = 3,
+    PageMasking = 4,
+    PageSaving = 5,
+    PageFinish = 6,
+};
+
+// The whole state of one conversion run. The wizard's main window owns one for the
+// program's life; tessaly-convert and the tests own their own. Every field starts at
+// the value a new run starts with.
+struct TJobState {
+    std::int32_t MaskViewWidth = 0;
+    std::uint8_t Step = PageSource;
+    bool WaitForUser = false;
+    std::int32_t AutoMode = 0;
+    std::int32_t FileIndex = 0;
+    std::int32_t SubIndex = 0;
+    std::int32_t FileCount = 0;
+    std::int32_t SubCount = 0;
+    QString SourceKind;                      // "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF"
+    QString OutFormat = QStringLiteral("ICO"); // "ICO", "MICO", "BMP"
+    std::int32_t IconSize = 32;
+    std::int32_t IconBPP = 8;
+    std::int32_t Sizing = 0;
+    std::int32_t Masking = 0;
+    QString OutDir;
+    QString OutPath;
+    std::int32_t OutIsDirectory = 0;
+    bool SavePageShown = false;
+    TPxlMap IconMap{};
+    TPxlMap MaskMap{};
+    TPxlMap SourceMaskMap{};
+    bool LeftDrawing = false;
+    bool RightDrawing = false;
+    std::int32_t PresetIconSize = 32;
+    std::int32_t PresetIconBPP = 8;
+    std::int32_t PresetSizing = 0;
+    std::int32_t PresetMasking = 1;
+    bool FixResolution = false;
+    bool FixSizing = false;
+    bool FixMasking = false;
+
+    // The queue of full paths, in the order they are converted.
+    QStringList InputList;
+    // The loaded source picture, in the pixel format its decoder delivered.
+    QImage InputImage;
+    // The reduced icon picture, for display.
+    QImage IconImage;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+// The processing work the step engine runs as it enters and leaves steps. The engine
+// knows these operations only by role; the wizard, tessaly-convert and the tests supply
+// an implementation (the real one lives in the processing library).
+class PictureProcessor {
+public:
+    virtual ~PictureProcessor() = default;
+
+    // Entering the resolution step: load the current source into the job's InputImage.
+    // Sets SourceKind and SubCount; a picture that cannot be loaded is reported through
+    // the view and leaves SourceKind "NONE".
+    virtual void LoadPicture() = 0;
+    // Entering the sizing step. False when there is nothing to do (SourceKind "NONE").
+    virtual bool PrepareCrop() = 0;
+    // Entering the masking step: builds IconMap, IconImage and an empty MaskMap.
+    virtual bool BuildIcon() = 0;
+    // Leaving the masking step with the preset masking answer 1.
+    virtual void AutoMask() = 0;
+    // Entering the saving step, and again when leaving it. Sets OutIsDirectory.
+    virtual bool PrepareOutput() = 0;
+    // Leaving the saving step. Throws on a failed write, with the path and the reason.
+    virtual void WriteOutput(bool replace) = 0;
+};
