@@ -1,0 +1,124 @@
+#!/usr/bin/env python3
+"""Makes the fuzz targets' seed pictures: small, valid files of every kind the program
+reads, written by Pillow and by hand-assembled bytes (icon files, 4-bit bitmaps)."""
+import io
+import os
+import struct
+import sys
+
+from PIL import Image
+
+out = sys.argv[1]
+
+
+def save(kind, name, data):
+    folder = os.path.join(out, kind)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def gradient(w, h, mode="RGB"):
+    img = Image.new("RGB", (w, h))
+    img.putdata([((x * 37) % 256, (y * 53) % 256, ((x + y) * 11) % 256) for y in range(h) for x in range(w)])
+    return img.convert(mode) if mode != "RGB" else img
+
+
+def encode(img, fmt, **kw):
+    buf = io.BytesIO()
+    img.save(buf, fmt, **kw)
+    return buf.getvalue()
+
+
+def bmp_indexed(w, h, bits, pixels, palette):
+    """An uncompressed bottom-up bitmap with a 40-byte header at 1, 4 or 8 bits."""
+    stride = ((w * bits + 31) // 32) * 4
+    rows = bytearray()
+    for y in reversed(range(h)):
+        row = bytearray(stride)
+        for x in range(w):
+            v = pixels[y * w + x]
+            bitpos = x * bits
+            row[bitpos // 8] |= v << (8 - bits - bitpos % 8)
+        rows += row
+    colours = 1 << bits
+    pal = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in palette[:colours])
+    pal += b"\0" * (4 * colours - len(pal))
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, bits, 0, len(rows), 2834, 2834, 0, colours)
+    off = 14 + 40 + len(pal)
+    return b"BM" + struct.pack("<IHHI", off + len(rows), 0, 0, off) + info + pal + bytes(rows)
+
+
+def ico(images):
+    """An icon file from (size, bits, pixels, palette, mask) images."""
+    blobs = []
+    for size, bits, pixels, palette, mask in images:
+        bmp = bmp_indexed(size, size, bits, pixels, palette)
+        colours = 1 << bits
+        body = bytearray(bmp[14:])
+        struct.pack_into("<i", body, 8, size * 2)  # colour rows and mask rows
+        mstride = ((size + 31) // 32) * 4
+        mrows = bytearray()
+        for y in reversed(range(size)):
+            row = bytearray(mstride)
+            for x in range(size):
+                if mask[y * size + x]:
+                    row[x // 8] |= 0x80 >> (x % 8)
+            mrows += row
+        blobs.append((size, colours, bytes(body) + bytes(mrows)))
+    head = struct.pack("<HHH", 0, 1, len(blobs))
+    offset = 6 + 16 * len(blobs)
+    entries = b""
+    for size, colours, blob in blobs:
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, colours % 256, 0, 1, 0, len(blob), offset)
+        offset += len(blob)
+    return head + entries + b"".join(b for _, _, b in blobs)
+
+
+pal16 = [((i * 16) % 256, (i * 64) % 256, (i * 96) % 256) for i in range(16)]
+pal256 = [(i, (i * 7) % 256, 255 - i) for i in range(256)]
+
+# GIF
+save("gif", "tiny.gif", encode(Image.new("P", (1, 1)), "GIF"))
+save("gif", "grad.gif", encode(gradient(17, 9).convert("P"), "GIF"))
+save("gif", "interlaced.gif", encode(gradient(16, 16).convert("P"), "GIF", interlace=True))
+save("gif", "transparent.gif", encode(gradient(8, 8).convert("P"), "GIF", transparency=3))
+frames = [gradient(12, 10).convert("P"), gradient(12, 10).rotate(90).convert("P")]
+save("gif", "anim.gif", encode(frames[0], "GIF", save_all=True, append_images=frames[1:], duration=50, loop=0))
+
+# Pixel-map bitmaps (1, 4 and 8 bits) and general bitmaps for the platform reader
+for bits, pal in ((1, [(0, 0, 0), (255, 255, 255)]), (4, pal16), (8, pal256)):
+    for w, h in ((1, 1), (7, 5), (32, 32)):
+        px = [(x * 3 + y * 5) % (1 << bits) for y in range(h) for x in range(w)]
+        save("pxlmap_bmp", f"p{bits}_{w}x{h}.bmp", bmp_indexed(w, h, bits, px, pal))
+        save("qt_bmp", f"p{bits}_{w}x{h}.bmp", bmp_indexed(w, h, bits, px, pal))
+save("qt_bmp", "rgb24.bmp", encode(gradient(13, 7), "BMP"))
+save("qt_bmp", "grey.bmp", encode(gradient(9, 9, "L"), "BMP"))
+save("qt_bmp", "rle8.bmp", encode(gradient(9, 9).convert("P"), "BMP"))
+
+# Icon files at 1, 4 and 8 bits, one and several images
+def icon_image(size, bits):
+    colours = 1 << bits
+    px = [(x + 2 * y) % colours for y in range(size) for x in range(size)]
+    mask = [1 if (x < 2 or y < 2) else 0 for y in range(size) for x in range(size)]
+    pal = [(0, 0, 0), (255, 255, 255)] if bits == 1 else (pal16 if bits == 4 else pal256)
+    return (size, bits, px, pal, mask)
+
+save("ico", "one4.ico", ico([icon_image(16, 4)]))
+save("ico", "one1.ico", ico([icon_image(16, 1)]))
+save("ico", "three.ico", ico([icon_image(16, 8), icon_image(32, 4), icon_image(48, 1)]))
+
+# JPEG: colour, greyscale, CMYK, progressive
+save("jpeg", "rgb.jpg", encode(gradient(24, 16), "JPEG", quality=80))
+save("jpeg", "grey.jpg", encode(gradient(16, 8, "L"), "JPEG"))
+save("jpeg", "cmyk.jpg", encode(gradient(8, 8, "CMYK"), "JPEG"))
+save("jpeg", "progressive.jpg", encode(gradient(20, 12), "JPEG", progressive=True))
+save("jpeg", "tiny.jpg", encode(gradient(1, 1), "JPEG"))
+
+# The whole conversion takes every kind; the first byte of an input picks its extension.
+exts = {"pxlmap_bmp": 0, "gif": 1, "ico": 2, "jpeg": 3, "qt_bmp": 0}
+for kind, code in exts.items():
+    folder = os.path.join(out, kind)
+    for name in sorted(os.listdir(folder)):
+        with open(os.path.join(folder, name), "rb") as f:
+            save("convert", f"{kind}_{name}", bytes([code]) + f.read())
