@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/JobState.h"
+
+#include <QString>
+
+class WizardView;
+class PictureProcessor;
+
+// Moves one conversion run through the wizard's steps. Next and Back each run a loop of
+// single steps until a step is entered whose page must be shown; steps whose answer is
+// already known (presets, automatic run, a picture that fits, a picture that failed to
+// load) are passed without stopping.
+//
+// The engine does not own the job, the view or the processor; all three must outlive it.
+//
+// Re-entry: while a loop runs, the engine holds the view's input (WizardView::SetInputHeld)
+// and ignores any further NextButtonClick, BackButtonClick or CancelButtonClick (they
+// return without effect), so events processed between iterations cannot start a second
+// loop or close the window halfway through a step.
+//
+// Errors: an exception raised by a step's work ends the loop. The window is left usable
+// (normal cursor, input released, the current step's page drawn with its buttons and, on
+// the save page, its controls enabled) and the error's own text is shown in a message box.
+class TStepEngine {
+public:
+    TStepEngine(TJobState& job, WizardView& view, PictureProcessor& processor);
+    TStepEngine(const TStepEngine&) = delete;
+    TStepEngine& operator=(const TStepEngine&) = delete;
+
+    // The buttons. Next and Back run their loops; Cancel closes the wizard.
+    void NextButtonClick();
+    void BackButtonClick();
+    void CancelButtonClick();
+
+    // One forward or backward iteration from the current step.
+    void StepForward();
+    void StepBack();
+    // Makes step n current, runs its work and lowers WaitForUser where it can be passed.
+    void EnterStep(int n);
+    // Moves to the next image or file; false when the run has no further source.
+    bool AdvanceSource();
+
+    // True while a Next or Back loop runs.
+    bool Busy() const { return running_; }
+    // True once the wizard was closed (Cancel or Finish); every button is inert then.
+    bool Closed() const { return closed_; }
+    // Dropped files are taken only while the source page is shown and no loop runs.
+    bool AcceptsDroppedFiles() const;
+
+    // Caption of the message box that reports an error no step handled.
+    static QString ErrorCaption();
+
+private:
+    void RunLoop(bool forward);
+    void LeaveSavingStep();
+    void Close();
+
+    TJobState& job_;
+    WizardView& view_;
+    PictureProcessor& processor_;
+    bool running_ = false;
+    bool closed_ = false;
+};
