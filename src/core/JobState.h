@@ -53,6 +53,14 @@ struct TJobState {
     bool FixSizing = false;
     bool FixMasking = false;
 
+    // The image count of the icon file being converted, taken once when its first image
+    // is loaded (IconFileIndex is that file's place in the queue, -1 while no count is
+    // known). Its later images keep it: a multi-resource output appended to the very
+    // file being read must not lengthen the run, and an image that cannot be loaded must
+    // not cut the rest of the file off.
+    std::int32_t IconFileIndex = -1;
+    std::int32_t IconFileCount = 0;
+
     // The queue of full paths, in the order they are converted.
     QStringList InputList;
     // The loaded source picture, in the pixel format its decoder delivered.

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+
+// Decodes a JPEG file with libjpeg at full size, with the library's defaults except block
+// smoothing, which is off:
+//   - colour files (YCbCr, RGB) become Format_BGR888;
+//   - one-component files go through libjpeg's colour quantizer asking for 255 colours
+//     (its default Floyd-Steinberg dithering) and become Format_Indexed8 with the grey
+//     palette libjpeg chose;
+//   - four-component files (CMYK, YCCK) become Format_BGR888, converted from CMYK with
+//     red = cyan x black / 255 rounded (likewise green, blue) on the inverted values that
+//     files with an Adobe marker hold, the plain values inverted first otherwise.
+// Warnings (a file cut short, corrupt data) do not fail the decode: libjpeg fills what is
+// missing, as it does for every application.
+//
+// Throws EInvalidGraphic with libjpeg's message when the file cannot be opened or decoded,
+// when it has another number of components, or when width x height exceeds maxPixels
+// (checked from the frame header, before any pixel memory is taken). Nothing leaks on any
+// path: libjpeg's errors are caught inside the decoder and turned into the exception
+// after its state is released.
+QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels);

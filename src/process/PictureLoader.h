@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/JobState.h"
+
+#include <QString>
+#include <cstdint>
+
+class WizardView;
+
+// The largest source picture taken, in pixels (width x height). Larger pictures are
+// refused from their header, before anything is decoded or allocated for them.
+inline constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 28;
+
+// Makes the job's current input its source picture (job.InputImage): the clipboard when
+// the view's source page says so, otherwise job.InputList[job.FileIndex], whose lower-case
+// extension alone picks the decoder (".bmp", ".ico", ".gif", ".jpg", ".jpeg").
+//
+// On success: InputImage holds the picture at its own size in the format its decoder
+// delivered (BMP: Qt's reader, 1-bit files as Format_Mono, palette files as
+// Format_Indexed8; JPEG: Format_BGR888, or Format_Indexed8 with a grey palette for
+// greyscale files; GIF: the GIF reader's frame 0 on the logical screen; ICO: the image
+// as CopyToPicture hands it over), SourceKind is "CLIP", "BMP", "ICO", "GIF" or "JPG" and
+// SubCount 1, or the file's image count for icon files. For icon files IconMap and
+// SourceMaskMap hold image job.SubIndex and its mask.
+//
+// With output format "ICO" or "BMP" OutPath is cleared first, whatever follows.
+//
+// Every failure (unreadable or missing file, decoder error, picture without pixels or
+// above MaxPicturePixels, icon image the pixel maps cannot hold, unknown extension, no
+// picture on the clipboard) takes one path: SourceKind "NONE", SubCount 0, the view shows
+// "Cannot load picture " + the full path (or "in clipboard") with the caption
+// "Picture error", and the result is false. InputImage is then left as it was. Nothing
+// is thrown.
+//
+// Icon files: the image count is taken when the file's first image is loaded and kept
+// for its later images, and it is kept in SubCount when a later image fails, so the
+// file's remaining images are still tried. A count the file is too short to hold a
+// directory for is cut to the entries it can hold.
+bool LoadPicture(TJobState& job, WizardView& view);
+
+// Decodes a ".bmp" file with Qt's bitmap reader alone (no guessing from the content).
+// Throws EInvalidGraphic when the file cannot be read or is larger than maxPixels.
+QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels = MaxPicturePixels);
+
+// Decodes frame 0 of a GIF file on its logical screen. Throws EInvalidGraphic for a
+// logical screen above maxPixels (read from the header first) and passes on the GIF
+// reader's own errors.
+QImage LoadGifPicture(const QString& fileName, std::int64_t maxPixels = MaxPicturePixels);
