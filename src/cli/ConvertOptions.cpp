@@ -1,0 +1,188 @@
+#include "cli/ConvertOptions.h"
+
+namespace {
+
+enum class Option { None, Size, Colors, Mask, Format, Output, NoReplace, Quiet, Help, Version };
+
+struct OptionName {
+    Option Id;
+    const char* Long;
+    char Short; // 0 when there is no short form
+    bool TakesValue;
+};
+
+const OptionName kOptions[] = {
+    {Option::Size, "size", 's', true},      {Option::Colors, "colors", 'c', true},
+    {Option::Mask, "mask", 'm', true},      {Option::Format, "format", 'f', true},
+    {Option::Output, "output", 'o', true},  {Option::NoReplace, "no-replace", 0, false},
+    {Option::Quiet, "quiet", 'q', false},   {Option::Help, "help", 'h', false},
+    {Option::Version, "version", 0, false},
+};
+
+const OptionName* FindLong(const QString& name) {
+    for (const OptionName& o : kOptions) {
+        if (name == QLatin1String(o.Long)) return &o;
+    }
+    return nullptr;
+}
+
+const OptionName* FindShort(QChar c) {
+    for (const OptionName& o : kOptions) {
+        if (o.Short != 0 && c == QLatin1Char(o.Short)) return &o;
+    }
+    return nullptr;
+}
+
+// Stores one option's value; returns an error text, empty when the value is good.
+QString Apply(const OptionName& option, const QString& spelled, const QString& value,
+              TConvertOptions& out) {
+    auto bad = [&](const char* allowed) {
+        return QStringLiteral("invalid value '%1' for %2 (expected %3)")
+            .arg(value, spelled, QLatin1String(allowed));
+    };
+    switch (option.Id) {
+    case Option::Size:
+        if (value == QLatin1String("16") || value == QLatin1String("32") ||
+            value == QLatin1String("48")) {
+            out.IconSize = value.toInt();
+            return {};
+        }
+        return bad("16, 32 or 48");
+    case Option::Colors:
+        if (value == QLatin1String("16"))
+            out.IconBPP = 4;
+        else if (value == QLatin1String("256"))
+            out.IconBPP = 8;
+        else
+            return bad("16 or 256");
+        return {};
+    case Option::Mask:
+        if (value == QLatin1String("auto"))
+            out.Masking = 1;
+        else if (value == QLatin1String("none"))
+            out.Masking = 0;
+        else
+            return bad("auto or none");
+        return {};
+    case Option::Format:
+        if (value == QLatin1String("ico"))
+            out.Format = QStringLiteral("ICO");
+        else if (value == QLatin1String("mico"))
+            out.Format = QStringLiteral("MICO");
+        else if (value == QLatin1String("bmp"))
+            out.Format = QStringLiteral("BMP");
+        else
+            return bad("ico, mico or bmp");
+        return {};
+    case Option::Output:
+        if (value.isEmpty()) return QStringLiteral("empty value for %1").arg(spelled);
+        out.Output = value;
+        out.OutputGiven = true;
+        return {};
+    case Option::NoReplace:
+        out.Replace = false;
+        return {};
+    case Option::Quiet:
+        out.Quiet = true;
+        return {};
+    case Option::Help:
+        out.Help = true;
+        return {};
+    case Option::Version:
+        out.Version = true;
+        return {};
+    case Option::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+TConvertParse ParseConvertArguments(const QStringList& arguments) {
+    TConvertParse result;
+    TConvertOptions& out = result.Options;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (optionsEnded || arg.size() < 2 || !arg.startsWith(QLatin1Char('-'))) {
+            out.Pictures << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        const OptionName* option = nullptr;
+        QString spelled;
+        QString value;
+        bool haveValue = false;
+        if (arg.startsWith(QLatin1String("--"))) {
+            const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            spelled = eq < 0 ? arg : arg.left(eq);
+            option = FindLong(spelled.mid(2));
+            if (option && eq >= 0) {
+                if (!option->TakesValue) {
+                    result.Error = QStringLiteral("option %1 takes no value").arg(spelled);
+                    return result;
+                }
+                value = arg.mid(eq + 1);
+                haveValue = true;
+            }
+        } else {
+            spelled = arg.left(2);
+            option = FindShort(arg[1]);
+            if (option && arg.size() > 2) {
+                if (!option->TakesValue) {
+                    result.Error = QStringLiteral("unknown option %1").arg(arg);
+                    return result;
+                }
+                value = arg.mid(2);
+                haveValue = true;
+            }
+        }
+        if (!option) {
+            result.Error = QStringLiteral("unknown option %1").arg(spelled);
+            return result;
+        }
+        if (option->TakesValue && !haveValue) {
+            if (i + 1 >= arguments.size()) {
+                result.Error = QStringLiteral("option %1 needs a value").arg(spelled);
+                return result;
+            }
+            value = arguments[++i];
+        }
+        result.Error = Apply(*option, spelled, value, out);
+        if (!result.Error.isEmpty()) return result;
+    }
+    if (out.Pictures.isEmpty() && !out.Help && !out.Version)
+        result.Error = QStringLiteral("no picture given");
+    return result;
+}
+
+QString ConvertUsage() {
+    return QStringLiteral(
+        "Usage: tessaly-convert [OPTION]... PICTURE...\n"
+        "Turns pictures (BMP, JPEG, GIF or ICO files) into Windows icons without a window,\n"
+        "as the wizard's automatic run does.\n"
+        "\n"
+        "  -s, --size 16|32|48         icon size in pixels (default 32)\n"
+        "  -c, --colors 16|256         number of colours (default 256)\n"
+        "  -m, --mask auto|none        transparent background from the border, or none\n"
+        "                              (default auto)\n"
+        "  -f, --format ico|mico|bmp   one icon per picture, one icon file holding every\n"
+        "                              picture, or one bitmap per picture (default ico)\n"
+        "  -o, --output PATH           output folder for ico and bmp (default: the current\n"
+        "                              folder); output file for mico (default: named after\n"
+        "                              the first picture that loads, in the current folder)\n"
+        "      --no-replace            keep files that exist already (ico and bmp)\n"
+        "  -q, --quiet                 print nothing but warnings and errors\n"
+        "  -h, --help                  show this help and exit\n"
+        "      --version               show the version and exit\n"
+        "\n"
+        "Pictures are converted in the order given; an icon file with several images gives\n"
+        "one picture per image.\n"
+        "\n"
+        "Exit status: 0 every picture written, 1 some picture skipped or not loaded,\n"
+        "2 usage error, 3 an output file could not be written.\n");
+}

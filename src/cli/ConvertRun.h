@@ -1,0 +1,26 @@
+#pragma once
+
+#include "cli/ConvertOptions.h"
+
+#include <QStringList>
+#include <cstdio>
+
+// Exit statuses of tessaly-convert.
+enum ConvertExit {
+    ExitAllWritten = 0,  // every picture was written
+    ExitSomeSkipped = 1, // an argument was skipped, a picture did not load, or an existing
+                         // file was kept (--no-replace)
+    ExitUsage = 2,       // the command line was not understood
+    ExitWriteFailed = 3, // an output file could not be written; the run stopped there
+};
+
+// One automatic run of the wizard without a window: queues the pictures in the order
+// given, then drives the step engine with the wizard's own processing, answering its
+// pages as the options say. Listed outputs go to `out` (unless quiet); warnings, the
+// loader's messages, errors and the progress line (when `showProgress`) go to `err`.
+// Returns the exit status.
+int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err,
+                  bool showProgress);
+
+// The whole program: parses the arguments (without the program name) and runs.
+int ConvertMain(const QStringList& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal);

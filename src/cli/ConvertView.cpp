@@ -1,0 +1,49 @@
+#include "cli/ConvertView.h"
+
+#include <QDir>
+
+TConvertView::TConvertView(const TJobState& job, const TConvertOptions& options,
+                           std::FILE* messages)
+    : job_(job), options_(options), messages_(messages) {}
+
+int TConvertView::ResolutionSizeItem() const {
+    return options_.IconSize == 16 ? 0 : options_.IconSize == 48 ? 2 : 1;
+}
+
+int TConvertView::ResolutionColorItem() const {
+    return options_.IconBPP == 4 ? 0 : 1;
+}
+
+void TConvertView::SetProgressRange(int, int maximum) {
+    progressMax_ = maximum;
+}
+
+void TConvertView::SetProgressPosition(int position) {
+    if (!progressShown_) return;
+    QString name;
+    if (position >= 0 && position < job_.InputList.size())
+        name = QDir::toNativeSeparators(job_.InputList[position]);
+    const QString line =
+        QStringLiteral("\r\033[K[%1/%2] %3").arg(position + 1).arg(progressMax_ + 1).arg(name);
+    std::fputs(line.toLocal8Bit().constData(), messages_);
+    std::fflush(messages_);
+    progressOnScreen_ = true;
+}
+
+void TConvertView::ClearProgress() {
+    if (!progressOnScreen_) return;
+    std::fputs("\r\033[K", messages_);
+    std::fflush(messages_);
+    progressOnScreen_ = false;
+}
+
+void TConvertView::ShowPage() {
+    if (job_.Step == PageSaving) location_ = job_.OutIsDirectory ? job_.OutDir : job_.OutPath;
+}
+
+void TConvertView::ShowMessage(const QString& text, const QString&) {
+    ClearProgress();
+    ++messageCount_;
+    std::fprintf(messages_, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(messages_);
+}

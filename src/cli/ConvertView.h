@@ -1,0 +1,65 @@
+#pragma once
+
+#include "cli/ConvertOptions.h"
+#include "core/JobState.h"
+#include "core/WizardView.h"
+
+#include <cstdio>
+
+// The wizard's pages without a window, holding the answers tessaly-convert was given:
+// the file source, the automatic run, and on the save page the format, the location
+// and the replace box. Messages go to standard error as single lines.
+class TConvertView : public WizardView {
+public:
+    TConvertView(const TJobState& job, const TConvertOptions& options, std::FILE* messages);
+
+    bool SourceIsClipboard() const override { return false; }
+    bool BatchIsAutomatic() const override { return true; }
+    int ResolutionSizeItem() const override;
+    int ResolutionColorItem() const override;
+    bool CropChosen() const override { return false; }
+    int OutFormatItem() const override { return formatItem_; }
+    QString OutLocationText() const override { return location_; }
+    bool ReplaceChecked() const override { return options_.Replace; }
+
+    void SetOutFormatItem(int item) override { formatItem_ = item; }
+    void SetChooserFilter(const QString&) override {}
+    void SetSaveControlsEnabled(bool) override {}
+    void SetProgressRange(int minimum, int maximum) override;
+    void SetProgressPosition(int position) override;
+    void SetProgressVisible(bool) override {}
+
+    void SetButtonsEnabled(bool) override {}
+    void SetBusyCursor(bool) override {}
+    void SetInputHeld(bool) override {}
+    void ProcessPendingEvents() override {}
+    // The save page shows the output directory or the output file, as the wizard's page
+    // does; what the user would type there is put in afterwards with SetLocationText.
+    void ShowPage() override;
+    void ShowMessage(const QString& text, const QString& caption) override;
+    void CloseWizard() override { closed_ = true; }
+
+    bool ClipboardHasBitmap() const override { return false; }
+    QImage ClipboardImage() const override { return {}; }
+
+    // What the user types into the save page's location box.
+    void SetLocationText(const QString& text) { location_ = text; }
+    bool Closed() const { return closed_; }
+    int MessageCount() const { return messageCount_; }
+
+    // The progress line, when one is kept, is cleared before anything else is printed.
+    void SetProgressShown(bool shown) { progressShown_ = shown; }
+    void ClearProgress();
+
+private:
+    const TJobState& job_;
+    const TConvertOptions& options_;
+    std::FILE* messages_;
+    int formatItem_ = 0;
+    QString location_;
+    bool closed_ = false;
+    int messageCount_ = 0;
+    int progressMax_ = 0;
+    bool progressShown_ = false;
+    bool progressOnScreen_ = false;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/JobState.h"
+
+class WizardView;
+
+// What WriteOutput did with the current picture.
+enum class TWriteResult {
+    Nothing,      // no picture loaded (SourceKind "NONE")
+    Written,      // the output file was created, replaced or (multi-resource) extended
+    KeptExisting, // Replace was off and a file was there already: left alone, no message
+};
+
+// Prepares the save page for the current picture: the format (an unknown code becomes
+// "ICO"), the page's format item and the chooser's filter, OutDir ending with the path
+// separator (the current working directory when empty), OutPath by the naming rules
+// (a name already there keeps its base name; a file source gives its base name, with
+// "_N" for the images of a multi-image icon file; the clipboard gives the first free
+// "clipboardN"), and OutIsDirectory. Enables the page's controls and hides the progress
+// bar. False, with nothing changed, when no picture is loaded.
+bool PrepareOutput(TJobState& job, WizardView& view);
+
+// Writes the current picture to OutPath: first every pixel whose mask is set gets colour
+// index 0 (black), then "ICO" writes a new one-image icon file, "MICO" appends the image
+// to the icon file (creating it), "BMP" writes the colour map as a bitmap file. With
+// replace false, "ICO" and "BMP" leave an existing file alone.
+//
+// Every write goes through a temporary file in the target's folder and one atomic rename;
+// a failure leaves the earlier file byte for byte, removes the temporary file and throws
+// (EInOutError, or EInvalidIcon when the file to extend is no icon file) with a message
+// that names the path and the reason.
+TWriteResult WriteOutput(TJobState& job, bool replace);

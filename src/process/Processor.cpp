@@ -1,0 +1,48 @@
+#include "process/Processor.h"
+
+#include "process/Fitting.h"
+#include "process/IconBuild.h"
+#include "process/PictureLoader.h"
+
+#include <exception>
+
+TPictureProcessor::TPictureProcessor(TJobState& job, WizardView& view) : job_(job), view_(view) {}
+
+void TPictureProcessor::LoadPicture() {
+    if (::LoadPicture(job_, view_))
+        ++tally_.Loaded;
+    else
+        ++tally_.LoadFailed;
+}
+
+bool TPictureProcessor::PrepareCrop() {
+    return ::PrepareCrop(job_, crop_);
+}
+
+bool TPictureProcessor::BuildIcon() {
+    return ::BuildIcon(job_, crop_, &view_);
+}
+
+void TPictureProcessor::AutoMask() {
+    ::AutoMask(job_);
+}
+
+bool TPictureProcessor::PrepareOutput() {
+    return ::PrepareOutput(job_, view_);
+}
+
+void TPictureProcessor::WriteOutput(bool replace) {
+    lastWrite_ = TWriteResult::Nothing;
+    lastWriteError_.clear();
+    try {
+        lastWrite_ = ::WriteOutput(job_, replace);
+    } catch (const std::exception& e) {
+        ++tally_.WriteFailed;
+        lastWriteError_ = QString::fromUtf8(e.what());
+        throw;
+    }
+    if (lastWrite_ == TWriteResult::Written)
+        ++tally_.Written;
+    else if (lastWrite_ == TWriteResult::KeptExisting)
+        ++tally_.KeptExisting;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/JobState.h"
+#include "core/PictureProcessor.h"
+#include "process/CropState.h"
+#include "process/OutputWriter.h"
+
+#include <QString>
+
+class WizardView;
+
+// What happened to the pictures of a run so far, for a summary after it.
+struct TRunTally {
+    int Loaded = 0;       // pictures loaded (every image of an icon file counts)
+    int LoadFailed = 0;   // pictures that could not be loaded (each reported by the loader)
+    int Written = 0;      // pictures written to an output file
+    int KeptExisting = 0; // pictures not written because Replace was off and a file was there
+    int WriteFailed = 0;  // writes that raised an error
+};
+
+// The processing work of the wizard's steps over one job: loading, crop preparation, the
+// icon build and its automatic mask, output preparation and writing. The wizard,
+// tessaly-convert and the tests hand it to the same step engine, so every front end
+// produces the same files. It owns the crop state the crop dialog shows.
+//
+// The job and the view are not owned and must outlive the processor.
+class TPictureProcessor : public PictureProcessor {
+public:
+    TPictureProcessor(TJobState& job, WizardView& view);
+
+    void LoadPicture() override;
+    bool PrepareCrop() override;
+    bool BuildIcon() override;
+    void AutoMask() override;
+    bool PrepareOutput() override;
+    // Passes a writer's error on unchanged after counting it.
+    void WriteOutput(bool replace) override;
+
+    TCropState& CropState() { return crop_; }
+    const TCropState& CropState() const { return crop_; }
+
+    const TRunTally& Tally() const { return tally_; }
+    // The result of the latest WriteOutput, and its error text when it raised one.
+    TWriteResult LastWrite() const { return lastWrite_; }
+    const QString& LastWriteError() const { return lastWriteError_; }
+
+private:
+    TJobState& job_;
+    WizardView& view_;
+    TCropState crop_;
+    TRunTally tally_;
+    TWriteResult lastWrite_ = TWriteResult::Nothing;
+    QString lastWriteError_;
+};
