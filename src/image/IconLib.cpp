@@ -1,0 +1,120 @@
+#include "image/IconLib.h"
+
+#include "image/IconLayout.h"
+#include "image/ImageErrors.h"
+#include "image/SafeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const char* const CannotOpen = "Cannot open icon file";
+const char* const NotValid = "Icon file is not valid";
+
+std::string Describe(const QString& action, const QString& path, const QString& reason) {
+    return QStringLiteral("Cannot %1 %2: %3")
+        .arg(action, QDir::toNativeSeparators(path), reason)
+        .toStdString();
+}
+
+// Reads up to `length` bytes at `offset`; fewer when the file ends first.
+QByteArray ReadUpTo(QFile& file, std::int64_t offset, std::int64_t length) {
+    if (offset < 0 || !file.seek(offset)) return {};
+    return file.read(length);
+}
+
+QByteArray ReadExactly(QFile& file, std::int64_t offset, std::int64_t length) {
+    QByteArray bytes = ReadUpTo(file, offset, length);
+    if (bytes.size() != length) throw EInvalidIcon(NotValid);
+    return bytes;
+}
+
+std::span<const std::uint8_t> Bytes(const QByteArray& bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+            static_cast<std::size_t>(bytes.size())};
+}
+
+} // namespace
+
+std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
+                           TPxlMap& maskMap) {
+    const QFileInfo info(fileName);
+    if (!info.exists() || info.isDir()) throw EInvalidIcon(CannotOpen);
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EInOutError(Describe(QStringLiteral("open"), fileName, file.errorString()));
+
+    const QByteArray header = ReadExactly(file, 0, IconLayout::HeaderSize);
+    const std::int32_t count = IconLayout::Word(Bytes(header), 4);
+    if (index < 0) throw EInvalidIcon(NotValid);
+    const QByteArray entry =
+        ReadExactly(file, IconLayout::HeaderSize + std::int64_t{IconLayout::EntrySize} * index,
+                    IconLayout::EntrySize);
+    const std::int64_t imageOffset = IconLayout::Long(Bytes(entry), 12);
+    const QByteArray infoHeader = ReadExactly(file, imageOffset, IconLayout::InfoHeaderSize);
+    const auto bmi = Bytes(infoHeader);
+
+    colorMap.Clear();
+    maskMap.Clear();
+    const auto width = static_cast<std::int32_t>(IconLayout::Long(bmi, 4));
+    const std::int32_t bitCount = bmi[14];
+    // An image the maps cannot hold (another depth, wider than 100, a compressed PNG
+    // image) leaves both maps empty; the caller finds out when it uses them.
+    if (width <= 0 || !colorMap.NewImage(width, width, bitCount)) return count;
+    maskMap.NewImage(width, width, 1);
+
+    // Colours used, when a writer gives it, says how many palette entries are stored.
+    const std::int64_t colorsUsed = IconLayout::Long(bmi, 32);
+    const std::int64_t colors = TPxlMap::ColorCount(bitCount);
+    const std::int64_t entries = colorsUsed > 0 && colorsUsed < colors ? colorsUsed : colors;
+    const std::int64_t paletteStart = imageOffset + IconLayout::InfoHeaderSize;
+    QByteArray palette = ReadExactly(file, paletteStart, entries * 4);
+    palette.append(QByteArray((colors - entries) * 4, '\0'));
+    colorMap.ImportPalette(Bytes(palette));
+    static const std::uint8_t maskPalette[8] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
+    maskMap.ImportPalette(maskPalette);
+
+    // The image-size field is not trusted (often 0, or counting only the colour bits):
+    // the picture's own size says how much follows. A mask cut short reads as opaque.
+    const std::int64_t colorBytes = colorMap.PackedSize();
+    const std::int64_t maskBytes = maskMap.PackedSize();
+    QByteArray bits = ReadUpTo(file, paletteStart + entries * 4, colorBytes + maskBytes);
+    if (bits.size() < colorBytes) {
+        colorMap.Clear();
+        maskMap.Clear();
+        throw EInvalidIcon(NotValid);
+    }
+    bits.append(QByteArray(colorBytes + maskBytes - bits.size(), '\0'));
+    colorMap.ImportBits(Bytes(bits));
+    maskMap.ImportBits(Bytes(bits).subspan(static_cast<std::size_t>(colorBytes)));
+    return count;
+}
+
+void WriteIconImage(const QString& fileName, std::int32_t index, const TPxlMap& colorMap,
+                    const TPxlMap& maskMap) {
+    // Working copies: exporting moves the maps' pixel cursors.
+    TPxlMap color = colorMap;
+    TPxlMap mask = maskMap;
+    if (!IconLayout::CanWrite(color, mask)) return;
+
+    const QFileInfo info(fileName);
+    QByteArray existing;
+    const bool exists = info.exists() && !info.isDir();
+    if (exists) {
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EInOutError(Describe(QStringLiteral("open"), fileName, file.errorString()));
+        existing = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            throw EInOutError(Describe(QStringLiteral("read"), fileName, file.errorString()));
+        if (existing.size() < IconLayout::HeaderSize) throw EInvalidIcon(NotValid);
+    }
+
+    const QByteArray content = IconLayout::Rebuild(existing, exists, index, color, mask, fileName);
+    SafeFile::Write(fileName, fileName + QStringLiteral(".tmp"), content);
+}

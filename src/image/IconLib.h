@@ -1,0 +1,36 @@
+#pragma once
+
+#include "image/PxlMap.h"
+
+#include <QString>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// Raised for icon files that cannot be used. Its two messages are "Cannot open icon
+// file" (the file does not exist) and "Icon file is not valid" (a read runs past the
+// end of the file, or the file is too short for its own header).
+class EInvalidIcon : public std::runtime_error {
+public:
+    explicit EInvalidIcon(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Reads image `index` (from 0) of an icon file into the two maps, which are cleared
+// first: colorMap gets the image's own depth (1, 4 or 8 bits) and palette, maskMap a
+// 1-bit map (palette black, white; 1 = transparent) of the same square size. Returns
+// the file's image count. An image of another depth or wider than 100 pixels leaves
+// both maps empty and still returns the count.
+// Throws EInvalidIcon as described above, EInOutError when the file cannot be opened.
+std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
+                           TPxlMap& maskMap);
+
+// Writes the pair as image `index` of the icon file: -1 or an index not below the file's
+// count appends, a smaller index replaces that image, and a missing file is created with
+// this one image. Maps of different sizes, a colour map that is not square or is wider
+// than 100 pixels write nothing. The new content goes to fileName + ".tmp" and replaces
+// the file by one atomic rename; on any failure the existing file stays byte for byte
+// as it was and the temporary file is removed.
+// Throws EInvalidIcon("Icon file is not valid") for an existing file shorter than its
+// 6-byte header, EInOutError for any other read or write failure.
+void WriteIconImage(const QString& fileName, std::int32_t index, const TPxlMap& colorMap,
+                    const TPxlMap& maskMap);

@@ -1,0 +1,390 @@
+#include "image/PxlMap.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Header positions that SetBitCount and NewImage write whatever the info header form.
+constexpr int FileSizePos = 2;
+constexpr int OffBitsPos = 10;
+constexpr int InfoSizePos = 14;
+constexpr int PlanesPos = 26;
+constexpr int CompressionPos = 30;
+constexpr int ImageSizePos = 34;
+constexpr int XResolutionPos = 38;
+constexpr int YResolutionPos = 42;
+constexpr int ColorsUsedPos = 46;
+constexpr int ImportantPos = 50;
+constexpr std::int32_t PixelsPerMetre = 2834;
+
+const char* MessageOf(std::int32_t number) {
+    switch (number) {
+    case 1:
+        return "File to be loaded does not exists.";
+    case 2:
+        return "File is not BMP";
+    case 3:
+        return "Unknown format BMP";
+    case 4:
+        return "Image too large.";
+    case 5:
+        return "BMP have not been initialized.";
+    case 6:
+        return "Image not empty. Clear first before load.";
+    case 7:
+        return "Image not empty. Clear first before new.";
+    case 8:
+        return "Not support picture with BPP=";
+    case 11:
+        return "Requested pixel is not in picture area.";
+    case 12:
+        return "Specific color index is out of palette range.";
+    default:
+        return "";
+    }
+}
+
+bool IsSupportedDepth(std::int32_t bitCount) {
+    return bitCount == 1 || bitCount == 4 || bitCount == 8;
+}
+
+} // namespace
+
+QString TPxlMap::GetErrorText() const {
+    return QString::fromLatin1(ErrorText,
+                               static_cast<qsizetype>(strnlen(ErrorText, ErrorTextSize)));
+}
+
+void TPxlMap::Fail(std::int32_t number, std::int32_t detail) {
+    ErrorNo = number;
+    if (number == 8)
+        std::snprintf(ErrorText, ErrorTextSize, "%s%d", MessageOf(number),
+                      static_cast<int>(detail));
+    else
+        std::snprintf(ErrorText, ErrorTextSize, "%s", MessageOf(number));
+}
+
+void TPxlMap::ClearError() {
+    ErrorNo = 0;
+    std::memset(ErrorText, 0, sizeof ErrorText);
+}
+
+void TPxlMap::ComputeRowSizes() {
+    RowBits = Width * BitCount;
+    RowBytes = RowBits / 8 + (RowBits % 8 != 0 ? 1 : 0);
+    RowStride = (RowBytes + 3) / 4 * 4;
+}
+
+std::int32_t TPxlMap::PackedSize() const {
+    return RowStride * Height;
+}
+
+// The depth-dependent header fields, always at the positions of the 40-byte form.
+void TPxlMap::WriteDepthFields() {
+    const std::int32_t colors = ColorCount(BitCount);
+    const std::int32_t offBits = 4 * colors + InfoSize + 14;
+    WriteHeaderLong(FileSizePos, offBits + RowStride * Height);
+    WriteHeaderLong(OffBitsPos, offBits);
+    WriteHeaderLong(ImportantPos, colors);
+    WriteHeaderLong(CompressionPos, 0);
+    WriteHeaderLong(ImageSizePos, RowStride * Height);
+    WriteHeaderLong(XResolutionPos, PixelsPerMetre);
+    WriteHeaderLong(YResolutionPos, PixelsPerMetre);
+    WriteHeaderLong(ColorsUsedPos, 0);
+}
+
+bool TPxlMap::NewImage(std::int32_t width, std::int32_t height, std::int32_t bitCount) {
+    if (Initialized) {
+        Fail(7);
+        return false;
+    }
+    if (!IsSupportedDepth(bitCount)) {
+        Fail(8, bitCount);
+        return false;
+    }
+    // Negative sizes would give negative strides and header values: refuse them with
+    // the too-large error, as they are just as far outside the 0..100 range.
+    if (width > MaxSize || height > MaxSize || width < 0 || height < 0) {
+        Fail(4);
+        return false;
+    }
+    Initialized = true;
+    std::memset(Header, 0, sizeof Header);
+    SetInfoFormat(40);
+    Width = width;
+    Height = height;
+    BitCount = static_cast<std::uint8_t>(bitCount);
+    ComputeRowSizes();
+    Header[0] = 'B';
+    Header[1] = 'M';
+    WriteHeaderLong(InfoSizePos, 40);
+    WriteHeaderLong(WidthPos, width);
+    WriteHeaderLong(HeightPos, height);
+    Header[PlanesPos] = 1;
+    Header[BitCountPos] = static_cast<std::uint8_t>(bitCount);
+    WriteDepthFields();
+    Width = GetWidth();
+    Height = GetHeight();
+    BitCount = GetBitCount();
+    ClearError();
+    return true;
+}
+
+bool TPxlMap::Clear() {
+    if (!Initialized) {
+        Fail(5);
+        return false;
+    }
+    Initialized = false;
+    ClearError();
+    return true;
+}
+
+void TPxlMap::SetBitCount(std::int32_t bitCount) {
+    if (!Initialized) return Fail(5);
+    if (!IsSupportedDepth(bitCount)) return Fail(8, bitCount);
+    if (bitCount == Header[BitCountPos]) return;
+    Header[BitCountPos] = static_cast<std::uint8_t>(bitCount);
+    BitCount = static_cast<std::uint8_t>(bitCount);
+    ComputeRowSizes();
+    WriteDepthFields();
+    const std::int32_t colors = ColorCount(bitCount);
+    for (std::int32_t x = 0; x < Width; ++x)
+        for (std::int32_t y = 0; y < Height; ++y)
+            Pixels[x][y] = static_cast<std::uint8_t>(Pixels[x][y] % colors);
+    ClearError();
+}
+
+std::uint8_t TPxlMap::GetPixel(std::int32_t x, std::int32_t y) {
+    if (!Initialized) {
+        Fail(5);
+        return 0;
+    }
+    if (x < 0 || x >= Width || y < 0 || y >= Height) {
+        Fail(11);
+        return 0;
+    }
+    return Pixels[x][y];
+}
+
+void TPxlMap::SetPixel(std::int32_t x, std::int32_t y, std::uint8_t index) {
+    if (!Initialized) return Fail(5);
+    if (x < 0 || x >= Width || y < 0 || y >= Height) return Fail(11);
+    if (index >= ColorCount(BitCount)) return Fail(12);
+    Pixels[x][y] = index;
+}
+
+std::uint32_t TPxlMap::GetPaletteColor(std::uint8_t index) {
+    if (!Initialized) {
+        Fail(5);
+        return 0;
+    }
+    if (index >= ColorCount(BitCount)) {
+        Fail(12);
+        return 0xFFFFFFFFu;
+    }
+    return SwapRB(Palette[index]);
+}
+
+void TPxlMap::SetPaletteColor(std::uint8_t index, std::uint32_t color) {
+    if (!Initialized) return Fail(5);
+    if (index >= ColorCount(BitCount)) return Fail(12);
+    Palette[index] = SwapRB(color);
+}
+
+// Never more entries than the palette holds, whatever the colours-used field says.
+std::int32_t TPxlMap::PaletteEntries() {
+    return std::clamp(GetColorsUsed(), 0, 256);
+}
+
+bool TPxlMap::ImportPalette(std::span<const std::uint8_t> buffer) {
+    if (!Initialized) {
+        Fail(5);
+        return false;
+    }
+    const std::size_t bytes = static_cast<std::size_t>(PaletteEntries()) * 4;
+    if (buffer.size() < bytes) return false;
+    std::memcpy(Palette, buffer.data(), bytes);
+    return true;
+}
+
+bool TPxlMap::ExportPalette(std::span<std::uint8_t> buffer) {
+    if (!Initialized) {
+        Fail(5);
+        return false;
+    }
+    const std::size_t bytes = static_cast<std::size_t>(PaletteEntries()) * 4;
+    if (buffer.size() < bytes) return false;
+    std::memcpy(buffer.data(), Palette, bytes);
+    return true;
+}
+
+bool TPxlMap::ImportBits(std::span<const std::uint8_t> buffer) {
+    if (!Initialized) {
+        Fail(5);
+        return false;
+    }
+    if (buffer.size() < static_cast<std::size_t>(std::max(PackedSize(), 0))) return false;
+    for (std::int32_t y = 0; y < Height; ++y) {
+        for (std::int32_t x = 0; x < Width; ++x) {
+            LocatePixel(x, y);
+            Pixels[x][y] = static_cast<std::uint8_t>(
+                (buffer[static_cast<std::size_t>(PackedPos)] & PackedMask) >> PackedShift);
+        }
+    }
+    return true;
+}
+
+bool TPxlMap::ExportBits(std::span<std::uint8_t> buffer) {
+    if (!Initialized) {
+        Fail(5);
+        return false;
+    }
+    if (buffer.size() < static_cast<std::size_t>(std::max(PackedSize(), 0))) return false;
+    for (std::int32_t y = 0; y < Height; ++y) {
+        for (std::int32_t x = 0; x < Width; ++x) {
+            LocatePixel(x, y);
+            std::uint8_t& byte = buffer[static_cast<std::size_t>(PackedPos)];
+            const auto bits = static_cast<std::uint8_t>(Pixels[x][y] << PackedShift);
+            byte = static_cast<std::uint8_t>((byte & ~PackedMask) | (bits & PackedMask));
+        }
+    }
+    return true;
+}
+
+std::int32_t TPxlMap::GetOffBits() {
+    if (!Initialized) {
+        Fail(5);
+        return 0;
+    }
+    return ReadHeaderLong(OffBitsPos);
+}
+
+std::int32_t TPxlMap::GetInfoSize() {
+    if (!Initialized) {
+        Fail(5);
+        return 0;
+    }
+    return ReadHeaderLong(InfoSizePos);
+}
+
+std::int32_t TPxlMap::GetWidth() {
+    if (!Initialized) {
+        Fail(5);
+        return 0;
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ReadHeaderLong(WidthPos)) &
+                                     DimensionMask);
+}
+
+std::int32_t TPxlMap::GetHeight() {
+    if (!Initialized) {
+        Fail(5);
+        return 0;
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ReadHeaderLong(HeightPos)) &
+                                     DimensionMask);
+}
+
+std::uint8_t TPxlMap::GetBitCount() {
+    if (!Initialized) {
+        Fail(5);
+        return 0;
+    }
+    const std::uint8_t value = Header[BitCountPos];
+    return value == 0 ? 24 : value;
+}
+
+std::int32_t TPxlMap::GetImageSize() {
+    if (!Initialized) {
+        Fail(5);
+        return 0;
+    }
+    const auto value = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(ReadHeaderLong(SizeImagePos)) & OptionalMask);
+    return value != 0 ? value : PackedSize();
+}
+
+std::int32_t TPxlMap::GetColorsUsed() {
+    if (!Initialized) {
+        Fail(5);
+        return 0;
+    }
+    const auto value = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(ReadHeaderLong(ClrUsedPos)) & OptionalMask);
+    return value != 0 ? value : ColorCount(BitCount);
+}
+
+std::int32_t TPxlMap::ReadHeaderLong(std::int32_t pos) const {
+    if (pos < 0 || pos > HeaderSize - 4) return 0;
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | Header[pos + i];
+    return static_cast<std::int32_t>(value);
+}
+
+void TPxlMap::WriteHeaderLong(std::int32_t pos, std::int32_t value) {
+    if (pos < 0 || pos > HeaderSize - 4) return;
+    auto bits = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i, bits >>= 8)
+        Header[pos + i] = static_cast<std::uint8_t>(bits);
+}
+
+bool TPxlMap::SetInfoFormat(std::uint8_t size) {
+    InfoSize = size;
+    if (size == 40) {
+        WidthPos = 18;
+        HeightPos = 22;
+        BitCountPos = 28;
+        SizeImagePos = 34;
+        ClrUsedPos = 46;
+        ClrImportantPos = 50;
+        DimensionMask = 0xFFFFFFFFu;
+        OptionalMask = 0xFFFFFFFFu;
+        return true;
+    }
+    if (size == 12) {
+        WidthPos = 18;
+        HeightPos = 20;
+        BitCountPos = 24;
+        SizeImagePos = 0;
+        ClrUsedPos = 0;
+        ClrImportantPos = 0;
+        DimensionMask = 0xFFFFu;
+        OptionalMask = 0;
+        return true;
+    }
+    return false;
+}
+
+void TPxlMap::LocatePixel(std::int32_t x, std::int32_t y) {
+    const std::int32_t bitPos = x * BitCount;
+    PackedShift = static_cast<std::uint8_t>(8 - BitCount - bitPos % 8);
+    PackedPos = bitPos / 8 + (Height - 1 - y) * RowStride;
+    PackedMask = static_cast<std::uint8_t>(((1u << BitCount) - 1u) << PackedShift);
+}
+
+std::int32_t TPxlMap::ColorCount(std::int32_t bitCount) {
+    switch (bitCount) {
+    case 0:
+        return 1;
+    case 1:
+        return 2;
+    case 2:
+        return 4;
+    case 4:
+        return 16;
+    case 8:
+        return 256;
+    case 24:
+        return 16777216;
+    default:
+        return 0;
+    }
+}
+
+std::uint32_t TPxlMap::SwapRB(std::uint32_t value) {
+    return ((value & 0xFFu) << 16) | (value & 0xFF00u) | ((value >> 16) & 0xFFu);
+}
