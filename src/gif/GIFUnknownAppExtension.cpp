@@ -1,0 +1,5 @@
+#include "gif/GIFUnknownAppExtension.h"
+
+void TGIFUnknownAppExtension::LoadApplicationData(TGIFStream& stream) {
+    FBlocks = ReadSubBlocks(stream);
+}
