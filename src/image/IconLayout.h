@@ -14,6 +14,8 @@ struct IconLayout {
     static constexpr int HeaderSize = 6;
     static constexpr int EntrySize = 16;
     static constexpr int InfoHeaderSize = 40;
+    // The longest bitmap info header form; its palette follows it.
+    static constexpr int MaxInfoHeaderSize = 124;
 
     static std::uint32_t Word(std::span<const std::uint8_t> bytes, std::size_t pos);
     static std::uint32_t Long(std::span<const std::uint8_t> bytes, std::size_t pos);

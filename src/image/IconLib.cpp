@@ -50,8 +50,12 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
         throw EInOutError(Describe(QStringLiteral("open"), fileName, file.errorString()));
 
     const QByteArray header = ReadExactly(file, 0, IconLayout::HeaderSize);
-    const std::int32_t count = IconLayout::Word(Bytes(header), 4);
-    if (index < 0) throw EInvalidIcon(NotValid);
+    const std::int32_t count = static_cast<std::int32_t>(IconLayout::Word(Bytes(header), 4));
+    // A directory that runs past the end of the file, or an image it does not list, is
+    // not trusted for anything.
+    const std::int64_t directoryEnd =
+        IconLayout::HeaderSize + std::int64_t{IconLayout::EntrySize} * count;
+    if (index < 0 || index >= count || directoryEnd > file.size()) throw EInvalidIcon(NotValid);
     const QByteArray entry =
         ReadExactly(file, IconLayout::HeaderSize + std::int64_t{IconLayout::EntrySize} * index,
                     IconLayout::EntrySize);
@@ -63,16 +67,23 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
     maskMap.Clear();
     const auto width = static_cast<std::int32_t>(IconLayout::Long(bmi, 4));
     const std::int32_t bitCount = bmi[14];
-    // An image the maps cannot hold (another depth, wider than 100, a compressed PNG
-    // image) leaves both maps empty; the caller finds out when it uses them.
-    if (width <= 0 || !colorMap.NewImage(width, width, bitCount)) return count;
+    const std::int64_t infoSize = IconLayout::Long(bmi, 0);
+    const std::int64_t compression = IconLayout::Long(bmi, 16);
+    // An image the maps cannot hold leaves both maps empty; the caller finds out when it
+    // uses them. Besides other depths and widths above 100 that is a compressed image
+    // (run-length or PNG data read as plain rows would be noise) and an info header
+    // too short to hold the fields read here.
+    if (infoSize < IconLayout::InfoHeaderSize || infoSize > IconLayout::MaxInfoHeaderSize ||
+        compression != 0 || width <= 0)
+        return count;
+    if (!colorMap.NewImage(width, width, bitCount)) return count;
     maskMap.NewImage(width, width, 1);
 
     // Colours used, when a writer gives it, says how many palette entries are stored.
     const std::int64_t colorsUsed = IconLayout::Long(bmi, 32);
     const std::int64_t colors = TPxlMap::ColorCount(bitCount);
     const std::int64_t entries = colorsUsed > 0 && colorsUsed < colors ? colorsUsed : colors;
-    const std::int64_t paletteStart = imageOffset + IconLayout::InfoHeaderSize;
+    const std::int64_t paletteStart = imageOffset + infoSize;
     QByteArray palette = ReadExactly(file, paletteStart, entries * 4);
     palette.append(QByteArray((colors - entries) * 4, '\0'));
     colorMap.ImportPalette(Bytes(palette));

@@ -18,9 +18,12 @@ public:
 // Reads image `index` (from 0) of an icon file into the two maps, which are cleared
 // first: colorMap gets the image's own depth (1, 4 or 8 bits) and palette, maskMap a
 // 1-bit map (palette black, white; 1 = transparent) of the same square size. Returns
-// the file's image count. An image of another depth or wider than 100 pixels leaves
-// both maps empty and still returns the count.
-// Throws EInvalidIcon as described above, EInOutError when the file cannot be opened.
+// the file's image count. An image the maps cannot hold (another depth, wider than 100
+// pixels, compressed, an unknown info header) leaves both maps empty and still returns
+// the count. The image data is sized from the width and depth, not from the info
+// header's image-size field; a mask cut short by the end of the file reads as opaque.
+// Throws EInvalidIcon as described above (also for an index not below the count or a
+// directory longer than the file), EInOutError when the file cannot be opened.
 std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
                            TPxlMap& maskMap);
 
