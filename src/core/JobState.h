@@ -30,7 +30,7 @@ struct TJobState {
     std::int32_t SubIndex = 0;
     std::int32_t FileCount = 0;
     std::int32_t SubCount = 0;
-    QString SourceKind;                      // "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF"
+    QString SourceKind;                        // "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF"
     QString OutFormat = QStringLiteral("ICO"); // "ICO", "MICO", "BMP"
     std::int32_t IconSize = 32;
     std::int32_t IconBPP = 8;

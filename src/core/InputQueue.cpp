@@ -1,0 +1,111 @@
+#include "core/InputQueue.h"
+
+#include <QFileInfo>
+#include <Qt>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+
+namespace {
+
+const std::array<QString, 5> kSupportedExtensions{QStringLiteral(".bmp"), QStringLiteral(".jpg"),
+                                                  QStringLiteral(".jpeg"), QStringLiteral(".gif"),
+                                                  QStringLiteral(".ico")};
+
+qsizetype lastSeparator(const QString& path) {
+    qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+#ifdef Q_OS_WIN
+    cut = std::max(cut, path.lastIndexOf(QLatin1Char('\\')));
+#endif
+    return cut;
+}
+
+} // namespace
+
+QString TInputQueue::HintLine() {
+    return QStringLiteral("Drag file(s) to me or click \"Add\" button");
+}
+
+QString TInputQueue::FileNamePart(const QString& path) {
+    return path.mid(lastSeparator(path) + 1);
+}
+
+bool TInputQueue::IsSupportedFile(const QString& path) {
+    const QString name = FileNamePart(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0) return false;
+    const QString extension = name.mid(dot).toLower();
+    if (std::find(kSupportedExtensions.begin(), kSupportedExtensions.end(), extension) ==
+        kSupportedExtensions.end())
+        return false;
+    // A folder named like a picture is not a picture.
+    return QFileInfo(path).isFile();
+}
+
+bool TInputQueue::Queue(const QString& path) {
+    if (!IsSupportedFile(path)) return false;
+    // Exact text only: other spellings of the same file are separate entries.
+    if (list_.contains(path, Qt::CaseSensitive)) return false;
+    list_.append(path);
+    return true;
+}
+
+void TInputQueue::QueueCommandLine(const QStringList& arguments) {
+    for (qsizetype i = arguments.size() - 1; i >= 0; --i)
+        Queue(arguments[i]);
+}
+
+void TInputQueue::QueueDropped(const QStringList& paths) {
+    for (qsizetype i = paths.size() - 1; i >= 0; --i)
+        Queue(paths[i]);
+}
+
+void TInputQueue::QueueSelected(const QStringList& paths) {
+    for (qsizetype i = paths.size() - 1; i >= 0; --i)
+        Queue(paths[i]);
+}
+
+void TInputQueue::Remove(const QList<int>& selectedRows) {
+    QList<int> rows = selectedRows;
+    // Highest row first, so the rows still to be removed keep their numbers.
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (const int row : rows) {
+        if (row >= 0 && row < list_.size()) list_.removeAt(row);
+    }
+}
+
+QStringList TInputQueue::DisplayLines() const {
+    if (list_.isEmpty()) return {HintLine()};
+    QStringList lines;
+    lines.reserve(list_.size());
+    for (const QString& path : list_)
+        lines.append(FileNamePart(path));
+    return lines;
+}
+
+TSourcePageState TInputQueue::SourcePage(bool clipboardHasBitmap, bool clipboardChosen) const {
+    TSourcePageState state;
+    state.ClipboardEnabled = clipboardHasBitmap;
+    state.ClipboardChecked = clipboardHasBitmap && clipboardChosen;
+    state.AddEnabled = true;
+    state.ListLines = DisplayLines();
+    const bool filled = !list_.isEmpty();
+    state.FilePanelVisible = !state.ClipboardChecked;
+    state.NextEnabled = state.ClipboardChecked || filled;
+    state.ListEnabled = filled;
+    state.RemoveEnabled = filled;
+    return state;
+}
+
+TListKeyAction TInputQueue::KeyAction(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Insert:
+        return TListKeyAction::Add;
+    case Qt::Key_Delete:
+        return TListKeyAction::Remove;
+    default:
+        return TListKeyAction::None;
+    }
+}

@@ -1,0 +1,154 @@
+// The queue of picture files and the source page drawn from it, over real files.
+
+#include "core/InputQueue.h"
+#include "utils/TestUtils.h"
+
+#include <QDir>
+#include <Qt>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+class InputQueueTest : public ::testing::Test {
+protected:
+    testutil::TempDir dir;
+    QStringList list;
+    TInputQueue queue{list};
+
+    // Creates a small file and gives its path as the queue sees it.
+    QString file(const std::string& name) {
+        const auto path = dir / name;
+        std::filesystem::create_directories(path.parent_path());
+        testutil::writeFile(path, {'B', 'M'});
+        return QString::fromStdString(path.string());
+    }
+    QString path(const std::string& name) const {
+        return QString::fromStdString((dir / name).string());
+    }
+};
+
+TEST_F(InputQueueTest, CommandLineIsQueuedLastToFirst) {
+    const QString a = file("a.bmp");
+    const QString b = file("b.ico");
+    queue.QueueCommandLine({a, b});
+    EXPECT_EQ(list, (QStringList{b, a}));
+}
+
+TEST_F(InputQueueTest, CommandLineSkipsWhatIsNotAnExistingPicture) {
+    const QString a = file("a.bmp");
+    const QString png = file("c.png");
+    std::filesystem::create_directory(dir / "folder.bmp");
+    queue.QueueCommandLine({a, path("missing.jpg"), png, path("folder.bmp"), a, ""});
+    EXPECT_EQ(list, QStringList{a}) << "the same file twice is queued once";
+}
+
+TEST_F(InputQueueTest, SupportedExtensionsInAnyCase) {
+    for (const char* name :
+         {"p.bmp", "p.jpg", "p.jpeg", "p.gif", "p.ico", "q.JPEG", "q.Gif", ".bmp", "x.y.ico"})
+        EXPECT_TRUE(TInputQueue::IsSupportedFile(file(name))) << name;
+    for (const char* name : {"p.png", "p.bmp.txt", "noext", "p.jpe", "p.bm", "p."})
+        EXPECT_FALSE(TInputQueue::IsSupportedFile(file(name))) << name;
+    // A dot in a folder name is not the file's extension.
+    EXPECT_FALSE(TInputQueue::IsSupportedFile(file("pics.gif/picture")));
+    EXPECT_FALSE(TInputQueue::IsSupportedFile(path("absent.bmp")));
+    EXPECT_FALSE(TInputQueue::IsSupportedFile(QString()));
+}
+
+TEST_F(InputQueueTest, DuplicatesAreFoundByExactTextOnly) {
+    const QString lower = file("a.bmp");
+    const QString upper = file("A.BMP");
+    const QString dotted = path("./a.bmp");
+    EXPECT_TRUE(queue.Queue(lower));
+    EXPECT_TRUE(queue.Queue(upper));
+    EXPECT_TRUE(queue.Queue(dotted)) << "another spelling of the same file stays";
+    EXPECT_FALSE(queue.Queue(lower));
+    EXPECT_FALSE(queue.Queue(upper));
+    EXPECT_EQ(list, (QStringList{lower, upper, dotted}));
+}
+
+TEST_F(InputQueueTest, DroppedFilesAreQueuedLastToFirst) {
+    const QString a = file("a.gif");
+    const QString b = file("b.jpg");
+    std::filesystem::create_directory(dir / "drop");
+    queue.QueueDropped({a, path("drop"), file("x.png"), b});
+    EXPECT_EQ(list, (QStringList{b, a}));
+}
+
+TEST_F(InputQueueTest, LongDroppedPathsAreTakenWhole) {
+    std::string deep;
+    for (int i = 0; i < 6; ++i)
+        deep += std::string(60, char('a' + i)) + "/";
+    const QString longPath = file(deep + "picture.bmp");
+    ASSERT_GT(longPath.size(), 300);
+    queue.QueueDropped({longPath});
+    EXPECT_EQ(list, QStringList{longPath});
+}
+
+TEST_F(InputQueueTest, AddedFilesAreQueuedLastSelectedFirst) {
+    const QString a = file("a.ico");
+    const QString b = file("b.ico");
+    const QString c = file("c.ico");
+    queue.QueueSelected({a, b});
+    queue.QueueSelected({c, a});
+    EXPECT_EQ(list, (QStringList{b, a, c}));
+}
+
+TEST_F(InputQueueTest, RemoveTakesEverySelectedEntry) {
+    list = {"/q/a.bmp", "/q/b.bmp", "/q/c.bmp", "/q/d.bmp", "/q/e.bmp"};
+    queue.Remove({0, 2, 3});
+    EXPECT_EQ(list, (QStringList{"/q/b.bmp", "/q/e.bmp"}));
+    queue.Remove({1, 1, 7, -1});
+    EXPECT_EQ(list, QStringList{"/q/b.bmp"});
+}
+
+TEST_F(InputQueueTest, ListShowsFileNamesInQueueOrder) {
+    list = {"/q/one.bmp", "/q/sub/two.jpg", "three.gif"};
+    EXPECT_EQ(queue.DisplayLines(), (QStringList{"one.bmp", "two.jpg", "three.gif"}));
+}
+
+TEST_F(InputQueueTest, RemovingTheLastEntryShowsTheHintAndLocksNext) {
+    list = {"/q/only.bmp"};
+    TSourcePageState filled = queue.SourcePage(false, false);
+    EXPECT_TRUE(filled.NextEnabled);
+    EXPECT_TRUE(filled.RemoveEnabled);
+    EXPECT_TRUE(filled.ListEnabled);
+
+    queue.Remove({0});
+    const TSourcePageState empty = queue.SourcePage(false, false);
+    EXPECT_EQ(empty.ListLines, QStringList{"Drag file(s) to me or click \"Add\" button"});
+    EXPECT_FALSE(empty.NextEnabled);
+    EXPECT_FALSE(empty.RemoveEnabled);
+    EXPECT_FALSE(empty.ListEnabled);
+    EXPECT_TRUE(empty.AddEnabled);
+    EXPECT_TRUE(empty.FilePanelVisible);
+}
+
+TEST_F(InputQueueTest, ClipboardChoiceNeedsABitmapOnTheClipboard) {
+    const TSourcePageState noBitmap = queue.SourcePage(false, true);
+    EXPECT_FALSE(noBitmap.ClipboardEnabled);
+    EXPECT_FALSE(noBitmap.ClipboardChecked) << "the file source is chosen instead";
+    EXPECT_TRUE(noBitmap.FilePanelVisible);
+    EXPECT_FALSE(noBitmap.NextEnabled);
+
+    const TSourcePageState bitmap = queue.SourcePage(true, true);
+    EXPECT_TRUE(bitmap.ClipboardEnabled);
+    EXPECT_TRUE(bitmap.ClipboardChecked);
+    EXPECT_FALSE(bitmap.FilePanelVisible);
+    EXPECT_TRUE(bitmap.NextEnabled) << "the clipboard needs no queue";
+
+    const TSourcePageState fileChosen = queue.SourcePage(true, false);
+    EXPECT_TRUE(fileChosen.ClipboardEnabled);
+    EXPECT_FALSE(fileChosen.ClipboardChecked);
+    EXPECT_TRUE(fileChosen.FilePanelVisible);
+    EXPECT_FALSE(fileChosen.NextEnabled);
+}
+
+TEST_F(InputQueueTest, InsertAddsAndDeleteRemoves) {
+    EXPECT_EQ(TInputQueue::KeyAction(Qt::Key_Insert), TListKeyAction::Add);
+    EXPECT_EQ(TInputQueue::KeyAction(Qt::Key_Delete), TListKeyAction::Remove);
+    EXPECT_EQ(TInputQueue::KeyAction(Qt::Key_Backspace), TListKeyAction::None);
+    EXPECT_EQ(TInputQueue::KeyAction(Qt::Key_A), TListKeyAction::None);
+}
+
+} // namespace
