@@ -1,0 +1,113 @@
+#include "process/Fitting.h"
+
+#include "process/CropState.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+void putColor(uchar* row, int x, std::uint32_t color) {
+    row[3 * x] = static_cast<uchar>(color >> 16);
+    row[3 * x + 1] = static_cast<uchar>(color >> 8);
+    row[3 * x + 2] = static_cast<uchar>(color);
+}
+
+std::uint32_t luminance(std::uint32_t color) {
+    return 30 * (color & 0xFF) + 59 * ((color >> 8) & 0xFF) + 11 * ((color >> 16) & 0xFF);
+}
+
+// Colour table entry as 0x00BBGGRR; a missing entry reads as black.
+std::uint32_t tableEntry(const QImage& picture, int index) {
+    if (index >= picture.colorCount()) return 0;
+    const QRgb color = picture.color(index);
+    return static_cast<std::uint32_t>(qRed(color)) |
+           static_cast<std::uint32_t>(qGreen(color)) << 8 |
+           static_cast<std::uint32_t>(qBlue(color)) << 16;
+}
+
+// Start of target pixel i's source span on an axis of `extent` source pixels.
+std::int64_t spanStart(std::int64_t i, std::int64_t extent, std::int64_t size) {
+    return i * extent / size;
+}
+
+} // namespace
+
+bool PrepareCrop(TJobState& job, TCropState& crop) {
+    if (job.SourceKind == QLatin1String("NONE")) return false;
+    crop.SetPicture(job.InputImage, job.IconSize);
+    return true;
+}
+
+QImage StretchNearest(const QImage& picture, std::int32_t size) {
+    QImage result(size, size, QImage::Format_BGR888);
+    const std::int64_t width = picture.width();
+    const std::int64_t height = picture.height();
+    std::vector<int> columns(static_cast<std::size_t>(size));
+    for (int i = 0; i < size; ++i)
+        columns[i] = static_cast<int>(spanStart(i, width, size));
+    for (int j = 0; j < size; ++j) {
+        const int sourceY = static_cast<int>(spanStart(j, height, size));
+        uchar* row = result.scanLine(j);
+        for (int i = 0; i < size; ++i)
+            putColor(row, i, PictureColor(picture, columns[i], sourceY));
+    }
+    return result;
+}
+
+QImage StretchMonochrome(const QImage& picture, std::int32_t size) {
+    const bool lsbFirst = picture.format() == QImage::Format_MonoLSB;
+    const std::uint32_t entry0 = tableEntry(picture, 0);
+    const std::uint32_t entry1 = tableEntry(picture, 1);
+    const int darkIndex = luminance(entry1) < luminance(entry0) ? 1 : 0;
+    const std::uint32_t dark = darkIndex == 1 ? entry1 : entry0;
+    const std::uint32_t light = darkIndex == 1 ? entry0 : entry1;
+
+    const std::int64_t width = picture.width();
+    const std::int64_t height = picture.height();
+    QImage result(size, size, QImage::Format_BGR888);
+    for (int j = 0; j < size; ++j) {
+        const std::int64_t top = spanStart(j, height, size);
+        const std::int64_t bottom = std::max(top + 1, spanStart(j + 1, height, size));
+        uchar* row = result.scanLine(j);
+        for (int i = 0; i < size; ++i) {
+            const std::int64_t left = spanStart(i, width, size);
+            const std::int64_t right = std::max(left + 1, spanStart(i + 1, width, size));
+            bool found = false;
+            for (std::int64_t y = top; y < bottom && !found; ++y) {
+                const uchar* line = picture.constScanLine(static_cast<int>(y));
+                for (std::int64_t x = left; x < right; ++x) {
+                    const int shift =
+                        lsbFirst ? static_cast<int>(x & 7) : 7 - static_cast<int>(x & 7);
+                    if (((line[x >> 3] >> shift) & 1) == darkIndex) {
+                        found = true;
+                        break;
+                    }
+                }
+            }
+            putColor(row, i, found ? dark : light);
+        }
+    }
+    return result;
+}
+
+QImage FitPicture(const TJobState& job, const TCropState& crop) {
+    const std::int32_t size = job.IconSize;
+    if (job.Sizing != 0) return crop.CropImage();
+
+    const QImage& picture = job.InputImage;
+    if (picture.width() <= 0 || picture.height() <= 0) {
+        // Nothing to draw: the working bitmap keeps the padded picture's top-left corner.
+        QImage result(size, size, QImage::Format_BGR888);
+        for (int y = 0; y < size; ++y) {
+            uchar* row = result.scanLine(y);
+            for (int x = 0; x < size; ++x)
+                putColor(row, x, crop.PaddedColor(x, y));
+        }
+        return result;
+    }
+    const QImage::Format format = picture.format();
+    if (format == QImage::Format_Mono || format == QImage::Format_MonoLSB)
+        return StretchMonochrome(picture, size);
+    return StretchNearest(picture, size);
+}

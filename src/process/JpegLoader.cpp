@@ -1,0 +1,266 @@
+#include "process/JpegLoader.h"
+
+#include "reduce/GraphicErrors.h"
+
+#include <QFile>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jerror.h>
+#include <jpeglib.h>
+
+// libjpeg reports a fatal error by calling error_exit, which must not return. Ours jumps
+// back with longjmp to the function that called into the library. Every function below
+// that calls libjpeg arms the jump itself, keeps no object with a destructor of its own,
+// and returns false when the jump arrives, so the jump never skips a destructor. The
+// decompression object is released by the caller, also on failure.
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    bool armed;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void onErrorExit(j_common_ptr cinfo) {
+    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, manager->message);
+    // A fatal error outside an armed call would have nowhere to go.
+    if (!manager->armed) std::abort();
+    std::longjmp(manager->jump, 1);
+}
+
+// Warnings are counted by libjpeg but never printed.
+void onOutputMessage(j_common_ptr) {}
+
+constexpr std::size_t kInputChunk = 64 * 1024;
+
+// Feeds libjpeg from a QFile in chunks, so that no file is read whole into memory.
+struct FileSource {
+    jpeg_source_mgr pub;
+    QFile* file;
+    bool atStart;
+    JOCTET buffer[kInputChunk];
+};
+
+void initSource(j_decompress_ptr cinfo) {
+    reinterpret_cast<FileSource*>(cinfo->src)->atStart = true;
+}
+
+boolean fillInputBuffer(j_decompress_ptr cinfo) {
+    auto* source = reinterpret_cast<FileSource*>(cinfo->src);
+    qint64 got = source->file->read(reinterpret_cast<char*>(source->buffer), kInputChunk);
+    if (got <= 0) {
+        if (source->atStart) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        // A file cut short: end it with an end-of-image marker, as libjpeg's own sources
+        // do, so that the rest of the picture is filled in with a warning.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        source->buffer[0] = 0xFF;
+        source->buffer[1] = JPEG_EOI;
+        got = 2;
+    }
+    source->pub.next_input_byte = source->buffer;
+    source->pub.bytes_in_buffer = static_cast<std::size_t>(got);
+    source->atStart = false;
+    return TRUE;
+}
+
+void skipInputData(j_decompress_ptr cinfo, long count) {
+    auto* source = reinterpret_cast<FileSource*>(cinfo->src);
+    if (count <= 0) return;
+    while (count > static_cast<long>(source->pub.bytes_in_buffer)) {
+        count -= static_cast<long>(source->pub.bytes_in_buffer);
+        (void)fillInputBuffer(cinfo);
+    }
+    source->pub.next_input_byte += count;
+    source->pub.bytes_in_buffer -= static_cast<std::size_t>(count);
+}
+
+void termSource(j_decompress_ptr) {}
+
+enum class OutputKind { Grey, Rgb, Cmyk };
+
+bool createDecompress(jpeg_decompress_struct* cinfo, ErrorManager* errors) {
+    errors->armed = true;
+    if (setjmp(errors->jump)) {
+        errors->armed = false;
+        return false;
+    }
+    jpeg_create_decompress(cinfo);
+    errors->armed = false;
+    return true;
+}
+
+bool readHeader(jpeg_decompress_struct* cinfo, ErrorManager* errors) {
+    errors->armed = true;
+    if (setjmp(errors->jump)) {
+        errors->armed = false;
+        return false;
+    }
+    jpeg_read_header(cinfo, TRUE);
+    errors->armed = false;
+    return true;
+}
+
+bool startDecompress(jpeg_decompress_struct* cinfo, ErrorManager* errors) {
+    errors->armed = true;
+    if (setjmp(errors->jump)) {
+        errors->armed = false;
+        return false;
+    }
+    jpeg_start_decompress(cinfo);
+    errors->armed = false;
+    return true;
+}
+
+// Reads every scan line straight into the picture's rows; CMYK rows go through `scratch`
+// and are converted on the way.
+bool readRows(jpeg_decompress_struct* cinfo, ErrorManager* errors, unsigned char* rows,
+              std::size_t stride, OutputKind kind, JSAMPROW scratch, bool inverted) {
+    errors->armed = true;
+    if (setjmp(errors->jump)) {
+        errors->armed = false;
+        return false;
+    }
+    while (cinfo->output_scanline < cinfo->output_height) {
+        unsigned char* row = rows + stride * cinfo->output_scanline;
+        JSAMPROW target = kind == OutputKind::Cmyk ? scratch : row;
+        // A short read leaves lines missing, which jpeg_finish_decompress refuses.
+        if (jpeg_read_scanlines(cinfo, &target, 1) != 1) break;
+        const JDIMENSION width = cinfo->output_width;
+        if (kind == OutputKind::Rgb) {
+            for (JDIMENSION x = 0; x < width; ++x) {
+                const unsigned char red = row[3 * x];
+                row[3 * x] = row[3 * x + 2];
+                row[3 * x + 2] = red;
+            }
+        } else if (kind == OutputKind::Cmyk) {
+            for (JDIMENSION x = 0; x < width; ++x) {
+                unsigned int ink[4];
+                for (int c = 0; c < 4; ++c) {
+                    ink[c] = scratch[4 * x + c];
+                    if (!inverted) ink[c] = 255 - ink[c];
+                }
+                const unsigned int black = ink[3];
+                row[3 * x] = static_cast<unsigned char>((ink[2] * black + 127) / 255);
+                row[3 * x + 1] = static_cast<unsigned char>((ink[1] * black + 127) / 255);
+                row[3 * x + 2] = static_cast<unsigned char>((ink[0] * black + 127) / 255);
+            }
+        }
+    }
+    jpeg_finish_decompress(cinfo);
+    errors->armed = false;
+    return true;
+}
+
+// Releases libjpeg's state however decoding ended.
+class DecompressGuard {
+public:
+    explicit DecompressGuard(jpeg_decompress_struct* cinfo) : cinfo_(cinfo) {}
+    ~DecompressGuard() { jpeg_destroy_decompress(cinfo_); }
+    DecompressGuard(const DecompressGuard&) = delete;
+    DecompressGuard& operator=(const DecompressGuard&) = delete;
+
+private:
+    jpeg_decompress_struct* cinfo_;
+};
+
+[[noreturn]] void fail(const ErrorManager& errors) {
+    throw EInvalidGraphic(std::string("JPEG error: ") + errors.message);
+}
+
+} // namespace
+
+QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EInvalidGraphic("Cannot open " + fileName.toStdString() + ": " +
+                              file.errorString().toStdString());
+
+    // Both structures are plain C data: zeroed here, released by the guard.
+    auto errors = std::make_unique<ErrorManager>();
+    auto source = std::make_unique<FileSource>();
+    auto cinfo = std::make_unique<jpeg_decompress_struct>();
+
+    cinfo->err = jpeg_std_error(&errors->pub);
+    errors->pub.error_exit = onErrorExit;
+    errors->pub.output_message = onOutputMessage;
+    if (!createDecompress(cinfo.get(), errors.get())) fail(*errors);
+    DecompressGuard guard(cinfo.get());
+
+    source->file = &file;
+    source->pub.init_source = initSource;
+    source->pub.fill_input_buffer = fillInputBuffer;
+    source->pub.skip_input_data = skipInputData;
+    source->pub.resync_to_restart = jpeg_resync_to_restart;
+    source->pub.term_source = termSource;
+    cinfo->src = &source->pub;
+
+    if (!readHeader(cinfo.get(), errors.get())) fail(*errors);
+    if (static_cast<std::int64_t>(cinfo->image_width) *
+            static_cast<std::int64_t>(cinfo->image_height) >
+        maxPixels)
+        throw EInvalidGraphic("JPEG picture too large");
+
+    OutputKind kind;
+    switch (cinfo->jpeg_color_space) {
+    case JCS_GRAYSCALE:
+        kind = OutputKind::Grey;
+        cinfo->out_color_space = JCS_GRAYSCALE;
+        cinfo->quantize_colors = TRUE;
+        cinfo->desired_number_of_colors = 255;
+        break;
+    case JCS_YCbCr:
+    case JCS_RGB:
+        kind = OutputKind::Rgb;
+        cinfo->out_color_space = JCS_RGB;
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        kind = OutputKind::Cmyk;
+        cinfo->out_color_space = JCS_CMYK;
+        break;
+    default:
+        throw EInvalidGraphic("JPEG colour space not supported");
+    }
+    cinfo->do_block_smoothing = FALSE;
+
+    if (!startDecompress(cinfo.get(), errors.get())) fail(*errors);
+    const int expectedComponents = kind == OutputKind::Cmyk ? 4 : kind == OutputKind::Rgb ? 3 : 1;
+    if (cinfo->output_components != expectedComponents ||
+        (kind == OutputKind::Grey &&
+         (cinfo->colormap == nullptr || cinfo->out_color_components != 1 ||
+          cinfo->actual_number_of_colors < 1 || cinfo->actual_number_of_colors > 256)))
+        throw EInvalidGraphic("JPEG decoder delivered an unexpected layout");
+
+    const int width = static_cast<int>(cinfo->output_width);
+    const int height = static_cast<int>(cinfo->output_height);
+    QImage picture(width, height,
+                   kind == OutputKind::Grey ? QImage::Format_Indexed8 : QImage::Format_BGR888);
+    if (picture.isNull()) throw EOutOfMemory("Not enough memory for the JPEG picture");
+    if (kind == OutputKind::Grey) {
+        QList<QRgb> table;
+        table.reserve(cinfo->actual_number_of_colors);
+        for (int i = 0; i < cinfo->actual_number_of_colors; ++i) {
+            const int grey = cinfo->colormap[0][i];
+            table.append(qRgb(grey, grey, grey));
+        }
+        picture.setColorTable(table);
+    }
+
+    std::vector<JSAMPLE> scratch;
+    if (kind == OutputKind::Cmyk) scratch.resize(static_cast<std::size_t>(width) * 4);
+    const bool inverted = cinfo->saw_Adobe_marker != FALSE;
+    if (!readRows(cinfo.get(), errors.get(), picture.bits(),
+                  static_cast<std::size_t>(picture.bytesPerLine()), kind, scratch.data(), inverted))
+        fail(*errors);
+    return picture;
+}

@@ -1,0 +1,147 @@
+#include "process/PictureLoader.h"
+
+#include "core/WizardView.h"
+#include "image/IconLib.h"
+#include "process/JpegLoader.h"
+#include "reduce/GraphicErrors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <algorithm>
+
+namespace {
+
+const QString kNone = QStringLiteral("NONE");
+
+// The extension of the path's file name, from its last dot, in lower case; empty when the
+// name has no dot.
+QString lowerExtension(const QString& path) {
+    qsizetype nameStart = path.lastIndexOf(QLatin1Char('/')) + 1;
+#ifdef Q_OS_WIN
+    nameStart = std::max(nameStart, path.lastIndexOf(QLatin1Char('\\')) + 1);
+#endif
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot < nameStart ? QString() : path.mid(dot).toLower();
+}
+
+// A picture the later steps can work with: it has pixels and stays within the limit.
+void checkPicture(const QImage& picture) {
+    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
+        throw EInvalidGraphic("The picture holds no pixels");
+    if (static_cast<std::int64_t>(picture.width()) * picture.height() > MaxPicturePixels)
+        throw EInvalidGraphic("The picture is too large");
+}
+
+// The number of directory entries an icon file of `fileSize` bytes has room for: no file
+// can hold more images than that, whatever its header claims.
+std::int32_t entriesThatFit(std::int32_t count, qint64 fileSize) {
+    const qint64 room = fileSize < 6 ? 0 : (fileSize - 6) / 16;
+    return static_cast<std::int32_t>(std::min<qint64>(count, room));
+}
+
+void loadIconImage(TJobState& job, const QString& path) {
+    // The count is taken at the file's first image only: appending output to this very
+    // file must not lengthen the run, and a later image's failure must not lose it.
+    const bool firstImage = job.SubIndex == 0 || job.IconFileIndex != job.FileIndex;
+    if (firstImage) {
+        job.IconFileIndex = -1;
+        job.IconFileCount = 0;
+    }
+    const std::int32_t count = ReadIconImage(path, job.SubIndex, job.IconMap, job.SourceMaskMap);
+    if (firstImage) {
+        job.IconFileIndex = job.FileIndex;
+        job.IconFileCount = entriesThatFit(count, QFileInfo(path).size());
+    }
+    job.SubCount = job.IconFileCount;
+    if (!job.IconMap.Initialized) throw EInvalidGraphic("Icon image not supported");
+    QImage picture;
+    job.IconMap.CopyToPicture(picture);
+    checkPicture(picture);
+    job.InputImage = picture;
+    job.SourceKind = QStringLiteral("ICO");
+}
+
+void loadFile(TJobState& job, const QString& path) {
+    const QString extension = lowerExtension(path);
+    if (extension == QLatin1String(".ico")) {
+        loadIconImage(job, path);
+        return;
+    }
+    QImage picture;
+    QString kind;
+    if (extension == QLatin1String(".bmp")) {
+        picture = LoadBitmapPicture(path);
+        kind = QStringLiteral("BMP");
+    } else if (extension == QLatin1String(".gif")) {
+        picture = LoadGifPicture(path);
+        kind = QStringLiteral("GIF");
+    } else if (extension == QLatin1String(".jpg") || extension == QLatin1String(".jpeg")) {
+        picture = LoadJpegPicture(path, MaxPicturePixels);
+        kind = QStringLiteral("JPG");
+    } else {
+        throw EInvalidGraphic("Unknown picture file extension");
+    }
+    checkPicture(picture);
+    job.InputImage = std::move(picture);
+    job.SourceKind = kind;
+    job.SubCount = 1;
+}
+
+} // namespace
+
+QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
+    QImageReader reader(fileName, "BMP");
+    // The extension chose this reader: another format under a ".bmp" name is not a bitmap.
+    reader.setAutoDetectImageFormat(false);
+    const QSize size = reader.size();
+    if (size.isValid() && static_cast<std::int64_t>(size.width()) * size.height() > maxPixels)
+        throw EInvalidGraphic("The bitmap is too large");
+    QImage picture;
+    if (!reader.read(&picture)) throw EInvalidGraphic(reader.errorString().toStdString());
+    return picture;
+}
+
+bool LoadPicture(TJobState& job, WizardView& view) {
+    job.SourceKind = kNone;
+    if (job.OutFormat == QLatin1String("ICO") || job.OutFormat == QLatin1String("BMP"))
+        job.OutPath.clear();
+
+    const bool fromClipboard = view.SourceIsClipboard();
+    QString name = QStringLiteral("in clipboard");
+    bool iconSource = false;
+    try {
+        if (fromClipboard) {
+            QImage picture = view.ClipboardImage();
+            checkPicture(picture);
+            job.InputImage = std::move(picture);
+            job.SourceKind = QStringLiteral("CLIP");
+            job.SubCount = 1;
+            return true;
+        }
+        if (job.FileIndex < 0 || job.FileIndex >= job.InputList.size()) {
+            name.clear();
+            throw EInvalidGraphic("No such queue entry");
+        }
+        name = job.InputList.at(job.FileIndex);
+        iconSource = lowerExtension(name) == QLatin1String(".ico");
+        loadFile(job, name);
+        return true;
+    } catch (...) {
+        // Every error of this step ends the same way; its own text is not shown.
+    }
+
+    job.SourceKind = kNone;
+    const bool countKnown = iconSource && job.IconFileIndex == job.FileIndex;
+    job.SubCount = countKnown ? job.IconFileCount : 0;
+    view.ShowMessage(QStringLiteral("Cannot load picture ") + name,
+                     QStringLiteral("Picture error"));
+    return false;
+}
+
+QImage LoadGifPicture(const QString& fileName, std::int64_t maxPixels) {
+    (void)fileName;
+    (void)maxPixels;
+    throw EInvalidGraphic("GIF reader not yet linked");
+}
