@@ -1,16 +1,15 @@
 #include "process/OutputWriter.h"
 
 #include "core/WizardView.h"
+#include "image/IconLayout.h"
 #include "image/IconLib.h"
 #include "image/ImageErrors.h"
+#include "image/SafeFile.h"
 #include "process/OutputNaming.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -22,37 +21,28 @@ bool SomethingExistsAt(const QString& path) {
     return info.exists() || info.isSymLink();
 }
 
-std::filesystem::path FileSystemPath(const QString& path) {
-#ifdef _WIN32
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
-}
-
 std::string WriteErrorText(const QString& path, const QString& reason) {
     return QStringLiteral("Cannot write %1: %2")
         .arg(QDir::toNativeSeparators(path), reason)
         .toStdString();
 }
 
-// A new icon file holding just this image, put in place of whatever is at target by one
-// rename. The icon writer extends files it finds, so the new file is made where no file
-// can be: in a fresh folder beside the target, on the same file system.
-void WriteNewIconFile(const QString& target, const TPxlMap& colorMap, const TPxlMap& maskMap) {
-    const QString folder = FolderPart(target);
-    QTemporaryDir work((folder.isEmpty() ? QStringLiteral(".") : folder) +
-                       QStringLiteral(".tessaly-XXXXXX"));
-    if (!work.isValid()) throw EInOutError(WriteErrorText(target, work.errorString()));
-    const QString fresh = work.filePath(QStringLiteral("icon.ico"));
-    WriteIconImage(fresh, 0, colorMap, maskMap);
-    if (!QFileInfo::exists(fresh)) {
-        throw EInOutError(
-            WriteErrorText(target, QStringLiteral("the icon image is empty or not square")));
+// The icon writer skips maps it cannot write without a word; a picture must not go
+// missing silently, so that is an error here.
+void CheckIconImage(const QString& target, const TPxlMap& colorMap, const TPxlMap& maskMap) {
+    TPxlMap color = colorMap;
+    TPxlMap mask = maskMap;
+    if (!IconLayout::CanWrite(color, mask)) {
+        throw EInOutError(WriteErrorText(target, QStringLiteral("the icon image is not complete")));
     }
-    std::error_code ec;
-    std::filesystem::rename(FileSystemPath(fresh), FileSystemPath(target), ec);
-    if (ec) throw EInOutError(WriteErrorText(target, QString::fromStdString(ec.message())));
+}
+
+// A new icon file holding just this image, put in place of whatever is at target by the
+// one atomic rename of the safe write: the old file stays whole until the new one is.
+void WriteNewIconFile(const QString& target, const TPxlMap& colorMap, const TPxlMap& maskMap) {
+    TPxlMap color = colorMap;
+    TPxlMap mask = maskMap;
+    SafeFile::Write(target, IconLayout::Rebuild(QByteArray(), false, 0, color, mask, target));
 }
 
 void WriteBitmapFile(const QString& target, TPxlMap& colorMap) {
@@ -105,21 +95,24 @@ TWriteResult WriteOutput(TJobState& job, bool replace) {
     const TOutputFormat& format = OutputFormatFor(job.OutFormat);
     const QString code = QLatin1String(format.Code);
     try {
+        if (code != QLatin1String("BMP")) CheckIconImage(path, job.IconMap, job.MaskMap);
         if (code == QLatin1String("MICO")) {
             WriteIconImage(path, -1, job.IconMap, job.MaskMap);
             return TWriteResult::Written;
         }
         if (!replace && SomethingExistsAt(path)) return TWriteResult::KeptExisting;
-        if (code == QLatin1String("BMP")) {
+        if (code == QLatin1String("BMP"))
             WriteBitmapFile(path, job.IconMap);
-        } else if (replace) {
+        else
             WriteNewIconFile(path, job.IconMap, job.MaskMap);
-        } else {
-            WriteIconImage(path, 0, job.IconMap, job.MaskMap);
-        }
         return TWriteResult::Written;
     } catch (const EInvalidIcon& e) {
         // The icon writer's texts do not say which file they mean.
         throw EInvalidIcon(WriteErrorText(path, QString::fromUtf8(e.what())));
+    } catch (const EInOutError& e) {
+        // A failure on the temporary file names that file; the user needs the target.
+        const QString text = QString::fromUtf8(e.what());
+        if (text.contains(QDir::toNativeSeparators(path))) throw;
+        throw EInOutError(WriteErrorText(path, text));
     }
 }
