@@ -89,7 +89,7 @@ QByteArray IconLayout::Rebuild(const QByteArray& existing, bool exists, std::int
     const std::int64_t count = append ? oldCount + 1 : oldCount;
     if (count > 0xFFFF) Inconsistent(fileName, "the icon file already holds 65535 images");
     const std::int64_t newIndex = append ? count - 1 : index;
-    if (HeaderSize + EntrySize * oldCount > existing.size())
+    if (exists && HeaderSize + EntrySize * oldCount > existing.size())
         Inconsistent(fileName, "the directory runs past the end of the file");
 
     // Every kept image must lie inside the old file, and together they cannot be more

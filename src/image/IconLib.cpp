@@ -71,10 +71,12 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
     const std::int64_t compression = IconLayout::Long(bmi, 16);
     // An image the maps cannot hold leaves both maps empty; the caller finds out when it
     // uses them. Besides other depths and widths above 100 that is a compressed image
-    // (run-length or PNG data read as plain rows would be noise) and an info header
-    // too short to hold the fields read here.
+    // (run-length or PNG data read as plain rows would be noise), an info header too
+    // short to hold the fields read here, and a picture that is not square (its height
+    // is half the info header's, which stacks the colour image and the mask).
+    const std::int64_t stackedHeight = static_cast<std::int32_t>(IconLayout::Long(bmi, 8));
     if (infoSize < IconLayout::InfoHeaderSize || infoSize > IconLayout::MaxInfoHeaderSize ||
-        compression != 0 || width <= 0)
+        compression != 0 || width <= 0 || stackedHeight != 2 * std::int64_t{width})
         return count;
     if (!colorMap.NewImage(width, width, bitCount)) return count;
     maskMap.NewImage(width, width, 1);

@@ -19,7 +19,7 @@ public:
 // first: colorMap gets the image's own depth (1, 4 or 8 bits) and palette, maskMap a
 // 1-bit map (palette black, white; 1 = transparent) of the same square size. Returns
 // the file's image count. An image the maps cannot hold (another depth, wider than 100
-// pixels, compressed, an unknown info header) leaves both maps empty and still returns
+// pixels, not square, compressed, an unknown info header) leaves both maps empty and still returns
 // the count. The image data is sized from the width and depth, not from the info
 // header's image-size field; a mask cut short by the end of the file reads as opaque.
 // Throws EInvalidIcon as described above (also for an index not below the count or a

@@ -2,6 +2,8 @@
 
 #include "utils/TestUtils.h"
 
+#include <QImage>
+
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
@@ -61,6 +63,39 @@ bool SameMap(const TPxlMap& a, const TPxlMap& b) {
            a.PackedShift == b.PackedShift &&
            std::strncmp(a.ErrorText, b.ErrorText, TPxlMap::ErrorTextSize) == 0 &&
            a.ErrorNo == b.ErrorNo;
+}
+
+std::string ComparePicture(const std::vector<std::uint32_t>& argb, int width, int height,
+                           TPxlMap& color, TPxlMap& mask) {
+    std::ostringstream out;
+    if (width != color.Width || height != color.Height ||
+        argb.size() != static_cast<std::size_t>(width) * height) {
+        out << "decoded " << width << "x" << height << ", map " << color.Width << "x"
+            << color.Height;
+        return out.str();
+    }
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t expected = Argb(color, &mask, x, y);
+            const std::uint32_t actual = argb[static_cast<std::size_t>(y) * width + x];
+            const bool same = expected >> 24 == 0 ? actual >> 24 == 0 : actual == expected;
+            if (!same) {
+                out << "pixel " << x << "," << y << ": decoded " << std::hex << actual << ", map "
+                    << expected;
+                return out.str();
+            }
+        }
+    }
+    return {};
+}
+
+std::vector<std::uint32_t> ArgbPixels(const QImage& picture) {
+    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < argb.height(); ++y)
+        for (int x = 0; x < argb.width(); ++x)
+            pixels.push_back(argb.pixel(x, y));
+    return pixels;
 }
 
 QString Q(const std::filesystem::path& path) {

@@ -21,6 +21,15 @@ std::uint32_t Argb(TPxlMap& color, TPxlMap* mask, int x, int y);
 
 QString Q(const std::filesystem::path& path);
 
+// Compares a decoded RGBA picture (row by row from the top) with an icon image pair:
+// transparent where the mask is 1, the palette colour elsewhere. Empty when they match,
+// else where they first differ.
+std::string ComparePicture(const std::vector<std::uint32_t>& argb, int width, int height,
+                           TPxlMap& color, TPxlMap& mask);
+
+// The pixels of a QImage as 0xAARRGGBB, row by row from the top.
+std::vector<std::uint32_t> ArgbPixels(const class QImage& picture);
+
 // Field by field equality of two maps (padding bytes are not part of a map's value).
 bool SameMap(const TPxlMap& a, const TPxlMap& b);
 

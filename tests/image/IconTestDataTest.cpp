@@ -1,0 +1,134 @@
+// The shared icon suites: every file read without a crash, and every palette image of a
+// valid file that fits a map read with the pixels icotool extracts from it.
+#include "ImageTestSupport.h"
+#include "image/IconLib.h"
+#include "image/ImageErrors.h"
+#include "utils/TestUtils.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using imagetest::Q;
+
+std::map<std::string, std::string> Expectations() {
+    std::map<std::string, std::string> result;
+    std::ifstream in(testutil::testDataDir() / "EXPECTATIONS.tsv");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string path, expect;
+        std::getline(fields, path, '\t');
+        std::getline(fields, expect, '\t');
+        result[path] = expect;
+    }
+    return result;
+}
+
+std::vector<fs::path> IconFiles(const char* folder) {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(testutil::testDataDir() / folder))
+        if (entry.is_regular_file() && entry.path().extension() == ".ico" &&
+            entry.path().string().find("/expected/") == std::string::npos)
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+struct Listed {
+    int index, width, height, bits, palette;
+};
+
+std::vector<Listed> ListWithIcotool(const fs::path& file) {
+    const auto result = testutil::runCommand("icotool -l " + testutil::shellQuote(file.string()));
+    static const std::regex line(
+        R"(--icon --index=(\d+) --width=(\d+) --height=(\d+) --bit-depth=(\d+) --palette-size=(\d+))");
+    std::vector<Listed> images;
+    for (std::sregex_iterator it(result.output.begin(), result.output.end(), line), end; it != end;
+         ++it)
+        images.push_back({std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3]),
+                          std::stoi((*it)[4]), std::stoi((*it)[5])});
+    return images;
+}
+
+TEST(IconTestData, EveryFileReadsOrIsRefusedCleanly) {
+    int files = 0, images = 0;
+    for (const char* folder : {"ico", "bad/ico"}) {
+        for (const auto& file : IconFiles(folder)) {
+            SCOPED_TRACE(file.string());
+            ++files;
+            std::int32_t count = 1;
+            for (std::int32_t index = 0; index < std::min(count, 64); ++index) {
+                TPxlMap color{}, mask{};
+                try {
+                    count = ReadIconImage(Q(file), index, color, mask);
+                } catch (const EInvalidIcon& e) {
+                    const std::string message = e.what();
+                    EXPECT_TRUE(message == "Icon file is not valid") << message;
+                    break;
+                }
+                if (!color.Initialized) continue;
+                ++images;
+                EXPECT_TRUE(mask.Initialized);
+                EXPECT_EQ(color.Width, color.Height);
+                EXPECT_EQ(mask.Width, color.Width);
+                EXPECT_LE(color.Width, 100);
+                EXPECT_TRUE(color.BitCount == 1 || color.BitCount == 4 || color.BitCount == 8);
+            }
+        }
+    }
+    EXPECT_GT(files, 180);
+    EXPECT_GT(images, 75);
+}
+
+TEST(IconTestData, ValidPaletteIconsMatchIcotool) {
+    if (!testutil::haveProgram("icotool")) GTEST_FAIL() << "icotool is missing";
+    const auto expectations = Expectations();
+    testutil::TempDir dir;
+    int checked = 0;
+    for (const auto& file : IconFiles("ico")) {
+        const std::string relative = fs::relative(file, testutil::testDataDir()).string();
+        const auto expectation = expectations.find(relative);
+        if (expectation == expectations.end() || expectation->second != "V") continue;
+        SCOPED_TRACE(relative);
+        const auto listed = ListWithIcotool(file);
+        const fs::path out = dir / std::to_string(checked);
+        fs::create_directory(out);
+        testutil::runCommand("icotool -x -o " + testutil::shellQuote(out.string()) + " " +
+                             testutil::shellQuote(file.string()));
+        for (const auto& image : listed) {
+            // Palette images in the bitmap form (PNG images list no palette) that a map holds.
+            const bool palette = image.bits == 1 || image.bits == 4 || image.bits == 8;
+            if (!palette || image.palette == 0 || image.width != image.height || image.width > 100)
+                continue;
+            SCOPED_TRACE(image.index);
+            TPxlMap color{}, mask{};
+            ASSERT_NO_THROW(ReadIconImage(Q(file), image.index - 1, color, mask));
+            ASSERT_TRUE(color.Initialized);
+            EXPECT_EQ(color.Width, image.width);
+            EXPECT_EQ(color.BitCount, image.bits);
+            const fs::path png =
+                out / (file.stem().string() + "_" + std::to_string(image.index) + "_" +
+                       std::to_string(image.width) + "x" + std::to_string(image.height) + "x" +
+                       std::to_string(image.bits) + ".png");
+            const QImage extracted(Q(png));
+            ASSERT_FALSE(extracted.isNull()) << png;
+            EXPECT_EQ(imagetest::ComparePicture(imagetest::ArgbPixels(extracted), extracted.width(),
+                                                extracted.height(), color, mask),
+                      "");
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 50);
+}
+
+} // namespace

@@ -1,0 +1,129 @@
+#include "image/SafeFile.h"
+#include "ImageTestSupport.h"
+#include "image/ImageErrors.h"
+#include "utils/TestUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using imagetest::Q;
+using Bytes = std::vector<std::uint8_t>;
+
+QByteArray Content(int size, char seed) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(seed + i * 7);
+    return bytes;
+}
+
+Bytes AsBytes(const QByteArray& bytes) {
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+std::size_t Entries(const fs::path& folder) {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+// Restores the previous hook however the test ends.
+struct HookGuard {
+    explicit HookGuard(SafeFile::WriteHook hook)
+        : previous(SafeFile::SetWriteHook(std::move(hook))) {}
+    ~HookGuard() { SafeFile::SetWriteHook(previous); }
+    SafeFile::WriteHook previous;
+};
+
+TEST(SafeFile, WritesNewAndReplacesExistingFiles) {
+    testutil::TempDir dir;
+    const QByteArray first = Content(300000, 'a');
+    SafeFile::Write(Q(dir / "f.bin"), first);
+    EXPECT_EQ(testutil::readFile(dir / "f.bin"), AsBytes(first));
+    EXPECT_EQ(Entries(dir.path()), 1u);
+
+    fs::permissions(dir / "f.bin",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const QByteArray second = Content(10, 'z');
+    SafeFile::Write(Q(dir / "f.bin"), second);
+    EXPECT_EQ(testutil::readFile(dir / "f.bin"), AsBytes(second));
+    EXPECT_EQ(fs::status(dir / "f.bin").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(Entries(dir.path()), 1u);
+
+    SafeFile::Write(Q(dir / "empty.bin"), QByteArray());
+    EXPECT_TRUE(testutil::readFile(dir / "empty.bin").empty());
+}
+
+TEST(SafeFile, FullDiskPartWayLeavesTheOldFile) {
+    testutil::TempDir dir;
+    const QByteArray old = Content(1000, 'o');
+    SafeFile::Write(Q(dir / "t.bin"), old);
+    for (std::int64_t failAt : {0, 65536, 131072 + 5}) {
+        SCOPED_TRACE(failAt);
+        QString seenPath;
+        std::int64_t written = 0;
+        HookGuard guard([&](const QString& path, std::int64_t offset, std::int64_t length) {
+            seenPath = path;
+            const std::int64_t room = failAt - offset;
+            const std::int64_t accepted = room >= length ? length : std::max<std::int64_t>(room, 0);
+            written += accepted;
+            return accepted;
+        });
+        try {
+            SafeFile::Write(Q(dir / "t.bin"), Content(200000, 'n'));
+            ADD_FAILURE() << "no exception";
+        } catch (const EInOutError& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find(seenPath.toStdString()), std::string::npos) << message;
+            EXPECT_NE(message.find("No space left on device"), std::string::npos) << message;
+        }
+        EXPECT_EQ(written, failAt);
+        EXPECT_TRUE(seenPath.startsWith(Q(dir.path())));
+        EXPECT_EQ(testutil::readFile(dir / "t.bin"), AsBytes(old));
+        EXPECT_EQ(Entries(dir.path()), 1u);
+    }
+    // Without the hook the same write goes through.
+    SafeFile::Write(Q(dir / "t.bin"), Content(200000, 'n'));
+    EXPECT_EQ(testutil::readFile(dir / "t.bin").size(), 200000u);
+}
+
+TEST(SafeFile, NamedTemporaryFileIsNeverWrittenThrough) {
+    testutil::TempDir dir;
+    testutil::writeFile(dir / "victim", {1, 2, 3});
+    fs::create_symlink(dir / "victim", dir / "x.ico.tmp");
+    SafeFile::Write(Q(dir / "x.ico"), Q(dir / "x.ico.tmp"), Content(50, 'q'));
+    EXPECT_EQ(testutil::readFile(dir / "victim"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(testutil::readFile(dir / "x.ico"), AsBytes(Content(50, 'q')));
+    EXPECT_FALSE(fs::exists(dir / "x.ico.tmp"));
+    EXPECT_FALSE(fs::is_symlink(dir / "x.ico.tmp"));
+}
+
+TEST(SafeFile, FailuresNameThePathAndRemoveTheTemporaryFile) {
+    testutil::TempDir dir;
+    fs::create_directory(dir / "busy");
+    testutil::writeFile(dir / "busy" / "a", {4});
+    try {
+        SafeFile::Write(Q(dir / "busy"), Q(dir / "busy.tmp"), Content(10, 'b'));
+        ADD_FAILURE() << "no exception";
+    } catch (const EInOutError& e) {
+        EXPECT_NE(std::string(e.what()).find((dir / "busy").string()), std::string::npos)
+            << e.what();
+    }
+    EXPECT_FALSE(fs::exists(dir / "busy.tmp"));
+    EXPECT_EQ(testutil::readFile(dir / "busy" / "a"), Bytes{4});
+
+    try {
+        SafeFile::Write(Q(dir / "gone" / "f"), Content(10, 'b'));
+        ADD_FAILURE() << "no exception";
+    } catch (const EInOutError& e) {
+        EXPECT_NE(std::string(e.what()).find((dir / "gone").string()), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(Entries(dir.path()), 1u);
+}
+
+} // namespace
