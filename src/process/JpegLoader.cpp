@@ -47,6 +47,7 @@ constexpr std::size_t kInputChunk = 64 * 1024;
 struct FileSource {
     jpeg_source_mgr pub;
     QFile* file;
+    qint64 delivered; // bytes handed to libjpeg so far
     bool atStart;
     JOCTET buffer[kInputChunk];
 };
@@ -69,6 +70,7 @@ boolean fillInputBuffer(j_decompress_ptr cinfo) {
     }
     source->pub.next_input_byte = source->buffer;
     source->pub.bytes_in_buffer = static_cast<std::size_t>(got);
+    source->delivered += got;
     source->atStart = false;
     return TRUE;
 }
@@ -205,6 +207,10 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels) {
     cinfo->src = &source->pub;
 
     if (!readHeader(cinfo.get(), errors.get())) fail(*errors);
+    // libjpeg would fill a picture whose file ends right after its first scan header with
+    // grey; with not one byte of picture data there is no picture to speak of.
+    const qint64 headerEnd = source->delivered - static_cast<qint64>(source->pub.bytes_in_buffer);
+    if (headerEnd >= file.size()) throw EInvalidGraphic("JPEG file holds no picture data");
     if (static_cast<std::int64_t>(cinfo->image_width) *
             static_cast<std::int64_t>(cinfo->image_height) >
         maxPixels)

@@ -1,12 +1,13 @@
 #include "process/PictureLoader.h"
 
 #include "core/WizardView.h"
+#include "gif/GIFImage.h"
 #include "image/IconLib.h"
+#include "process/BitmapCheck.h"
 #include "process/JpegLoader.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 
 #include <algorithm>
@@ -34,13 +35,6 @@ void checkPicture(const QImage& picture) {
         throw EInvalidGraphic("The picture is too large");
 }
 
-// The number of directory entries an icon file of `fileSize` bytes has room for: no file
-// can hold more images than that, whatever its header claims.
-std::int32_t entriesThatFit(std::int32_t count, qint64 fileSize) {
-    const qint64 room = fileSize < 6 ? 0 : (fileSize - 6) / 16;
-    return static_cast<std::int32_t>(std::min<qint64>(count, room));
-}
-
 void loadIconImage(TJobState& job, const QString& path) {
     // The count is taken at the file's first image only: appending output to this very
     // file must not lengthen the run, and a later image's failure must not lose it.
@@ -52,7 +46,7 @@ void loadIconImage(TJobState& job, const QString& path) {
     const std::int32_t count = ReadIconImage(path, job.SubIndex, job.IconMap, job.SourceMaskMap);
     if (firstImage) {
         job.IconFileIndex = job.FileIndex;
-        job.IconFileCount = entriesThatFit(count, QFileInfo(path).size());
+        job.IconFileCount = count;
     }
     job.SubCount = job.IconFileCount;
     if (!job.IconMap.Initialized) throw EInvalidGraphic("Icon image not supported");
@@ -98,6 +92,7 @@ QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
     const QSize size = reader.size();
     if (size.isValid() && static_cast<std::int64_t>(size.width()) * size.height() > maxPixels)
         throw EInvalidGraphic("The bitmap is too large");
+    CheckBitmapFile(fileName);
     QImage picture;
     if (!reader.read(&picture)) throw EInvalidGraphic(reader.errorString().toStdString());
     return picture;
@@ -141,7 +136,25 @@ bool LoadPicture(TJobState& job, WizardView& view) {
 }
 
 QImage LoadGifPicture(const QString& fileName, std::int64_t maxPixels) {
-    (void)fileName;
-    (void)maxPixels;
-    throw EInvalidGraphic("GIF reader not yet linked");
+    // The logical screen's size, from the header, before any frame is decoded. The
+    // reader also takes a signature found 4 bytes into the file.
+    QFile file(fileName);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray head = file.read(14);
+        for (qsizetype at : {qsizetype{0}, qsizetype{4}}) {
+            if (head.size() < at + 10 || !head.mid(at, 3).toUpper().startsWith("GIF")) continue;
+            const auto byte = [&](qsizetype i) { return static_cast<std::uint8_t>(head[i]); };
+            const std::int64_t width = byte(at + 6) | byte(at + 7) << 8;
+            const std::int64_t height = byte(at + 8) | byte(at + 9) << 8;
+            if (width * height > maxPixels) throw EInvalidGraphic("The GIF screen is too large");
+            break;
+        }
+    }
+    TGIFImage gif;
+    gif.LoadFromFile(fileName);
+    if (static_cast<std::int64_t>(gif.Width()) * gif.Height() > maxPixels)
+        throw EInvalidGraphic("The GIF screen is too large");
+    QImage picture;
+    gif.AssignTo(picture);
+    return picture;
 }

@@ -34,8 +34,7 @@ inline constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 28;
 //
 // Icon files: the image count is taken when the file's first image is loaded and kept
 // for its later images, and it is kept in SubCount when a later image fails, so the
-// file's remaining images are still tried. A count the file is too short to hold a
-// directory for is cut to the entries it can hold.
+// file's remaining images are still tried.
 bool LoadPicture(TJobState& job, WizardView& view);
 
 // Decodes a ".bmp" file with Qt's bitmap reader alone (no guessing from the content).

@@ -1,0 +1,204 @@
+#include "process/BitmapCheck.h"
+
+#include "reduce/GraphicErrors.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <bit>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3, kAlphaBitfields = 6;
+
+[[noreturn]] void refuse(const char* why) {
+    throw EInvalidGraphic(std::string("Damaged bitmap file: ") + why);
+}
+
+std::uint32_t u16(const QByteArray& bytes, qsizetype at) {
+    return static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8;
+}
+
+std::uint32_t u32(const QByteArray& bytes, qsizetype at) {
+    return u16(bytes, at) | u16(bytes, at + 2) << 16;
+}
+
+bool isOneRun(std::uint32_t mask) {
+    if (mask == 0) return false;
+    const std::uint32_t shifted = mask >> std::countr_zero(mask);
+    return (shifted & (shifted + 1)) == 0;
+}
+
+void checkMasks(const QByteArray& head, bool withAlpha) {
+    const std::uint32_t red = u32(head, 54), green = u32(head, 58), blue = u32(head, 62);
+    const std::uint32_t alpha = withAlpha ? u32(head, 66) : 0;
+    if (!isOneRun(red) || !isOneRun(green) || !isOneRun(blue) || (alpha && !isOneRun(alpha)))
+        refuse("colour mask empty or split");
+    if ((red & green) || (red & blue) || (green & blue) || (alpha & (red | green | blue)))
+        refuse("colour masks overlap");
+}
+
+// Reads the file forward from the pixel data in chunks.
+class ByteStream {
+public:
+    ByteStream(QFile& file, qint64 start) : file_(file) { file_.seek(start); }
+    bool next(std::uint8_t& byte) {
+        if (at_ == chunk_.size()) {
+            chunk_ = file_.read(64 * 1024);
+            at_ = 0;
+            if (chunk_.isEmpty()) return false;
+        }
+        byte = static_cast<std::uint8_t>(chunk_[at_++]);
+        return true;
+    }
+
+private:
+    QFile& file_;
+    QByteArray chunk_;
+    qsizetype at_ = 0;
+};
+
+void checkIndices(QFile& file, qint64 offset, std::int64_t width, std::int64_t rows, int bits,
+                  std::int64_t stride, std::uint32_t entries) {
+    ByteStream stream(file, offset);
+    const std::int64_t used = (width * bits + 7) / 8;
+    for (std::int64_t y = 0; y < rows; ++y) {
+        for (std::int64_t i = 0; i < stride; ++i) {
+            std::uint8_t byte = 0;
+            if (!stream.next(byte)) return; // a missing last padding is allowed
+            if (i >= used) continue;
+            for (int shift = 8 - bits; shift >= 0; shift -= bits) {
+                const std::int64_t x = (i * 8 + (8 - bits - shift)) / bits;
+                if (x < width &&
+                    static_cast<std::uint32_t>((byte >> shift) & ((1 << bits) - 1)) >= entries)
+                    refuse("pixel index beyond the palette");
+            }
+        }
+    }
+}
+
+// Walks the run-length codes as a decoder would, without storing any pixel.
+void checkRunLength(QFile& file, qint64 offset, std::int64_t width, std::int64_t height, int bits,
+                    std::uint32_t entries) {
+    ByteStream stream(file, offset);
+    std::int64_t x = 0, y = 0;
+    auto take = [&](std::uint8_t& byte) {
+        if (!stream.next(byte)) refuse("run-length data ends without its end code");
+    };
+    auto place = [&](std::int64_t count, std::uint32_t first, std::uint32_t second) {
+        if (y >= height || x + count > width) refuse("run-length data runs past the picture");
+        if (first >= entries || (count > 1 && second >= entries))
+            refuse("pixel index beyond the palette");
+        x += count;
+    };
+    for (;;) {
+        std::uint8_t count = 0, value = 0;
+        take(count);
+        take(value);
+        if (count > 0) {
+            if (bits == 8)
+                place(count, value, value);
+            else
+                place(count, value >> 4, value & 0x0F);
+            continue;
+        }
+        if (value == 0) { // end of line
+            x = 0;
+            ++y;
+        } else if (value == 1) { // end of bitmap
+            return;
+        } else if (value == 2) { // move right and up
+            std::uint8_t dx = 0, dy = 0;
+            take(dx);
+            take(dy);
+            x += dx;
+            y += dy;
+            if (x > width || y > height) refuse("run-length move past the picture");
+        } else { // `value` pixels stored as they are, padded to an even byte count
+            const int bytes = bits == 8 ? value : (value + 1) / 2;
+            for (int i = 0; i < bytes; ++i) {
+                std::uint8_t data = 0;
+                take(data);
+                if (bits == 8)
+                    place(1, data, data);
+                else
+                    place(i * 2 + 1 < value ? 2 : 1, data >> 4, data & 0x0F);
+            }
+            std::uint8_t pad = 0;
+            if (bytes % 2) take(pad);
+        }
+    }
+}
+
+} // namespace
+
+void CheckBitmapFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) return; // the reader reports it
+    const qint64 size = file.size();
+    const QByteArray head = file.read(14 + 124 + 16);
+    if (head.size() < 26 || head[0] != 'B' || head[1] != 'M') return;
+
+    const std::uint32_t offBits = u32(head, 10);
+    const std::uint32_t infoSize = u32(head, 14);
+    std::int64_t width, height;
+    std::uint32_t bits, compression = kRgb, clrUsed = 0;
+    int entrySize = 4;
+    if (infoSize == 12) {
+        width = u16(head, 18);
+        height = u16(head, 20);
+        bits = u16(head, 24);
+        entrySize = 3;
+    } else if (infoSize == 40 || infoSize == 52 || infoSize == 56 || infoSize == 108 ||
+               infoSize == 124) {
+        if (head.size() < 14 + static_cast<qsizetype>(infoSize)) refuse("info header cut short");
+        width = static_cast<std::int32_t>(u32(head, 18));
+        height = static_cast<std::int32_t>(u32(head, 22));
+        bits = u16(head, 28);
+        compression = u32(head, 30);
+        clrUsed = u32(head, 46);
+    } else {
+        return;
+    }
+    if (width <= 0 || height == 0) return;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return;
+
+    qint64 headerEnd = 14 + infoSize;
+    const bool masked = compression == kBitfields || compression == kAlphaBitfields;
+    if (masked) {
+        if (bits != 16 && bits != 32) refuse("colour masks on a depth without them");
+        const int maskBytes = compression == kAlphaBitfields ? 16 : 12;
+        if (infoSize == 40) headerEnd += maskBytes;
+        if (head.size() < 54 + maskBytes) refuse("colour masks cut short");
+        checkMasks(head, compression == kAlphaBitfields || infoSize >= 56);
+    } else if (compression != kRgb && compression != kRle8 && compression != kRle4) {
+        return;
+    }
+
+    std::uint32_t entries = 0;
+    if (bits <= 8) {
+        const std::uint32_t full = 1u << bits;
+        if (clrUsed > full) refuse("more colours than the depth allows");
+        entries = clrUsed == 0 ? full : clrUsed;
+        if (headerEnd + static_cast<qint64>(entries) * entrySize > size)
+            refuse("palette cut short");
+    }
+    if (offBits < headerEnd || offBits >= size) refuse("pixel data outside the file");
+
+    if (compression == kRle8 || compression == kRle4) {
+        if (bits != (compression == kRle8 ? 8u : 4u)) refuse("run-length data of another depth");
+        if (height < 0) refuse("run-length data in a top-down picture");
+        checkRunLength(file, offBits, width, height, static_cast<int>(bits), entries);
+        return;
+    }
+
+    const std::int64_t rows = height < 0 ? -height : height;
+    const std::int64_t stride = (width * bits + 31) / 32 * 4;
+    const std::int64_t lastRow = (width * bits + 7) / 8;
+    if (static_cast<std::int64_t>(offBits) + stride * (rows - 1) + lastRow > size)
+        refuse("pixel data cut short");
+    if (bits <= 8 && entries < (1u << bits))
+        checkIndices(file, offBits, width, rows, static_cast<int>(bits), stride, entries);
+}
