@@ -196,13 +196,14 @@ RunResult RunConvert(const fs::path& cwd, const std::vector<std::string>& args) 
     const testutil::TempDir logs;
     const fs::path outFile = logs / "out";
     const fs::path errFile = logs / "err";
-    std::string command = "cd " + shellQuote(cwd.string()) +
-                          " && env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY " +
+    // In a subshell: runCommand sends the outer standard error to its standard output.
+    std::string command = "(cd " + shellQuote(cwd.string()) +
+                          " && timeout 120 env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY " +
                           shellQuote((testutil::binDir() / "tessaly-convert").string());
     for (const std::string& a : args)
         command += " " + shellQuote(a);
     command +=
-        " >" + shellQuote(outFile.string()) + " 2>" + shellQuote(errFile.string()) + " </dev/null";
+        " >" + shellQuote(outFile.string()) + " 2>" + shellQuote(errFile.string()) + " </dev/null)";
     RunResult result;
     result.ExitCode = testutil::runCommand(command).exitCode;
     result.Out = ReadText(outFile);

@@ -66,7 +66,8 @@ struct RunResult {
     std::string Err;
 };
 
-// Runs tessaly-convert in `cwd` with no display and no Qt platform set.
+// Runs tessaly-convert in `cwd` with no display and no Qt platform set; a run that does not
+// end within two minutes is stopped (exit status 124).
 RunResult RunConvert(const std::filesystem::path& cwd, const std::vector<std::string>& args);
 
 // --- Reading outputs back ----------------------------------------------------------------

@@ -1,0 +1,254 @@
+// tessaly-convert as a command: its queue, messages, exit statuses, and what it leaves on
+// disk when it may not or cannot write.
+#include "ConvertHarness.h"
+
+#include "utils/TestUtils.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+using namespace e2e;
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::size_t Lines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+std::map<std::string, std::vector<std::uint8_t>> Snapshot(const fs::path& dir) {
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (const auto& e : fs::directory_iterator(dir))
+        files[e.path().filename().string()] = fs::is_regular_file(e.path())
+                                                  ? testutil::readFile(e.path())
+                                                  : std::vector<std::uint8_t>{};
+    return files;
+}
+
+// A folder nothing can be created in or renamed into, root included: the immutable
+// attribute. Released again when the guard goes.
+class ImmutableFolder {
+public:
+    explicit ImmutableFolder(const fs::path& dir) : dir_(dir) {
+        ok_ = testutil::runCommand("chattr +i " + testutil::shellQuote(dir.string())).exitCode == 0;
+    }
+    ~ImmutableFolder() {
+        if (ok_) testutil::runCommand("chattr -i " + testutil::shellQuote(dir_.string()));
+    }
+    bool Ok() const { return ok_; }
+
+private:
+    fs::path dir_;
+    bool ok_ = false;
+};
+
+class ConvertRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        work_ = tmp_.path() / "work";
+        fs::create_directory(work_);
+    }
+    fs::path Picture(const std::string& name, int w = 20, int h = 14) {
+        Encode(Patterned(w, h), work_ / name, "bmp24");
+        return work_ / name;
+    }
+    RunResult Run(const std::vector<std::string>& args) { return RunConvert(work_, args); }
+
+    testutil::TempDir tmp_;
+    fs::path work_;
+};
+
+} // namespace
+
+TEST_F(ConvertRun, UsageErrorsExitWithTwoAndNameTheOption) {
+    Picture("a.bmp");
+    struct Case {
+        std::vector<std::string> Args;
+        std::string Named;
+    };
+    const Case cases[] = {{{"--size", "20", "a.bmp"}, "--size"},
+                          {{"-c", "2", "a.bmp"}, "-c"},
+                          {{"--mask", "some", "a.bmp"}, "--mask"},
+                          {{"-f", "png", "a.bmp"}, "-f"},
+                          {{"--bogus", "a.bmp"}, "--bogus"},
+                          {{"a.bmp", "-o"}, "-o"},
+                          {{}, "picture"}};
+    for (const Case& c : cases) {
+        const RunResult r = Run(c.Args);
+        EXPECT_EQ(r.ExitCode, 2) << c.Named;
+        EXPECT_TRUE(Contains(r.Err, c.Named)) << r.Err;
+        EXPECT_TRUE(Contains(r.Err, "--help")) << r.Err;
+        EXPECT_EQ(r.Out, "");
+    }
+    EXPECT_FALSE(fs::exists(work_ / "a.ico"));
+}
+
+TEST_F(ConvertRun, HelpAndVersion) {
+    RunResult r = Run({"--help"});
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_TRUE(Contains(r.Out, "Usage: tessaly-convert"));
+    for (const char* option :
+         {"--size", "--colors", "--mask", "--format", "--output", "--no-replace", "--quiet"})
+        EXPECT_TRUE(Contains(r.Out, option)) << option;
+    r = Run({"--version"});
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_TRUE(Contains(r.Out, "tessaly-convert")) << r.Out;
+    EXPECT_TRUE(Contains(r.Out, "3.5")) << r.Out;
+}
+
+TEST_F(ConvertRun, PicturesAreDoneInTheGivenOrderAndSkippedArgumentsAreNamed) {
+    Picture("c.bmp");
+    Picture("a.bmp");
+    testutil::writeFile(work_ / "photo.png", {0x89, 'P', 'N', 'G'});
+    fs::create_directory(work_ / "folder.bmp");
+    const RunResult r = Run({"c.bmp", "a.bmp", "missing.jpg", "photo.png", "c.bmp", "folder.bmp"});
+    EXPECT_EQ(r.ExitCode, 1);
+    // One line per skipped argument, naming it.
+    EXPECT_EQ(Lines(r.Err), 4u) << r.Err;
+    for (const char* name : {"missing.jpg", "photo.png", "c.bmp", "folder.bmp"})
+        EXPECT_TRUE(Contains(r.Err, name)) << name;
+    // Written in the order given (the wizard's command line would be taken last to first).
+    EXPECT_EQ(r.Out, (work_ / "c.ico").string() + "\n" + (work_ / "a.ico").string() + "\n");
+    EXPECT_TRUE(fs::exists(work_ / "c.ico"));
+    EXPECT_TRUE(fs::exists(work_ / "a.ico"));
+
+    const RunResult none = Run({"missing.jpg"});
+    EXPECT_EQ(none.ExitCode, 1);
+    EXPECT_TRUE(Contains(none.Err, "missing.jpg"));
+}
+
+TEST_F(ConvertRun, APictureThatDoesNotLoadIsReportedAsTheWizardDoes) {
+    Picture("good.bmp");
+    testutil::writeFile(work_ / "bad.bmp", {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'});
+    testutil::writeFile(work_ / "bad.jpg", {0xFF, 0xD8, 0xFF, 0x00});
+    const RunResult r = Run({"bad.bmp", "good.bmp", "bad.jpg"});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(r.Err, "Cannot load picture bad.bmp\nCannot load picture bad.jpg\n");
+    EXPECT_TRUE(fs::exists(work_ / "good.ico"));
+    EXPECT_FALSE(fs::exists(work_ / "bad.ico"));
+    EXPECT_EQ(r.Out, (work_ / "good.ico").string() + "\n");
+
+    // A run whose first picture fails still asks the save page for the next one.
+    const RunResult mico = Run({"-f", "mico", "bad.bmp", "good.bmp"});
+    EXPECT_EQ(mico.ExitCode, 1);
+    EXPECT_TRUE(fs::exists(work_ / "good.ico"));
+}
+
+TEST_F(ConvertRun, NoReplaceKeepsExistingFilesAndSaysSo) {
+    Picture("a.bmp");
+    Picture("b.bmp");
+    const std::vector<std::uint8_t> old{'o', 'l', 'd'};
+    fs::create_directory(work_ / "out");
+    testutil::writeFile(work_ / "out" / "a.ico", old);
+    testutil::writeFile(work_ / "out" / "a.bmp", old);
+    for (const char* format : {"ico", "bmp"}) {
+        const RunResult r = Run({"--no-replace", "-f", format, "-o", "out", "a.bmp", "b.bmp"});
+        EXPECT_EQ(r.ExitCode, 1) << format;
+        EXPECT_TRUE(Contains(r.Err, std::string("out/a.") + format)) << r.Err;
+        EXPECT_EQ(testutil::readFile(work_ / "out" / (std::string("a.") + format)), old) << format;
+        EXPECT_TRUE(fs::exists(work_ / "out" / (std::string("b.") + format))) << format;
+    }
+    // Replacing is the default.
+    const RunResult r = Run({"-o", "out", "a.bmp"});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(fs::file_size(work_ / "out" / "a.ico"), 2238u);
+    // A multi-resource icon never replaces: it extends.
+    const RunResult mico = Run({"--no-replace", "-f", "mico", "-o", "out/a.ico", "b.bmp"});
+    EXPECT_EQ(mico.ExitCode, 0) << mico.Err;
+    EXPECT_EQ(fs::file_size(work_ / "out" / "a.ico"), 6u + 2 * 16 + 2 * 2216);
+}
+
+TEST_F(ConvertRun, AFolderThatIsNoFolderStopsTheRunWithExitThree) {
+    Picture("a.bmp");
+    testutil::writeFile(work_ / "file.txt", {'x'});
+    for (const char* format : {"ico", "bmp"}) {
+        const RunResult r = Run({"-f", format, "-o", "file.txt/sub", "a.bmp"});
+        EXPECT_EQ(r.ExitCode, 3) << format;
+        EXPECT_TRUE(Contains(r.Err, "file.txt/sub/a.")) << r.Err;
+        EXPECT_TRUE(Contains(r.Err, "Not a directory")) << r.Err;
+    }
+    const RunResult mico = Run({"-f", "mico", "-o", "file.txt/all.ico", "a.bmp"});
+    EXPECT_EQ(mico.ExitCode, 3);
+    EXPECT_TRUE(Contains(mico.Err, "file.txt/all.ico")) << mico.Err;
+    EXPECT_EQ(testutil::readFile(work_ / "file.txt"), std::vector<std::uint8_t>{'x'});
+}
+
+TEST_F(ConvertRun, AnUnwritableFolderKeepsItsOldFilesAndGetsNoTemporaryFile) {
+    Picture("a.bmp");
+    Picture("b.bmp");
+    const fs::path out = tmp_.path() / "locked";
+    fs::create_directory(out);
+    ASSERT_EQ(Run({"-o", out.string(), "a.bmp"}).ExitCode, 0);
+    ASSERT_EQ(Run({"-f", "bmp", "-o", out.string(), "a.bmp"}).ExitCode, 0);
+    ASSERT_EQ(Run({"-f", "mico", "-o", (out / "all.ico").string(), "a.bmp"}).ExitCode, 0);
+    const auto before = Snapshot(out);
+
+    ImmutableFolder lock(out);
+    if (!lock.Ok()) GTEST_SKIP() << "chattr cannot lock a folder here";
+    const std::vector<std::vector<std::string>> runs = {
+        {"-s", "16", "-o", out.string(), "a.bmp", "b.bmp"},
+        {"-s", "16", "-f", "bmp", "-o", out.string(), "a.bmp"},
+        {"-s", "16", "-f", "mico", "-o", (out / "all.ico").string(), "b.bmp"},
+    };
+    for (const auto& args : runs) {
+        const RunResult r = Run(args);
+        EXPECT_EQ(r.ExitCode, 3) << r.Err;
+        EXPECT_TRUE(Contains(r.Err, out.string())) << r.Err;
+        EXPECT_TRUE(Contains(r.Err, "Operation not permitted")) << r.Err;
+        // The run stops at the first failed write: b.bmp is not tried.
+        EXPECT_EQ(r.Out, "");
+        EXPECT_EQ(Snapshot(out), before);
+    }
+}
+
+TEST_F(ConvertRun, MultiResourceDefaultsToTheFirstLoadedPicturesName) {
+    Picture("first.one.bmp");
+    Picture("second.bmp", 50, 50);
+    RunResult r = Run({"-f", "mico", "first.one.bmp", "second.bmp"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(ProbeIco(work_ / "first.ico").Count, 2);
+    // The same file again: it is extended, not replaced.
+    r = Run({"-f", "mico", "second.bmp"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(ProbeIco(work_ / "second.ico").Count, 1);
+    r = Run({"-f", "mico", "-o", "second", "first.one.bmp"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(ProbeIco(work_ / "second.ico").Count, 2);
+    // A file there that is no icon is not touched.
+    testutil::writeFile(work_ / "junk.ico", {1, 2});
+    r = Run({"-f", "mico", "-o", "junk.ico", "second.bmp"});
+    EXPECT_EQ(r.ExitCode, 3);
+    EXPECT_TRUE(Contains(r.Err, "junk.ico")) << r.Err;
+    EXPECT_TRUE(Contains(r.Err, "Icon file is not valid")) << r.Err;
+    EXPECT_EQ(testutil::readFile(work_ / "junk.ico"), (std::vector<std::uint8_t>{1, 2}));
+}
+
+TEST_F(ConvertRun, QuietPrintsNothingAndProgressOnlyGoesToATerminal) {
+    Picture("a.bmp");
+    Picture("b.bmp");
+    RunResult r = Run({"-q", "a.bmp", "b.bmp"});
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err, "");
+    r = Run({"a.bmp", "b.bmp"});
+    EXPECT_EQ(r.Err, "") << "no progress line without a terminal";
+
+    if (!testutil::haveProgram("script")) GTEST_SKIP() << "script is not installed";
+    const std::string program = (testutil::binDir() / "tessaly-convert").string();
+    const auto tty = testutil::runCommand(
+        "cd " + testutil::shellQuote(work_.string()) +
+        " && env -u QT_QPA_PLATFORM -u DISPLAY script -qec " +
+        testutil::shellQuote(testutil::shellQuote(program) + " a.bmp b.bmp >/dev/null") +
+        " /dev/null");
+    EXPECT_EQ(tty.exitCode, 0) << tty.output;
+    EXPECT_TRUE(Contains(tty.output, "[2/2] b.bmp")) << tty.output;
+    const auto quietTty = testutil::runCommand(
+        "cd " + testutil::shellQuote(work_.string()) +
+        " && env -u QT_QPA_PLATFORM -u DISPLAY script -qec " +
+        testutil::shellQuote(testutil::shellQuote(program) + " -q a.bmp b.bmp") + " /dev/null");
+    EXPECT_EQ(quietTty.exitCode, 0) << quietTty.output;
+    EXPECT_FALSE(Contains(quietTty.output, "[2/2]")) << quietTty.output;
+}
