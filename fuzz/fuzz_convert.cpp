@@ -1,0 +1,52 @@
+// The whole conversion of one picture: load (the first input byte picks the extension,
+// the second the icon size, depth, sizing and output format), fit, build, auto-mask and
+// write into a scratch folder.
+#include "FuzzSupport.h"
+#include "process/Processor.h"
+
+#include <QDir>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) return 0;
+    static const char* const extensions[] = {".bmp", ".gif", ".ico", ".jpg"};
+    const std::uint8_t pick = data[1];
+    QString path =
+        fuzzsupport::writeInput(data + 2, size - 2, QStringLiteral("in") + extensions[data[0] % 4]);
+    QString outDir = fuzzsupport::scratch().filePath(QStringLiteral("out"));
+    QDir().mkpath(outDir);
+
+    TJobState job;
+    job.InputList = {path};
+    job.FileCount = 1;
+    job.AutoMode = 1;
+    job.IconSize = 16 * (1 + pick % 3);
+    job.IconBPP = (pick & 4) ? 4 : 8;
+    fuzzsupport::HeadlessView view;
+    view.crop = (pick & 8) != 0;
+    static const char* const formats[] = {"ICO", "MICO", "BMP"};
+    job.OutFormat = QString::fromLatin1(formats[(pick >> 4) % 3]);
+    view.formatItem = (pick >> 4) % 3;
+    TPictureProcessor processor(job, view);
+    try {
+        for (int picture = 0; picture < 4; ++picture) {
+            job.SubIndex = picture;
+            processor.LoadPicture();
+            if (job.SourceKind == QStringLiteral("NONE")) break;
+            job.Sizing = view.crop ? 1 : 0;
+            processor.PrepareCrop();
+            if (processor.BuildIcon()) processor.AutoMask();
+            if (processor.PrepareOutput()) {
+                job.OutDir = outDir + QLatin1Char('/');
+                job.OutPath = job.OutDir + QStringLiteral("out.ico");
+                view.location = job.OutFormat == QStringLiteral("MICO") ? job.OutPath : job.OutDir;
+                processor.PrepareOutput();
+                processor.WriteOutput(true);
+            }
+            if (job.SubIndex + 1 >= job.SubCount) break;
+        }
+    } catch (const std::exception&) {
+    }
+    // Every input starts from an empty output folder (a multi-resource icon would grow).
+    QDir(outDir).removeRecursively();
+    return 0;
+}
