@@ -1,0 +1,181 @@
+#include "process/Processor.h"
+
+#include "OutputFakeView.h"
+#include "core/StepEngine.h"
+#include "image/IconLib.h"
+#include "image/SafeFile.h"
+#include "utils/TestUtils.h"
+
+#include <QDir>
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Q(const fs::path& p) {
+    return QString::fromStdString(p.string());
+}
+
+// 0x00BBGGRR colours of a small picture with a different colour in every 3 x 3 cell.
+std::uint32_t CellColour(int x, int y) {
+    static const std::uint32_t colours[] = {0x003030E0, 0x0030E030, 0x00E03030, 0x0030E0E0};
+    return colours[(x / 3 + 2 * (y / 3)) % 4];
+}
+
+// The same cells inside a frame `frame` pixels wide of another colour.
+constexpr std::uint32_t kFrameColour = 0x00C0C0C0;
+std::uint32_t FramedColour(int x, int y, int w, int h, int frame) {
+    const bool inFrame = x < frame || y < frame || x >= w - frame || y >= h - frame;
+    return inFrame ? kFrameColour : CellColour(x, y);
+}
+
+QImage CellPicture(int w, int h, int frame = 0) {
+    QImage picture(w, h, QImage::Format_RGB888);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t c = FramedColour(x, y, w, h, frame);
+            picture.setPixel(x, y, qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+        }
+    return picture;
+}
+
+// The colour of icon pixel (x, y) through its palette.
+std::uint32_t IconColour(TPxlMap& map, int x, int y) {
+    return map.GetPaletteColor(map.GetPixel(x, y));
+}
+
+struct WizardRun {
+    TJobState Job;
+    OutputFakeView View;
+    TPictureProcessor Processor{Job, View};
+    TStepEngine Engine{Job, View, Processor};
+};
+
+} // namespace
+
+TEST(PictureProcessor, AManualCropRunUsesTheSquareTheSizingStepPrepared) {
+    testutil::TempDir dir;
+    const QImage picture = CellPicture(40, 25);
+    ASSERT_TRUE(picture.save(Q(dir / "cells.bmp"), "BMP"));
+    WizardRun run;
+    run.Job.InputList << Q(dir / "cells.bmp");
+    run.View.Automatic = false;
+    run.Engine.NextButtonClick(); // one file: on to the resolution page
+    ASSERT_EQ(run.Job.Step, PageResolution);
+    run.View.SizeItem = 0;
+    run.Engine.NextButtonClick();
+    ASSERT_EQ(run.Job.Step, PageSizing);
+    run.View.Crop = true;
+    run.Engine.NextButtonClick();
+    ASSERT_EQ(run.Job.Step, PageMasking);
+    EXPECT_EQ(run.Processor.CropState().CropLeft, 0);
+    run.Engine.NextButtonClick();
+    ASSERT_EQ(run.Job.Step, PageSaving);
+    run.View.Location = Q(dir / "cut.icon.file");
+    run.Engine.NextButtonClick();
+    ASSERT_EQ(run.Job.Step, PageFinish) << run.View.Messages.join(' ').toStdString();
+
+    TPxlMap color{};
+    TPxlMap mask{};
+    ASSERT_EQ(ReadIconImage(Q(dir / "cut.ico"), 0, color, mask), 1);
+    ASSERT_EQ(color.GetWidth(), 16);
+    // The square at the top-left corner holds picture pixels 0..14, stretched to 16.
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(IconColour(color, x, y), CellColour(x * 15 / 16, y * 15 / 16))
+                << x << "," << y;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(mask.GetPixel(x, y), 0);
+    EXPECT_EQ(run.Processor.Tally().Loaded, 1);
+    EXPECT_EQ(run.Processor.Tally().Written, 1);
+}
+
+TEST(PictureProcessor, ClipboardPicturesGetTheFirstFreeClipboardName) {
+    testutil::TempDir dir;
+    testutil::writeFile(dir / "clipboard0.ico", {1});
+    testutil::writeFile(dir / "clipboard1.ico", {1});
+    WizardRun run;
+    run.Job.InputList << QStringLiteral("/ignored/while/the/clipboard/is/chosen.bmp");
+    run.Job.PresetMasking = 1;
+    run.View.Clipboard = true;
+    run.View.ClipboardPicture = CellPicture(32, 32, 2);
+    run.Job.OutDir = Q(dir.path());
+    run.Engine.NextButtonClick();
+    ASSERT_EQ(run.Job.Step, PageSaving);
+    EXPECT_EQ(run.Job.OutPath, Q(dir / "clipboard2.ico"));
+    run.View.Location = run.Job.OutDir;
+    run.Engine.NextButtonClick();
+    ASSERT_EQ(run.Job.Step, PageFinish);
+
+    TPxlMap color{};
+    TPxlMap mask{};
+    ASSERT_EQ(ReadIconImage(Q(dir / "clipboard2.ico"), 0, color, mask), 1);
+    // A picture of the icon's size is taken as it is; its frame is what the border samples
+    // show, and became transparent black.
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const std::uint32_t colour = FramedColour(x, y, 32, 32, 2);
+            const bool background = colour == kFrameColour;
+            ASSERT_EQ(mask.GetPixel(x, y), background ? 1 : 0) << x << "," << y;
+            ASSERT_EQ(IconColour(color, x, y), background ? 0u : colour) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(testutil::readFile(dir / "clipboard0.ico"), std::vector<std::uint8_t>{1});
+}
+
+TEST(PictureProcessor, TallyCountsFailedLoadsKeptFilesAndFailedWrites) {
+    testutil::TempDir dir;
+    ASSERT_TRUE(CellPicture(20, 20).save(Q(dir / "a.bmp"), "BMP"));
+    testutil::writeFile(dir / "broken.bmp", {'B', 'M', 0});
+    fs::create_directory(dir / "out");
+    testutil::writeFile(dir / "out" / "a.ico", {7});
+
+    WizardRun run;
+    run.Job.InputList << Q(dir / "broken.bmp") << Q(dir / "a.bmp");
+    run.Engine.NextButtonClick(); // the batch page
+    ASSERT_EQ(run.Job.Step, PageBatchMode);
+    run.Engine.NextButtonClick();
+    ASSERT_EQ(run.Job.Step, PageSaving);
+    EXPECT_EQ(run.View.Messages,
+              QStringList{QStringLiteral("Cannot load picture ") + Q(dir / "broken.bmp")});
+    EXPECT_EQ(run.View.Captions, QStringList{QStringLiteral("Picture error")});
+    run.View.Location = Q(dir / "out");
+    run.View.Replace = false;
+    run.Engine.NextButtonClick();
+    ASSERT_EQ(run.Job.Step, PageFinish);
+    EXPECT_EQ(run.Processor.Tally().LoadFailed, 1);
+    EXPECT_EQ(run.Processor.Tally().Loaded, 1);
+    EXPECT_EQ(run.Processor.Tally().KeptExisting, 1);
+    EXPECT_EQ(run.Processor.Tally().Written, 0);
+    EXPECT_EQ(run.Processor.LastWrite(), TWriteResult::KeptExisting);
+    EXPECT_EQ(testutil::readFile(dir / "out" / "a.ico"), std::vector<std::uint8_t>{7});
+}
+
+TEST(PictureProcessor, AFailedWriteReachesTheViewWithThePathAndIsCounted) {
+    testutil::TempDir dir;
+    ASSERT_TRUE(CellPicture(20, 20).save(Q(dir / "a.bmp"), "BMP"));
+    WizardRun run;
+    run.Job.InputList << Q(dir / "a.bmp");
+    run.Engine.NextButtonClick();
+    ASSERT_EQ(run.Job.Step, PageSaving);
+    run.View.Location = Q(dir / "a.bmp" / "sub");
+    run.Engine.NextButtonClick();
+    // The run stays on the save page and the message names the file and the reason.
+    EXPECT_EQ(run.Job.Step, PageSaving);
+    ASSERT_EQ(run.View.Messages.size(), 1);
+    EXPECT_TRUE(run.View.Messages[0].contains(Q(dir / "a.bmp" / "sub" / "a.ico")))
+        << run.View.Messages[0].toStdString();
+    EXPECT_TRUE(run.View.Messages[0].contains(QStringLiteral("Not a directory")));
+    EXPECT_EQ(run.Processor.Tally().WriteFailed, 1);
+    EXPECT_EQ(run.Processor.LastWriteError(), run.View.Messages[0]);
+
+    // Saving again into a good folder finishes the run.
+    run.View.Location = Q(dir.path());
+    run.Engine.NextButtonClick();
+    EXPECT_EQ(run.Job.Step, PageFinish);
+    EXPECT_EQ(run.Processor.Tally().Written, 1);
+    EXPECT_TRUE(fs::exists(dir / "a.ico"));
+}
