@@ -167,4 +167,39 @@ TEST_F(IconClients, WeReadIcotoolIcons) {
     }
 }
 
+// Files from other writers may keep their images out of directory order or with gaps:
+// appending copies each image from its own place and leaves a file in order.
+TEST_F(IconClients, AppendingToOtherLayoutsKeepsEveryImage) {
+    for (const char* name : {"icon_gap.ico", "icon_reorder.ico"}) {
+        SCOPED_TRACE(name);
+        const fs::path icon = dir / name;
+        const auto original =
+            testutil::readFile(testutil::testDataDir() / "ico/mejico-extra" / name);
+        testutil::writeFile(icon, original);
+        Pair added{imagetest::PatternMap(16, 16, 4), imagetest::PatternMask(16)};
+        WriteIconImage(Q(icon), -1, added.color, added.mask);
+        const auto file = testutil::readFile(icon);
+        for (std::size_t i = 0; i < 2; ++i) {
+            const auto at = [](const std::vector<std::uint8_t>& b, std::size_t pos) {
+                return static_cast<std::size_t>(b[pos] | b[pos + 1] << 8 | b[pos + 2] << 16);
+            };
+            const std::size_t size = at(original, 6 + 16 * i + 8);
+            const std::size_t from = at(original, 6 + 16 * i + 12);
+            const std::size_t to = at(file, 6 + 16 * i + 12);
+            EXPECT_EQ(to, i == 0 ? 54u : 54u + at(file, 6 + 8));
+            EXPECT_TRUE(std::equal(original.begin() + from, original.begin() + from + size,
+                                   file.begin() + to));
+        }
+        const auto list = testutil::runCommand("icotool -l " + testutil::shellQuote(icon.string()));
+        EXPECT_EQ(list.output.find("garbage"), std::string::npos) << list.output;
+        EXPECT_NE(list.output.find("--index=3 --width=16 --height=16 --bit-depth=4"),
+                  std::string::npos);
+        TPxlMap color{}, mask{};
+        ASSERT_EQ(ReadIconImage(Q(icon), 2, color, mask), 3);
+        const auto decoded = imagetest::DecodeWithPillow(icon, 16);
+        ASSERT_TRUE(decoded.ok) << decoded.error;
+        ExpectPicture(decoded.argb, 16, added);
+    }
+}
+
 } // namespace
