@@ -64,7 +64,8 @@ public:
     // A new frame colour: refills the four border strips of the padded picture.
     void SetFrameColor(std::uint32_t color);
 
-    // The padded picture at 24 bits per pixel (Format_BGR888), built on first use.
+    // The padded picture at 24 bits per pixel (Format_BGR888), built on first use; a null
+    // picture when there is no memory for it. The fitting never needs it built.
     const QImage& EmbedImage() const;
     // Colour of padded pixel (x, y) without building the padded picture; x and y must lie
     // inside it.
