@@ -1,5 +1,6 @@
 #include "reduce/ColorQuantizer.h"
 
+#include <array>
 #include <stdexcept>
 
 #include "reduce/DIB.h"
@@ -34,14 +35,16 @@ void TColorQuantizer::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_
         MergeDeepest();
 }
 
-std::int32_t TColorQuantizer::NewNode(int level) {
-    std::int32_t index;
-    if (!FreeNodes.empty()) {
-        index = FreeNodes.back();
-        FreeNodes.pop_back();
+TOctreeNode::Link TColorQuantizer::NewNode(int level) {
+    TOctreeNode::Link index = FreeNodes;
+    if (index != TOctreeNode::NoNode) {
+        FreeNodes = Nodes[index].NextReducible;
         Nodes[index] = TOctreeNode{};
     } else {
-        index = static_cast<std::int32_t>(Nodes.size());
+        // At most ColorLimit + 1 leaves with at most LeafLevel nodes above each: far below
+        // the reach of a link.
+        if (Nodes.size() >= 0x7FFF) throw std::length_error("colour tree too large");
+        index = static_cast<TOctreeNode::Link>(Nodes.size());
         Nodes.emplace_back();
     }
     TOctreeNode& node = Nodes[index];
@@ -55,23 +58,39 @@ std::int32_t TColorQuantizer::NewNode(int level) {
     return index;
 }
 
-void TColorQuantizer::FreeNode(std::int32_t index) {
-    FreeNodes.push_back(index);
+void TColorQuantizer::FreeNode(TOctreeNode::Link index) {
+    Nodes[index].NextReducible = FreeNodes;
+    FreeNodes = index;
 }
 
-void TColorQuantizer::InsertColor(std::int32_t& link, std::uint8_t red, std::uint8_t green,
+namespace {
+
+// Spreads the eight bits of a channel three places apart, so that the path of a colour
+// through the tree, red 7, green 7, blue 7, red 6, ..., is one number of 24 bits.
+constexpr std::array<std::uint32_t, 256> SpreadBits = [] {
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t v = 0; v < 256; ++v)
+        for (int bit = 0; bit < 8; ++bit)
+            table[v] |= ((v >> bit) & 1u) << (3 * bit);
+    return table;
+}();
+
+} // namespace
+
+void TColorQuantizer::InsertColor(TOctreeNode::Link& link, std::uint8_t red, std::uint8_t green,
                                   std::uint8_t blue, int level) {
-    // Walks down iteratively; `link` is only the starting link. Node indices are taken
-    // fresh after every NewNode because the arena may move.
+    // The child at level L is ((red AND mask) >> shift) * 4 + ... with mask 0x80 >> L: three
+    // bits of the path, taken from the top. Nodes are reached by index, since creating one
+    // may move the arena.
+    const std::uint32_t path = SpreadBits[red] << 2 | SpreadBits[green] << 1 | SpreadBits[blue];
     if (link == TOctreeNode::NoNode) link = NewNode(level);
-    std::int32_t index = link;
+    TOctreeNode::Link index = link;
+    int shift = 3 * (7 - level);
     while (!Nodes[index].Leaf) {
-        const int shift = 7 - level;
-        const int mask = 0x80 >> level;
-        const int child =
-            ((red & mask) >> shift) * 4 + ((green & mask) >> shift) * 2 + ((blue & mask) >> shift);
+        const unsigned child = (path >> shift) & 7u;
+        shift -= 3;
         ++level;
-        std::int32_t next = Nodes[index].Child[child];
+        TOctreeNode::Link next = Nodes[index].Child[child];
         if (next == TOctreeNode::NoNode) {
             next = NewNode(level);
             Nodes[index].Child[child] = next;
@@ -89,7 +108,7 @@ void TColorQuantizer::MergeDeepest() {
     int level = LeafLevel - 1;
     while (level > 0 && ReducibleByLevel[level] == TOctreeNode::NoNode)
         --level;
-    const std::int32_t index = ReducibleByLevel[level];
+    const TOctreeNode::Link index = ReducibleByLevel[level];
     if (index == TOctreeNode::NoNode) return; // nothing left to fold: a lone root leaf
     TOctreeNode& node = Nodes[index];
     ReducibleByLevel[level] = node.NextReducible;
@@ -97,7 +116,7 @@ void TColorQuantizer::MergeDeepest() {
 
     std::int64_t sumR = 0, sumG = 0, sumB = 0;
     int folded = 0;
-    for (std::int32_t& link : node.Child) {
+    for (TOctreeNode::Link& link : node.Child) {
         if (link == TOctreeNode::NoNode) continue;
         const TOctreeNode& child = Nodes[link];
         sumR += child.SumR;
@@ -114,11 +133,12 @@ void TColorQuantizer::MergeDeepest() {
     Leaves -= folded - 1;
 }
 
-void TColorQuantizer::DestroyTree(std::int32_t& link) {
-    if (link == TOctreeNode::NoNode) return;
+void TColorQuantizer::DestroyTree(TOctreeNode::Link& link) {
     TOctreeNode& node = Nodes[link];
-    for (int i = 7; i >= 0; --i)
-        DestroyTree(node.Child[i]);
+    // The deepest level folds first, so the children met here are leaves.
+    if (!node.Leaf)
+        for (int i = 7; i >= 0; --i)
+            if (node.Child[i] != TOctreeNode::NoNode) DestroyTree(node.Child[i]);
     FreeNode(link);
     link = TOctreeNode::NoNode;
 }
@@ -129,7 +149,7 @@ int TColorQuantizer::ReadPalette(std::array<TPaletteEntry, TPalette::MaxEntries>
     return next;
 }
 
-void TColorQuantizer::ReadNode(std::int32_t index,
+void TColorQuantizer::ReadNode(TOctreeNode::Link index,
                                std::array<TPaletteEntry, TPalette::MaxEntries>& table,
                                int& next) const {
     const TOctreeNode& node = Nodes[index];
@@ -147,7 +167,7 @@ void TColorQuantizer::ReadNode(std::int32_t index,
         }
         return;
     }
-    for (const std::int32_t child : node.Child)
+    for (const TOctreeNode::Link child : node.Child)
         if (child != TOctreeNode::NoNode) ReadNode(child, table, next);
 }
 

@@ -9,10 +9,14 @@
 class TDIBReader;
 
 // One node of the colour tree. Nodes live in their quantizer's arena and refer to each other
-// by arena index; NoNode marks an empty link.
+// by arena index; NoNode marks an empty link. Folding keeps the tree to a few thousand
+// nodes, so 16-bit links do; small nodes keep the walk down the tree in the cache.
 struct TOctreeNode {
-    static constexpr std::int32_t NoNode = -1;
+    using Link = std::int16_t;
+    static constexpr Link NoNode = -1;
 
+    std::array<Link, 8> Child{NoNode, NoNode, NoNode, NoNode, NoNode, NoNode, NoNode, NoNode};
+    Link NextReducible = NoNode; // next inner node of the same level, newest first
     bool Leaf = false;
     std::int32_t Hits = 0; // pixels that ended in this leaf
     // Channel sums of those pixels. 64 bits wide so that no picture size can overflow
@@ -20,9 +24,6 @@ struct TOctreeNode {
     std::int64_t SumR = 0;
     std::int64_t SumG = 0;
     std::int64_t SumB = 0;
-    std::int32_t NextReducible = NoNode; // next inner node of the same level, newest first
-    std::array<std::int32_t, 8> Child{NoNode, NoNode, NoNode, NoNode,
-                                      NoNode, NoNode, NoNode, NoNode};
 };
 
 // Octree colour quantizer. Pixels are added one at a time; after every pixel the tree is
@@ -52,29 +53,30 @@ public:
     int ReadPalette(std::array<TPaletteEntry, TPalette::MaxEntries>& table) const;
 
     // Inspection, for checking the tree's invariants.
-    std::int32_t Root() const { return RootNode; }
-    const TOctreeNode& Node(std::int32_t index) const { return Nodes[index]; }
+    TOctreeNode::Link Root() const { return RootNode; }
+    const TOctreeNode& Node(TOctreeNode::Link index) const { return Nodes[index]; }
     std::int32_t LeafTotal() const { return Leaves; }
-    std::int32_t ReducibleHead(int level) const { return ReducibleByLevel[level]; }
+    TOctreeNode::Link ReducibleHead(int level) const { return ReducibleByLevel[level]; }
     int ColorLimit() const { return Limit; }
 
 private:
     // Adds one pixel below the node in `link` (a link outside the arena), creating nodes on
     // the way; a pixel reaching a leaf at any level is counted there.
-    void InsertColor(std::int32_t& link, std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                     int level);
+    void InsertColor(TOctreeNode::Link& link, std::uint8_t red, std::uint8_t green,
+                     std::uint8_t blue, int level);
     // Frees the subtree below `link` and clears the link; LeafTotal is the caller's business.
-    void DestroyTree(std::int32_t& link);
-    std::int32_t NewNode(int level);
-    void FreeNode(std::int32_t index);
-    void ReadNode(std::int32_t index, std::array<TPaletteEntry, TPalette::MaxEntries>& table,
+    void DestroyTree(TOctreeNode::Link& link);
+    TOctreeNode::Link NewNode(int level);
+    void FreeNode(TOctreeNode::Link index);
+    void ReadNode(TOctreeNode::Link index, std::array<TPaletteEntry, TPalette::MaxEntries>& table,
                   int& next) const;
 
     std::vector<TOctreeNode> Nodes;
-    std::vector<std::int32_t> FreeNodes;
-    std::int32_t RootNode = TOctreeNode::NoNode;
+    // Freed nodes, chained through NextReducible (a freed node is in no reducible list).
+    TOctreeNode::Link FreeNodes = TOctreeNode::NoNode;
+    TOctreeNode::Link RootNode = TOctreeNode::NoNode;
     std::int32_t Leaves = 0;
-    std::array<std::int32_t, LevelCount> ReducibleByLevel{};
+    std::array<TOctreeNode::Link, LevelCount> ReducibleByLevel{};
     int Limit;
     int LeafLevel;
 };

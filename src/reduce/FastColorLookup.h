@@ -28,13 +28,22 @@ public:
 
 private:
     int NearestEntry(int red, int green, int blue) const;
+    int NearestInBlocks(int first, int last, int red, int green, int blue) const;
 
     std::array<TPaletteEntry, TPalette::MaxEntries> PaletteEntries{};
-    // Channel values again, one array per channel and padded to a whole number of vector
-    // lanes, so that the distance search compiles to vector code.
-    static constexpr int PaddedEntries = TPalette::MaxEntries;
-    std::array<std::int16_t, PaddedEntries> ChannelR{};
-    std::array<std::int16_t, PaddedEntries> ChannelG{};
-    std::array<std::int16_t, PaddedEntries> ChannelB{};
+    // The entries again, sorted by red + green + blue (index order among equal sums): no
+    // entry whose sum differs from a colour's by more than d can lie within distance d of
+    // it, so a search only looks at a window of this order.
+    // Searches work on whole blocks of sorted positions; positions from EntryCount on are
+    // padding.
+    static constexpr int SumCount = 3 * 255 + 1;
+    static constexpr int Block = 8;
+    alignas(32) std::array<std::int16_t, TPalette::MaxEntries> SortedR{};
+    alignas(32) std::array<std::int16_t, TPalette::MaxEntries> SortedG{};
+    alignas(32) std::array<std::int16_t, TPalette::MaxEntries> SortedB{};
+    alignas(32) std::array<std::int16_t, TPalette::MaxEntries> SortedIndex{};
+    // WindowStart[s]: the first sorted position whose sum is at least s; WindowStart[SumCount]
+    // is EntryCount.
+    std::array<std::int16_t, SumCount + 1> WindowStart{};
     std::unique_ptr<std::int16_t[]> CellTable;
 };

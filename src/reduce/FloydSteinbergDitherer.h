@@ -27,9 +27,11 @@ public:
     void NextRow() override;
 
 private:
-    std::array<std::vector<std::int32_t>, Channels> RowErrors;
+    using Sums = std::array<std::int32_t, Channels>;
+
+    std::vector<Sums> RowErrors; // RowWidth + 2 slots, the channels of a slot side by side
     int ErrorSlot = 0; // the slot one step behind the current pixel's own: column + 1 - ScanStep
-    std::array<std::int32_t, Channels> Carry{};
-    std::array<std::int32_t, Channels> PendingOne{};
-    std::array<std::int32_t, Channels> PendingSum{};
+    Sums Carry{};
+    Sums PendingOne{};
+    Sums PendingSum{};
 };
