@@ -81,30 +81,33 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
     if (!colorMap.NewImage(width, width, bitCount)) return count;
     maskMap.NewImage(width, width, 1);
 
-    // Colours used, when a writer gives it, says how many palette entries are stored.
-    const std::int64_t colorsUsed = IconLayout::Long(bmi, 32);
-    const std::int64_t colors = TPxlMap::ColorCount(bitCount);
-    const std::int64_t entries = colorsUsed > 0 && colorsUsed < colors ? colorsUsed : colors;
-    const std::int64_t paletteStart = imageOffset + infoSize;
-    QByteArray palette = ReadExactly(file, paletteStart, entries * 4);
-    palette.append(QByteArray((colors - entries) * 4, '\0'));
-    colorMap.ImportPalette(Bytes(palette));
-    static const std::uint8_t maskPalette[8] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
-    maskMap.ImportPalette(maskPalette);
+    // A file that ends too early leaves no half-read picture behind.
+    try {
+        // Colours used, when a writer gives it, says how many palette entries are stored.
+        const std::int64_t colorsUsed = IconLayout::Long(bmi, 32);
+        const std::int64_t colors = TPxlMap::ColorCount(bitCount);
+        const std::int64_t entries = colorsUsed > 0 && colorsUsed < colors ? colorsUsed : colors;
+        const std::int64_t paletteStart = imageOffset + infoSize;
+        QByteArray palette = ReadExactly(file, paletteStart, entries * 4);
+        palette.append(QByteArray((colors - entries) * 4, '\0'));
+        colorMap.ImportPalette(Bytes(palette));
+        static const std::uint8_t maskPalette[8] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
+        maskMap.ImportPalette(maskPalette);
 
-    // The image-size field is not trusted (often 0, or counting only the colour bits):
-    // the picture's own size says how much follows. A mask cut short reads as opaque.
-    const std::int64_t colorBytes = colorMap.PackedSize();
-    const std::int64_t maskBytes = maskMap.PackedSize();
-    QByteArray bits = ReadUpTo(file, paletteStart + entries * 4, colorBytes + maskBytes);
-    if (bits.size() < colorBytes) {
+        // The image-size field is not trusted (often 0, or counting only the colour bits):
+        // the picture's own size says how much follows. A mask cut short reads as opaque.
+        const std::int64_t colorBytes = colorMap.PackedSize();
+        const std::int64_t maskBytes = maskMap.PackedSize();
+        QByteArray bits = ReadUpTo(file, paletteStart + entries * 4, colorBytes + maskBytes);
+        if (bits.size() < colorBytes) throw EInvalidIcon(NotValid);
+        bits.append(QByteArray(colorBytes + maskBytes - bits.size(), '\0'));
+        colorMap.ImportBits(Bytes(bits));
+        maskMap.ImportBits(Bytes(bits).subspan(static_cast<std::size_t>(colorBytes)));
+    } catch (...) {
         colorMap.Clear();
         maskMap.Clear();
-        throw EInvalidIcon(NotValid);
+        throw;
     }
-    bits.append(QByteArray(colorBytes + maskBytes - bits.size(), '\0'));
-    colorMap.ImportBits(Bytes(bits));
-    maskMap.ImportBits(Bytes(bits).subspan(static_cast<std::size_t>(colorBytes)));
     return count;
 }
 

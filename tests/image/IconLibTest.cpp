@@ -388,6 +388,8 @@ TEST(IconLibRead, TruncationAtEveryLength) {
         TPxlMap color{}, mask{};
         if (length < maskStart) {
             EXPECT_THROW(ReadIconImage(Q(dir / "t.ico"), 0, color, mask), EInvalidIcon);
+            EXPECT_FALSE(color.Initialized); // no half-read picture is left behind
+            EXPECT_FALSE(mask.Initialized);
             continue;
         }
         // A mask cut short reads as opaque where it is missing (the top rows).
