@@ -183,6 +183,7 @@ QString ConvertUsage() {
         "Pictures are converted in the order given; an icon file with several images gives\n"
         "one picture per image.\n"
         "\n"
-        "Exit status: 0 every picture written, 1 some picture skipped or not loaded,\n"
-        "2 usage error, 3 an output file could not be written.\n");
+        "Exit status: 0 every picture written; 1 some argument or picture skipped (not a\n"
+        "picture file, not loadable, or an existing file kept by --no-replace); 2 usage\n"
+        "error; 3 an output file could not be written, or another error stopped the run.\n");
 }

@@ -106,9 +106,13 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
 
     if (processor.Tally().WriteFailed > 0) return ExitWriteFailed;
     if (job.Step != PageFinish) {
-        PrintLine(err, QStringLiteral("%1: the run stopped on step %2")
-                           .arg(QLatin1String(kProgram))
-                           .arg(job.Step));
+        // A step's work raised an error (the engine has shown it); the run cannot go on.
+        const QString picture = job.FileIndex >= 0 && job.FileIndex < job.InputList.size()
+                                    ? Native(job.InputList[job.FileIndex])
+                                    : QString();
+        PrintLine(
+            err,
+            QStringLiteral("%1: conversion stopped at %2").arg(QLatin1String(kProgram), picture));
         return ExitWriteFailed;
     }
     const TRunTally& tally = processor.Tally();

@@ -11,7 +11,8 @@ enum ConvertExit {
     ExitSomeSkipped = 1, // an argument was skipped, a picture did not load, or an existing
                          // file was kept (--no-replace)
     ExitUsage = 2,       // the command line was not understood
-    ExitWriteFailed = 3, // an output file could not be written; the run stopped there
+    ExitWriteFailed = 3, // an output file could not be written, or another error stopped the
+                         // conversion; the run ends there
 };
 
 // One automatic run of the wizard without a window: queues the pictures in the order
