@@ -35,7 +35,7 @@ void TColorQuantizer::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_
         MergeDeepest();
 }
 
-TOctreeNode::Link TColorQuantizer::NewNode(int level) {
+TOctreeNode::Link TColorQuantizer::NewNode(int level, bool leaf) {
     TOctreeNode::Link index = FreeNodes;
     if (index != TOctreeNode::NoNode) {
         FreeNodes = Nodes[index].NextReducible;
@@ -48,8 +48,8 @@ TOctreeNode::Link TColorQuantizer::NewNode(int level) {
         Nodes.emplace_back();
     }
     TOctreeNode& node = Nodes[index];
-    node.Leaf = level == LeafLevel;
-    if (node.Leaf) {
+    node.Leaf = leaf;
+    if (leaf) {
         ++Leaves;
     } else {
         node.NextReducible = ReducibleByLevel[level];
@@ -83,7 +83,7 @@ void TColorQuantizer::InsertColor(TOctreeNode::Link& link, std::uint8_t red, std
     // bits of the path, taken from the top. Nodes are reached by index, since creating one
     // may move the arena.
     const std::uint32_t path = SpreadBits[red] << 2 | SpreadBits[green] << 1 | SpreadBits[blue];
-    if (link == TOctreeNode::NoNode) link = NewNode(level);
+    if (link == TOctreeNode::NoNode) link = NewNode(level, level == LeafLevel);
     TOctreeNode::Link index = link;
     int shift = 3 * (7 - level);
     while (!Nodes[index].Leaf) {
@@ -92,7 +92,12 @@ void TColorQuantizer::InsertColor(TOctreeNode::Link& link, std::uint8_t red, std
         ++level;
         TOctreeNode::Link next = Nodes[index].Child[child];
         if (next == TOctreeNode::NoNode) {
-            next = NewNode(level);
+            // A new node just above the leaf level, with the tree already full, would be the
+            // first node folded after this pixel: it is the newest node of the deepest level
+            // that has inner nodes, and folding its one leaf leaves a leaf with this pixel in
+            // it. It is made that leaf at once; the tree and every later fold are the same.
+            const bool foldedAtOnce = level == LeafLevel - 1 && Leaves == Limit;
+            next = NewNode(level, level == LeafLevel || foldedAtOnce);
             Nodes[index].Child[child] = next;
         }
         index = next;

@@ -66,7 +66,7 @@ private:
                      std::uint8_t blue, int level);
     // Frees the subtree below `link` and clears the link; LeafTotal is the caller's business.
     void DestroyTree(TOctreeNode::Link& link);
-    TOctreeNode::Link NewNode(int level);
+    TOctreeNode::Link NewNode(int level, bool leaf);
     void FreeNode(TOctreeNode::Link index);
     void ReadNode(TOctreeNode::Link index, std::array<TPaletteEntry, TPalette::MaxEntries>& table,
                   int& next) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 namespace {
 
@@ -62,60 +63,72 @@ std::uint8_t TFastColorLookup::MapColor(std::uint8_t red, std::uint8_t green, st
     return static_cast<std::uint8_t>(cell);
 }
 
-// Over whole blocks of sorted positions, from the block holding `first` to the one holding
-// `last` - 1: the smallest distance and, among the entries at that distance, the lowest
-// palette index, as distance * 256 + index. Looking at more real entries than asked cannot
-// change the answer, and padding entries lie beyond every colour, so blocks need no edge
-// handling and the work on a block compiles to straight vector code.
-int TFastColorLookup::NearestInBlocks(int first, int last, int red, int green, int blue) const {
-    const int begin = first / Block * Block;
+// The search key of an entry: its distance, capped at Capped, above its palette index; the
+// smallest key is the nearest entry, and the lowest index among equally near ones, as long as
+// that distance is below the cap.
+constexpr int Capped = 127;
+
+// Searches work on whole blocks of sorted positions, from `begin` (a block boundary) up to the
+// block holding `end` - 1. Looking at more real entries than needed cannot change an answer,
+// and padding entries lie beyond every colour, so blocks need no edge handling and the work
+// on a block compiles to straight vector code.
+int TFastColorLookup::SmallestKey(int begin, int end, int red, int green, int blue) const {
     const auto r = static_cast<std::int16_t>(red);
     const auto g = static_cast<std::int16_t>(green);
     const auto b = static_cast<std::int16_t>(blue);
-    alignas(32) std::array<std::int16_t, TPalette::MaxEntries> distance;
+    auto magnitude = [](std::int16_t v) { return std::max(v, static_cast<std::int16_t>(-v)); };
     std::array<std::int16_t, Block> least;
     least.fill(INT16_MAX);
-    for (int base = begin; base < last; base += Block) {
+    for (int base = begin; base < end; base += Block) {
         for (int j = 0; j < Block; ++j) {
-            const auto dr = static_cast<std::int16_t>(SortedR[base + j] - r);
-            const auto dg = static_cast<std::int16_t>(SortedG[base + j] - g);
-            const auto db = static_cast<std::int16_t>(SortedB[base + j] - b);
             const auto d = static_cast<std::int16_t>(
-                std::max<std::int16_t>(dr, static_cast<std::int16_t>(-dr)) +
-                std::max<std::int16_t>(dg, static_cast<std::int16_t>(-dg)) +
-                std::max<std::int16_t>(db, static_cast<std::int16_t>(-db)));
-            distance[base + j] = d;
-            least[j] = std::min(least[j], d);
+                magnitude(static_cast<std::int16_t>(SortedR[base + j] - r)) +
+                magnitude(static_cast<std::int16_t>(SortedG[base + j] - g)) +
+                magnitude(static_cast<std::int16_t>(SortedB[base + j] - b)));
+            const auto key = static_cast<std::int16_t>(
+                std::min(d, static_cast<std::int16_t>(Capped)) << 8 | SortedIndex[base + j]);
+            least[j] = key < least[j] ? key : least[j];
         }
     }
-    std::int16_t nearest = INT16_MAX;
-    for (const std::int16_t d : least)
-        nearest = std::min(nearest, d);
+    std::int16_t smallest = INT16_MAX;
+    for (const std::int16_t key : least)
+        smallest = key < smallest ? key : smallest;
+    return smallest;
+}
 
-    std::array<std::int16_t, Block> lowest;
-    lowest.fill(INT16_MAX);
-    for (int base = begin; base < last; base += Block)
-        for (int j = 0; j < Block; ++j) {
-            // Entries farther away are marked out with a bit above every index.
-            const auto candidate = static_cast<std::int16_t>(SortedIndex[base + j] |
-                                                             (distance[base + j] != nearest) << 14);
-            lowest[j] = candidate < lowest[j] ? candidate : lowest[j];
+// The search as plainly stated: the first entry strictly nearer than all before it.
+int TFastColorLookup::PlainSearch(int red, int green, int blue) const {
+    int best = 0x30000;
+    int index = 0;
+    for (int i = 0; i < Entries; ++i) {
+        const TPaletteEntry& e = PaletteEntries[i];
+        const int distance =
+            std::abs(e.red - red) + std::abs(e.green - green) + std::abs(e.blue - blue);
+        if (distance < best) {
+            best = distance;
+            index = i;
         }
-    std::int16_t index = INT16_MAX;
-    for (const std::int16_t i : lowest)
-        index = std::min(index, i);
-    return nearest << 8 | index;
+    }
+    return index;
 }
 
 int TFastColorLookup::NearestEntry(int red, int green, int blue) const {
-    // The answer is what one pass over all entries gives when it takes an entry only if it
-    // is strictly nearer: the lowest index among the nearest. First a bound from the few
-    // entries whose sums are closest, then every entry whose sum lies within that bound.
+    // Gives what PlainSearch gives. Small palettes are searched whole; in larger ones a bound
+    // comes first from the block of entries whose sums are closest, then every entry whose
+    // sum lies within that bound is looked at. A colour with no entry nearer than the cap
+    // falls back to the plain search.
     if (Entries == 0) return 0; // an unusable lookup: entry 0, black
-    const int sum = red + green + blue;
-    const int probe = std::min<int>(WindowStart[sum], Entries - 1);
-    const int bound = NearestInBlocks(probe, probe + 1, red, green, blue) >> 8;
-    const int first = WindowStart[std::max(sum - bound, 0)];
-    const int last = WindowStart[std::min(sum + bound, SumCount - 1) + 1];
-    return NearestInBlocks(first, last, red, green, blue) & 0xFF;
+    int begin = 0;
+    int end = Entries;
+    if (Entries > 2 * Block) {
+        const int sum = red + green + blue;
+        const int probe = std::min<int>(WindowStart[sum], Entries - 1) / Block * Block;
+        const int bound = SmallestKey(probe, probe + 1, red, green, blue) >> 8;
+        if (bound < Capped) {
+            begin = WindowStart[std::max(sum - bound, 0)] / Block * Block;
+            end = WindowStart[std::min(sum + bound, SumCount - 1) + 1];
+        }
+    }
+    const int key = SmallestKey(begin, end, red, green, blue);
+    return (key >> 8) < Capped ? key & 0xFF : PlainSearch(red, green, blue);
 }

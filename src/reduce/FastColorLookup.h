@@ -28,13 +28,13 @@ public:
 
 private:
     int NearestEntry(int red, int green, int blue) const;
-    int NearestInBlocks(int first, int last, int red, int green, int blue) const;
+    int SmallestKey(int begin, int end, int red, int green, int blue) const;
+    int PlainSearch(int red, int green, int blue) const;
 
     std::array<TPaletteEntry, TPalette::MaxEntries> PaletteEntries{};
     // The entries again, sorted by red + green + blue (index order among equal sums): no
     // entry whose sum differs from a colour's by more than d can lie within distance d of
-    // it, so a search only looks at a window of this order.
-    // Searches work on whole blocks of sorted positions; positions from EntryCount on are
+    // it, so a search only looks at a window of this order. Positions from EntryCount on are
     // padding.
     static constexpr int SumCount = 3 * 255 + 1;
     static constexpr int Block = 8;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
+#include <utility>
 
 #include "ReduceTestSupport.h"
 #include "reduce/ColorQuantizer.h"
@@ -57,7 +59,90 @@ void Walk(const TColorQuantizer& q, std::int32_t index, int level, TreeTally& ta
         if (child >= 0) Walk(q, child, level + 1, tally);
 }
 
+// The quantizer as plainly described, nodes owned by their parents, no shortcuts: what the
+// arena, the path arithmetic and the early leaf of the real one must reproduce.
+struct PlainNode {
+    bool leaf = false;
+    std::int64_t hits = 0, r = 0, g = 0, b = 0;
+    PlainNode* nextReducible = nullptr;
+    std::unique_ptr<PlainNode> child[8];
+};
+
+struct PlainQuantizer {
+    explicit PlainQuantizer(int colorLimit) : limit(colorLimit) {}
+    int limit, leaves = 0;
+    std::unique_ptr<PlainNode> root;
+    PlainNode* reducible[8] = {};
+
+    void Insert(std::unique_ptr<PlainNode>& link, int r, int g, int b, int level) {
+        if (!link) {
+            link = std::make_unique<PlainNode>();
+            link->leaf = level == 8;
+            if (link->leaf)
+                ++leaves;
+            else
+                link->nextReducible = std::exchange(reducible[level], link.get());
+        }
+        if (link->leaf) {
+            ++link->hits, link->r += r, link->g += g, link->b += b;
+            return;
+        }
+        const int mask = 0x80 >> level, shift = 7 - level;
+        const int i = ((r & mask) >> shift) * 4 + ((g & mask) >> shift) * 2 + ((b & mask) >> shift);
+        Insert(link->child[i], r, g, b, level + 1);
+    }
+    void Fold() {
+        int level = 7;
+        while (level > 0 && !reducible[level])
+            --level;
+        PlainNode* node = std::exchange(reducible[level], reducible[level]->nextReducible);
+        int n = 0;
+        for (auto& c : node->child)
+            if (c)
+                node->hits += c->hits, node->r += c->r, node->g += c->g, node->b += c->b, c.reset(),
+                    ++n;
+        node->leaf = true;
+        leaves -= n - 1;
+    }
+    void Read(const PlainNode* node, std::vector<QRgb>& out) const {
+        if (node->leaf)
+            out.push_back(qRgb(int(node->r / node->hits), int(node->g / node->hits),
+                               int(node->b / node->hits)));
+        else
+            for (auto& c : node->child)
+                if (c) Read(c.get(), out);
+    }
+};
+
 } // namespace
+
+TEST(OctreePalette, MatchesThePlainlyDescribedQuantizer) {
+    std::mt19937 rng(17);
+    for (int round = 0; round < 300; ++round) {
+        const int colorCount = std::vector<int>{1, 2, 5, 16, 64, 256}[round % 6];
+        const int spread = std::vector<int>{3, 8, 24, 60, 255}[round % 5];
+        const int w = std::uniform_int_distribution<int>(1, 48)(rng);
+        const int h = std::uniform_int_distribution<int>(1, 49)(rng);
+        QImage picture = round % 2 == 0 ? RandomPicture(rng, w, h, spread)
+                                        : ClusteredPicture(rng, w, h, 1 + round % 40);
+        PlainQuantizer plain(colorCount);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb c = picture.pixel(x, y);
+                plain.Insert(plain.root, qRed(c), qGreen(c), qBlue(c), 0);
+                while (plain.leaves > colorCount)
+                    plain.Fold();
+            }
+        std::vector<QRgb> expected;
+        plain.Read(plain.root.get(), expected);
+        expected.resize(colorCount, qRgb(0, 0, 0));
+
+        TDIBReader reader(picture, 24);
+        const TPalette palette = BuildOctreePalette(reader, colorCount);
+        for (int i = 0; i < colorCount; ++i)
+            ASSERT_EQ(EntryRgb(palette, i), expected[i]) << "round " << round << " entry " << i;
+    }
+}
 
 TEST(OctreePalette, FewColoursStayExactInTreePathOrder) {
     const TPalette one = PaletteOfPixels({qRgb(255, 0, 0), qRgb(255, 0, 0)}, 16);

@@ -11,18 +11,36 @@
 
 namespace reducetest {
 
-// A 24-bit picture of random colours drawn from a few random bases, so that there are
-// both repeats and many distinct colours.
-inline QImage RandomPicture(std::mt19937& rng, int width, int height) {
+// A 24-bit picture of random colours around a random base, spread over up to `spread` levels
+// per channel (random when negative): narrow spreads give repeats and colours that share
+// long paths through the colour tree, wide ones many distinct colours.
+inline QImage RandomPicture(std::mt19937& rng, int width, int height, int spread = -1) {
     QImage picture(width, height, QImage::Format_BGR888);
     std::uniform_int_distribution<int> byte(0, 255);
-    const int spread = std::uniform_int_distribution<int>(0, 255)(rng);
+    if (spread < 0) spread = std::uniform_int_distribution<int>(0, 255)(rng);
     const int baseR = byte(rng), baseG = byte(rng), baseB = byte(rng);
     std::uniform_int_distribution<int> jitter(-spread / 2, spread / 2);
     auto channel = [&](int base) { return std::clamp(base + jitter(rng), 0, 255); };
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             picture.setPixel(x, y, qRgb(channel(baseR), channel(baseG), channel(baseB)));
+    return picture;
+}
+
+// Colours close around a number of random centres: many colours that differ in their last
+// bits only, so that folds take several leaves at once.
+inline QImage ClusteredPicture(std::mt19937& rng, int width, int height, int centres) {
+    std::vector<QRgb> centre(centres);
+    for (QRgb& c : centre)
+        c = rng() & 0xFCFCFC;
+    std::uniform_int_distribution<int> pick(0, centres - 1), jitter(0, 3);
+    QImage picture(width, height, QImage::Format_BGR888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = centre[pick(rng)];
+            picture.setPixel(
+                x, y, qRgb(qRed(c) + jitter(rng), qGreen(c) + jitter(rng), qBlue(c) + jitter(rng)));
+        }
     return picture;
 }
 
