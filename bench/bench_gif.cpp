@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     const std::string python = fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
     const std::string pillow =
         RunAndRead(python + " '" + script.string() + "' '" + gifPath.string() + "'");
-    std::cout << "Pillow, same file (" << gifBytes.size() << " bytes), open + load, median ms: "
+    std::cout << "Pillow on the same file (" << gifBytes.size() << " bytes), open + load, median: "
               << (pillow.empty() ? std::string("not measured (no Pillow)\n") : pillow);
     fs::remove_all(folder);
     return 0;

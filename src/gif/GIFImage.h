@@ -54,6 +54,14 @@ public:
     // Copies Bitmap() into `target` (a null picture when the file has no frames).
     void AssignTo(QImage& target);
 
+    // True when the file ended inside a frame's image data, before the size-0 block that
+    // ends it: a download cut short. The frames keep what was there.
+    bool DataCutShort() const { return FDataCutShort; }
+    // True when a pixel of frame 0 that Bitmap() shows holds a colour index beyond the
+    // frame's colour table (the picture shows such a pixel black). False when there is no
+    // colour table at all: Bitmap() raises for that.
+    bool ShowsIndexBeyondColorTable() const;
+
     TGIFWarningEvent OnWarning;
     void Warning(TGIFItem* sender, const std::string& message);
 
@@ -64,4 +72,5 @@ private:
     TGIFImageList FImages;
     QImage FBitmap;
     bool FBitmapBuilt = false;
+    bool FDataCutShort = false;
 };

@@ -3,10 +3,17 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 class TGIFItem;
 class TGIFStream;
+
+// Colour indices in the order the codes gave them. The block is not cleared beforehand:
+// only its first Size bytes have meaning.
+struct TGIFDecodedPixels {
+    std::unique_ptr<std::uint8_t[]> Data;
+    std::size_t Size = 0;
+};
 
 // Decodes the image data of one frame: the minimum code size byte and the LZW codes that
 // the data sub-blocks carry, least significant bit first.
@@ -23,28 +30,22 @@ class TGIFLZWDecoder {
 public:
     TGIFLZWDecoder(TGIFStream& stream, TGIFItem& owner);
 
-    std::vector<std::uint8_t> Decode(std::size_t pixelCount);
+    TGIFDecodedPixels Decode(std::size_t pixelCount);
 
 private:
     static constexpr int TableSize = 4096;
 
-    bool ReadCode(int width, int& code);
+    // Reads the next data sub-block into FBlock; false when there is none.
     bool NextBlock();
-    // Writes the string of `code` at `pos`, as much of it as fits before `limit`.
-    void Emit(int code, std::vector<std::uint8_t>& pixels, std::size_t& pos, std::size_t limit);
 
     TGIFStream& FStream;
     TGIFItem& FOwner;
 
-    std::array<std::uint16_t, TableSize> FPrefix{};
-    std::array<std::uint8_t, TableSize> FSuffix{};
-    std::array<std::uint8_t, TableSize> FFirst{};
+    // Where each string of the table stands in the output, and its length.
+    std::array<std::uint32_t, TableSize> FOffset{};
     std::array<std::uint16_t, TableSize> FLength{};
 
     std::array<std::uint8_t, 255> FBlock{};
     int FBlockLength = 0;
-    int FBlockPos = 0;
     bool FBlocksEnded = false;
-    std::uint32_t FBits = 0;
-    int FBitCount = 0;
 };

@@ -39,7 +39,10 @@ bool TGIFStream::Fill(std::size_t count) {
 }
 
 int TGIFStream::ReadByte() {
-    if (FPos == FEnd && !Fill(1)) return -1;
+    if (FPos == FEnd && !Fill(1)) {
+        FShortRead = true;
+        return -1;
+    }
     return FBuffer[FPos++];
 }
 
@@ -57,6 +60,7 @@ std::size_t TGIFStream::Read(std::uint8_t* data, std::size_t count) {
         FPos += n;
         done += n;
     }
+    if (done < count) FShortRead = true;
     return done;
 }
 
@@ -80,6 +84,7 @@ std::size_t TGIFStream::Skip(std::size_t count) {
         FPos += n;
         done += n;
     }
+    if (done < count) FShortRead = true;
     return done;
 }
 

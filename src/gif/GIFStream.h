@@ -46,6 +46,11 @@ public:
     void Finish();
     void Restore();
 
+    // True when a read (not a look ahead) has asked for bytes past the end of the data since
+    // the last ResetShortRead(): the file ended in the middle of something.
+    bool ShortRead() const { return FShortRead; }
+    void ResetShortRead() { FShortRead = false; }
+
 private:
     // Makes at least `count` bytes available after FPos if the device has them.
     bool Fill(std::size_t count);
@@ -57,4 +62,5 @@ private:
     std::size_t FEnd = 0;           // bytes held in FBuffer
     std::int64_t FBufferOffset = 0; // offset of FBuffer[0]
     bool FDeviceAtEnd = false;
+    bool FShortRead = false;
 };

@@ -124,8 +124,8 @@ std::size_t TGIFSubImage::StreamRow(int y) const {
 void TGIFSubImage::ScanLine(int y, std::uint8_t* row) const {
     const auto width = static_cast<std::size_t>(FWidth);
     const std::size_t start = StreamRow(y) * width;
-    const std::size_t have = FDecoded.size() > start ? std::min(width, FDecoded.size() - start) : 0;
-    if (have > 0) std::memcpy(row, FDecoded.data() + start, have);
+    const std::size_t have = FDecoded.Size > start ? std::min(width, FDecoded.Size - start) : 0;
+    if (have > 0) std::memcpy(row, FDecoded.Data.get() + start, have);
     std::memset(row + have, FFillValue, width - have);
 }
 

@@ -7,6 +7,7 @@
 #include "gif/GIFColorMap.h"
 #include "gif/GIFExtension.h"
 #include "gif/GIFItem.h"
+#include "gif/GIFLZWDecoder.h"
 #include "gif/GIFList.h"
 
 class TGIFGraphicControlExtension;
@@ -47,7 +48,7 @@ public:
     // True when the frame has no image descriptor and so no pixels.
     bool Empty() const { return !FHasImage; }
     // Number of pixels the image data delivered, at most Width() * Height().
-    std::size_t DecodedCount() const { return FDecoded.size(); }
+    std::size_t DecodedCount() const { return FDecoded.Size; }
     // The colour index of every pixel, top row first, Width() * Height() bytes; pixels the
     // data did not reach hold the fill value (the transparent index when the frame is
     // transparent, else 0). Empty for a frame without image.
@@ -80,7 +81,7 @@ private:
     std::uint8_t FFillValue = 0;
     // Decoded indices in the order the data gives them: for an interlaced frame, the rows
     // of the first pass, then the second, and so on.
-    std::vector<std::uint8_t> FDecoded;
+    TGIFDecodedPixels FDecoded;
     // For an interlaced frame, the position in decoding order of each picture row.
     std::vector<int> FRowOrder;
     QImage FBitmap;
