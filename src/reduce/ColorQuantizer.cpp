@@ -1,6 +1,8 @@
 #include "reduce/ColorQuantizer.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <stdexcept>
 
 #include "reduce/DIB.h"
@@ -30,7 +32,7 @@ void TColorQuantizer::ScanPicture(TDIBReader& reader) {
 }
 
 void TColorQuantizer::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-    InsertColor(RootNode, red, green, blue, 0);
+    InsertColor(red, green, blue);
     while (Leaves > Limit)
         MergeDeepest();
 }
@@ -77,18 +79,23 @@ constexpr std::array<std::uint32_t, 256> SpreadBits = [] {
 
 } // namespace
 
-void TColorQuantizer::InsertColor(TOctreeNode::Link& link, std::uint8_t red, std::uint8_t green,
-                                  std::uint8_t blue, int level) {
+void TColorQuantizer::InsertColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     // The child at level L is ((red AND mask) >> shift) * 4 + ... with mask 0x80 >> L: three
     // bits of the path, taken from the top. Nodes are reached by index, since creating one
     // may move the arena.
     const std::uint32_t path = SpreadBits[red] << 2 | SpreadBits[green] << 1 | SpreadBits[blue];
-    if (link == TOctreeNode::NoNode) link = NewNode(level, level == LeafLevel);
-    TOctreeNode::Link index = link;
-    int shift = 3 * (7 - level);
+    int level = 0;
+    if (RootNode == TOctreeNode::NoNode) {
+        RootNode = NewNode(0, LeafLevel == 0);
+        PathNodes[0] = RootNode;
+    } else {
+        // The node at level L depends on the first L groups of three path bits only.
+        const int sharedGroups = std::countl_zero((path ^ LastPath) << 8) / 3;
+        level = std::min(sharedGroups, PathDepth - 1);
+    }
+    TOctreeNode::Link index = PathNodes[level];
     while (!Nodes[index].Leaf) {
-        const unsigned child = (path >> shift) & 7u;
-        shift -= 3;
+        const unsigned child = (path >> (3 * (7 - level))) & 7u;
         ++level;
         TOctreeNode::Link next = Nodes[index].Child[child];
         if (next == TOctreeNode::NoNode) {
@@ -99,9 +106,13 @@ void TColorQuantizer::InsertColor(TOctreeNode::Link& link, std::uint8_t red, std
             const bool foldedAtOnce = level == LeafLevel - 1 && Leaves == Limit;
             next = NewNode(level, level == LeafLevel || foldedAtOnce);
             Nodes[index].Child[child] = next;
+            Nodes[index].ChildMask |= static_cast<std::uint8_t>(1u << child);
         }
         index = next;
+        PathNodes[level] = index;
     }
+    PathDepth = level + 1;
+    LastPath = path;
     TOctreeNode& leaf = Nodes[index];
     ++leaf.Hits;
     leaf.SumR += red;
@@ -117,12 +128,13 @@ void TColorQuantizer::MergeDeepest() {
     if (index == TOctreeNode::NoNode) return; // nothing left to fold: a lone root leaf
     TOctreeNode& node = Nodes[index];
     ReducibleByLevel[level] = node.NextReducible;
+    PathDepth = std::min(PathDepth, level + 1);
     node.NextReducible = TOctreeNode::NoNode;
 
     std::int64_t sumR = 0, sumG = 0, sumB = 0;
     int folded = 0;
-    for (TOctreeNode::Link& link : node.Child) {
-        if (link == TOctreeNode::NoNode) continue;
+    for (unsigned mask = node.ChildMask; mask != 0; mask &= mask - 1) {
+        TOctreeNode::Link& link = node.Child[std::countr_zero(mask)];
         const TOctreeNode& child = Nodes[link];
         sumR += child.SumR;
         sumG += child.SumG;
@@ -131,6 +143,7 @@ void TColorQuantizer::MergeDeepest() {
         DestroyTree(link);
         ++folded;
     }
+    node.ChildMask = 0;
     node.Leaf = true;
     node.SumR = sumR;
     node.SumG = sumG;
@@ -141,9 +154,8 @@ void TColorQuantizer::MergeDeepest() {
 void TColorQuantizer::DestroyTree(TOctreeNode::Link& link) {
     TOctreeNode& node = Nodes[link];
     // The deepest level folds first, so the children met here are leaves.
-    if (!node.Leaf)
-        for (int i = 7; i >= 0; --i)
-            if (node.Child[i] != TOctreeNode::NoNode) DestroyTree(node.Child[i]);
+    for (unsigned mask = node.ChildMask; mask != 0; mask &= mask - 1)
+        DestroyTree(node.Child[std::countr_zero(mask)]);
     FreeNode(link);
     link = TOctreeNode::NoNode;
 }

@@ -18,7 +18,8 @@ struct TOctreeNode {
     std::array<Link, 8> Child{NoNode, NoNode, NoNode, NoNode, NoNode, NoNode, NoNode, NoNode};
     Link NextReducible = NoNode; // next inner node of the same level, newest first
     bool Leaf = false;
-    std::int32_t Hits = 0; // pixels that ended in this leaf
+    std::uint8_t ChildMask = 0; // bit i set when Child[i] is
+    std::int32_t Hits = 0;      // pixels that ended in this leaf
     // Channel sums of those pixels. 64 bits wide so that no picture size can overflow
     // them; for any picture whose 32-bit sums fit the averages are the same.
     std::int64_t SumR = 0;
@@ -57,13 +58,11 @@ public:
     const TOctreeNode& Node(TOctreeNode::Link index) const { return Nodes[index]; }
     std::int32_t LeafTotal() const { return Leaves; }
     TOctreeNode::Link ReducibleHead(int level) const { return ReducibleByLevel[level]; }
-    int ColorLimit() const { return Limit; }
 
 private:
-    // Adds one pixel below the node in `link` (a link outside the arena), creating nodes on
-    // the way; a pixel reaching a leaf at any level is counted there.
-    void InsertColor(TOctreeNode::Link& link, std::uint8_t red, std::uint8_t green,
-                     std::uint8_t blue, int level);
+    // Adds one pixel to the tree, creating nodes on the way down; a pixel reaching a leaf at
+    // any level is counted there.
+    void InsertColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     // Frees the subtree below `link` and clears the link; LeafTotal is the caller's business.
     void DestroyTree(TOctreeNode::Link& link);
     TOctreeNode::Link NewNode(int level, bool leaf);
@@ -77,6 +76,12 @@ private:
     TOctreeNode::Link RootNode = TOctreeNode::NoNode;
     std::int32_t Leaves = 0;
     std::array<TOctreeNode::Link, LevelCount> ReducibleByLevel{};
+    // The nodes on the last pixel's path, levels 0 to PathDepth - 1: the next pixel starts
+    // below the levels it shares with it. A fold at level L frees nodes of level L + 1, so it
+    // shortens the path to L + 1 levels.
+    std::array<TOctreeNode::Link, LevelCount + 1> PathNodes{};
+    int PathDepth = 0;
+    std::uint32_t LastPath = 0;
     int Limit;
     int LeafLevel;
 };

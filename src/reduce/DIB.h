@@ -68,7 +68,8 @@ private:
 // user writes every one.
 //
 // At 8 bits per pixel the colour table has 256 entries: the palette's entries 0..n-1 (n its
-// entry count, 0 without a palette), then black; n is recorded under ImportantColorsKey.
+// entry count, 0 without a palette), then black (opaque, as a BMP reader makes of the zero
+// entries of a BMP colour table); n is recorded under ImportantColorsKey.
 //
 // Destruction replaces the target with the picture, also while an exception is on its way
 // (the partly filled picture). A writer never asked for a row leaves the target untouched.

@@ -10,63 +10,61 @@ namespace {
 // enough that three differences still fit 16 bits.
 constexpr std::int16_t FarAway = 2000;
 
+// The search key of an entry: its distance, capped at Capped, above its palette index; the
+// smallest key is the nearest entry, and the lowest index among equally near ones, as long as
+// that distance is below the cap.
+constexpr int Capped = 127;
+
 } // namespace
 
 TFastColorLookup::TFastColorLookup(const TPalette* palette)
-    : CellTable(new std::int16_t[CellCount]) {
+    : CellTable(std::make_unique_for_overwrite<std::uint8_t[]>(CellCount)) {
     Entries = palette != nullptr ? palette->EntryCount() : 0;
-    std::array<int, TPalette::MaxEntries> order{};
+    // Counting sort by sum, which keeps index order among equal sums; the counts turn into
+    // WindowStart on the way.
+    auto sumOf = [](const TPaletteEntry& e) { return e.red + e.green + e.blue; };
+    std::array<std::int16_t, SumCount + 1> count{};
     for (int i = 0; i < Entries; ++i) {
         PaletteEntries[i] = palette->entries[i];
-        order[i] = i;
+        ++count[sumOf(PaletteEntries[i])];
     }
-    auto sumOf = [this](int i) {
-        const TPaletteEntry& e = PaletteEntries[i];
-        return e.red + e.green + e.blue;
-    };
-    std::stable_sort(order.begin(), order.begin() + Entries,
-                     [&](int a, int b) { return sumOf(a) < sumOf(b); });
     int position = 0;
     for (int sum = 0; sum <= SumCount; ++sum) {
-        while (position < Entries && sumOf(order[position]) < sum)
-            ++position;
         WindowStart[sum] = static_cast<std::int16_t>(position);
+        position += count[sum];
     }
     SortedR.fill(FarAway);
     SortedG.fill(FarAway);
     SortedB.fill(FarAway);
-    for (int k = 0; k < Entries; ++k) {
-        const TPaletteEntry& e = PaletteEntries[order[k]];
+    std::array<std::int16_t, SumCount + 1> next = WindowStart;
+    for (int i = 0; i < Entries; ++i) {
+        const TPaletteEntry& e = PaletteEntries[i];
+        const int k = next[sumOf(e)]++;
         SortedR[k] = e.red;
         SortedG[k] = e.green;
         SortedB[k] = e.blue;
-        SortedIndex[k] = static_cast<std::int16_t>(order[k]);
+        SortedIndex[k] = static_cast<std::int16_t>(i);
     }
 
-    std::fill_n(CellTable.get(), CellCount, std::int16_t{-1});
     for (int i = 0; i < Entries; ++i) {
         const TPaletteEntry& e = PaletteEntries[i];
-        std::int16_t& cell = CellTable[CellOf(e.red, e.green, e.blue)];
-        if (cell == -1) cell = static_cast<std::int16_t>(i);
+        const int cell = CellOf(e.red, e.green, e.blue);
+        if (!CellDecided(cell)) Decide(cell, i);
     }
 }
 
 std::uint8_t TFastColorLookup::MapColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                                         std::uint8_t& outRed, std::uint8_t& outGreen,
                                         std::uint8_t& outBlue) {
-    std::int16_t& cell = CellTable[CellOf(red, green, blue)];
-    if (cell == -1) cell = static_cast<std::int16_t>(NearestEntry(red, green, blue));
-    const TPaletteEntry& e = PaletteEntries[cell];
+    const int cell = CellOf(red, green, blue);
+    if (!CellDecided(cell)) Decide(cell, NearestEntry(red, green, blue));
+    const std::uint8_t index = CellTable[cell];
+    const TPaletteEntry& e = PaletteEntries[index];
     outRed = e.red;
     outGreen = e.green;
     outBlue = e.blue;
-    return static_cast<std::uint8_t>(cell);
+    return index;
 }
-
-// The search key of an entry: its distance, capped at Capped, above its palette index; the
-// smallest key is the nearest entry, and the lowest index among equally near ones, as long as
-// that distance is below the cap.
-constexpr int Capped = 127;
 
 // Searches work on whole blocks of sorted positions, from `begin` (a block boundary) up to the
 // block holding `end` - 1. Looking at more real entries than needed cannot change an answer,
@@ -112,23 +110,28 @@ int TFastColorLookup::PlainSearch(int red, int green, int blue) const {
     return index;
 }
 
-int TFastColorLookup::NearestEntry(int red, int green, int blue) const {
-    // Gives what PlainSearch gives. Small palettes are searched whole; in larger ones a bound
-    // comes first from the block of entries whose sums are closest, then every entry whose
-    // sum lies within that bound is looked at. A colour with no entry nearer than the cap
-    // falls back to the plain search.
+int TFastColorLookup::NearestEntry(int red, int green, int blue) {
+    // Gives what PlainSearch gives. Small palettes are searched whole. In larger ones a bound
+    // comes first, the nearer of the entry found last (neighbouring pixels are alike) and the
+    // block of entries whose sums are closest; then every entry whose sum lies within that
+    // bound is looked at. A colour with no entry nearer than the cap falls back to the plain
+    // search.
     if (Entries == 0) return 0; // an unusable lookup: entry 0, black
     int begin = 0;
     int end = Entries;
     if (Entries > 2 * Block) {
+        const TPaletteEntry& last = PaletteEntries[LastFound];
         const int sum = red + green + blue;
         const int probe = std::min<int>(WindowStart[sum], Entries - 1) / Block * Block;
-        const int bound = SmallestKey(probe, probe + 1, red, green, blue) >> 8;
+        const int bound = std::min(std::abs(last.red - red) + std::abs(last.green - green) +
+                                       std::abs(last.blue - blue),
+                                   SmallestKey(probe, probe + 1, red, green, blue) >> 8);
         if (bound < Capped) {
             begin = WindowStart[std::max(sum - bound, 0)] / Block * Block;
             end = WindowStart[std::min(sum + bound, SumCount - 1) + 1];
         }
     }
     const int key = SmallestKey(begin, end, red, green, blue);
-    return (key >> 8) < Capped ? key & 0xFF : PlainSearch(red, green, blue);
+    LastFound = (key >> 8) < Capped ? key & 0xFF : PlainSearch(red, green, blue);
+    return LastFound;
 }

@@ -27,7 +27,12 @@ public:
     }
 
 private:
-    int NearestEntry(int red, int green, int blue) const;
+    bool CellDecided(int cell) const { return (Decided[cell >> 6] >> (cell & 63) & 1) != 0; }
+    void Decide(int cell, int index) {
+        Decided[cell >> 6] |= std::uint64_t{1} << (cell & 63);
+        CellTable[cell] = static_cast<std::uint8_t>(index);
+    }
+    int NearestEntry(int red, int green, int blue);
     int SmallestKey(int begin, int end, int red, int green, int blue) const;
     int PlainSearch(int red, int green, int blue) const;
 
@@ -45,5 +50,9 @@ private:
     // WindowStart[s]: the first sorted position whose sum is at least s; WindowStart[SumCount]
     // is EntryCount.
     std::array<std::int16_t, SumCount + 1> WindowStart{};
-    std::unique_ptr<std::int16_t[]> CellTable;
+    // The index each cell answers with, valid where its bit in Decided is set; a cell keeps
+    // the first index it gets.
+    std::unique_ptr<std::uint8_t[]> CellTable;
+    std::array<std::uint64_t, CellCount / 64> Decided{};
+    int LastFound = 0; // the entry the last search found
 };
