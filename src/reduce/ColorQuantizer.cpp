@@ -37,17 +37,21 @@ void TColorQuantizer::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_
         MergeDeepest();
 }
 
-TOctreeNode::Link TColorQuantizer::NewNode(int level, bool leaf) {
+TOctreeNode::Link TColorQuantizer::GrowArena() {
+    // At most ColorLimit + 1 leaves with at most LeafLevel nodes above each: far below the
+    // reach of a link.
+    if (Nodes.size() >= 0x7FFF) throw std::length_error("colour tree too large");
+    Nodes.emplace_back();
+    return static_cast<TOctreeNode::Link>(Nodes.size() - 1);
+}
+
+inline TOctreeNode::Link TColorQuantizer::NewNode(int level, bool leaf) {
     TOctreeNode::Link index = FreeNodes;
     if (index != TOctreeNode::NoNode) {
         FreeNodes = Nodes[index].NextReducible;
         Nodes[index] = TOctreeNode{};
     } else {
-        // At most ColorLimit + 1 leaves with at most LeafLevel nodes above each: far below
-        // the reach of a link.
-        if (Nodes.size() >= 0x7FFF) throw std::length_error("colour tree too large");
-        index = static_cast<TOctreeNode::Link>(Nodes.size());
-        Nodes.emplace_back();
+        index = GrowArena();
     }
     TOctreeNode& node = Nodes[index];
     node.Leaf = leaf;
@@ -60,7 +64,7 @@ TOctreeNode::Link TColorQuantizer::NewNode(int level, bool leaf) {
     return index;
 }
 
-void TColorQuantizer::FreeNode(TOctreeNode::Link index) {
+inline void TColorQuantizer::FreeNode(TOctreeNode::Link index) {
     Nodes[index].NextReducible = FreeNodes;
     FreeNodes = index;
 }
@@ -140,7 +144,13 @@ void TColorQuantizer::MergeDeepest() {
         sumG += child.SumG;
         sumB += child.SumB;
         node.Hits += child.Hits;
-        DestroyTree(link);
+        // The deepest level folds first, so the children are leaves.
+        if (child.ChildMask == 0) {
+            FreeNode(link);
+            link = TOctreeNode::NoNode;
+        } else {
+            DestroyTree(link);
+        }
         ++folded;
     }
     node.ChildMask = 0;
@@ -153,7 +163,6 @@ void TColorQuantizer::MergeDeepest() {
 
 void TColorQuantizer::DestroyTree(TOctreeNode::Link& link) {
     TOctreeNode& node = Nodes[link];
-    // The deepest level folds first, so the children met here are leaves.
     for (unsigned mask = node.ChildMask; mask != 0; mask &= mask - 1)
         DestroyTree(node.Child[std::countr_zero(mask)]);
     FreeNode(link);

@@ -66,6 +66,7 @@ private:
     // Frees the subtree below `link` and clears the link; LeafTotal is the caller's business.
     void DestroyTree(TOctreeNode::Link& link);
     TOctreeNode::Link NewNode(int level, bool leaf);
+    TOctreeNode::Link GrowArena();
     void FreeNode(TOctreeNode::Link index);
     void ReadNode(TOctreeNode::Link index, std::array<TPaletteEntry, TPalette::MaxEntries>& table,
                   int& next) const;

@@ -23,6 +23,10 @@ public:
     virtual std::uint8_t DitherPixel(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                                      std::uint8_t& outRed, std::uint8_t& outGreen,
                                      std::uint8_t& outBlue);
+    // The whole current row at once, the same as DitherPixel for each of its columns in scan
+    // order: `source` holds the row's pixels (blue, green, red, three bytes each), `target`
+    // receives one index byte per pixel. NextRow is still the caller's.
+    virtual void DitherRow(const std::uint8_t* source, std::uint8_t* target);
     // Turns round for the following row.
     virtual void NextRow();
 

@@ -53,24 +53,11 @@ TFastColorLookup::TFastColorLookup(const TPalette* palette)
     }
 }
 
-std::uint8_t TFastColorLookup::MapColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                                        std::uint8_t& outRed, std::uint8_t& outGreen,
-                                        std::uint8_t& outBlue) {
-    const int cell = CellOf(red, green, blue);
-    if (!CellDecided(cell)) Decide(cell, NearestEntry(red, green, blue));
-    const std::uint8_t index = CellTable[cell];
-    const TPaletteEntry& e = PaletteEntries[index];
-    outRed = e.red;
-    outGreen = e.green;
-    outBlue = e.blue;
-    return index;
-}
-
 // Searches work on whole blocks of sorted positions, from `begin` (a block boundary) up to the
 // block holding `end` - 1. Looking at more real entries than needed cannot change an answer,
 // and padding entries lie beyond every colour, so blocks need no edge handling and the work
 // on a block compiles to straight vector code.
-int TFastColorLookup::SmallestKey(int begin, int end, int red, int green, int blue) const {
+inline int TFastColorLookup::SmallestKey(int begin, int end, int red, int green, int blue) const {
     const auto r = static_cast<std::int16_t>(red);
     const auto g = static_cast<std::int16_t>(green);
     const auto b = static_cast<std::int16_t>(blue);

@@ -11,7 +11,7 @@
 // per-channel colour space. A cell holding a palette entry answers with the lowest such
 // entry; an empty cell is decided by the first colour looked up in it and then answers every
 // colour falling into it the same way, even where another entry would be nearer.
-class TFastColorLookup : public TColorLookup {
+class TFastColorLookup final : public TColorLookup {
 public:
     static constexpr int CellCount = 32768;
 
@@ -20,7 +20,16 @@ public:
 
     std::uint8_t MapColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                           std::uint8_t& outRed, std::uint8_t& outGreen,
-                          std::uint8_t& outBlue) override;
+                          std::uint8_t& outBlue) override {
+        const int cell = CellOf(red, green, blue);
+        if (!CellDecided(cell)) Decide(cell, NearestEntry(red, green, blue));
+        const std::uint8_t index = CellTable[cell];
+        const TPaletteEntry& e = PaletteEntries[index];
+        outRed = e.red;
+        outGreen = e.green;
+        outBlue = e.blue;
+        return index;
+    }
 
     static int CellOf(int red, int green, int blue) {
         return (red >> 3) + ((green >> 3) << 5) + ((blue >> 3) << 10);

@@ -66,15 +66,9 @@ QImage MakeIndexedBitmap(QImage& source, int method, int dither, int bits,
         // The writer hands its picture, whole or partly filled, to `result` when this block
         // ends; on an exception `result` is then dropped with it.
         TDIBWriter writer(result, 8, width, height, &*palette);
-        std::uint8_t red, green, blue;
+        // Rows from the top, each in the ditherer's direction from its current column.
         for (int y = 0; y < height; ++y) {
-            const std::uint8_t* s = reader.RowAddress(y);
-            std::uint8_t* d = writer.RowAddress(y);
-            const int step = ditherer->ScanStep();
-            for (int c = ditherer->Column(); c >= 0 && c < width; c += step) {
-                const std::uint8_t* pixel = s + 3 * c;
-                d[c] = ditherer->DitherPixel(pixel[2], pixel[1], pixel[0], red, green, blue);
-            }
+            ditherer->DitherRow(reader.RowAddress(y), writer.RowAddress(y));
             ditherer->NextRow();
         }
     }

@@ -36,6 +36,17 @@ TEST(FloydSteinberg, SharesSumsAndDirectionsFollowTheKernel) {
     // 32 + (7*16+8)/16 = 39; 48 + (7*39+8)/16 = 65; (5*65 + 39 + 8)/16 = 23;
     // (3*65 + 5*39 + 16 + 7*23 + 8)/16 = 35; (3*39 + 5*16 + 7*35 + 8)/16 = 28.
     EXPECT_EQ(black.Asked, (std::vector<int>{16, 39, 65, 23, 35, 28}));
+
+    // Whole rows at once give the same.
+    RecordingLookup byRows(0);
+    TFloydSteinbergDitherer rows(3, byRows);
+    const std::uint8_t picture[2][9] = {{16, 16, 16, 32, 32, 32, 48, 48, 48}, {}};
+    std::uint8_t indices[3];
+    for (const auto& row : picture) {
+        rows.DitherRow(row, indices);
+        rows.NextRow();
+    }
+    EXPECT_EQ(byRows.Asked, black.Asked);
 }
 
 TEST(FloydSteinberg, RowWidthOneTruncationAndClamping) {
