@@ -8,6 +8,7 @@
 
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int rowWidth, TColorLookup& lookup)
     : TDitherEngine(rowWidth, lookup) {
+    if (rowWidth < 1) throw std::invalid_argument("ditherer row width below 1");
     RowErrors.assign(static_cast<std::size_t>(rowWidth) + 2, Sums{});
 }
 
