@@ -50,6 +50,10 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
         throw EInOutError(Describe(QStringLiteral("open"), fileName, file.errorString()));
 
     const QByteArray header = ReadExactly(file, 0, IconLayout::HeaderSize);
+    // Reserved 0 and resource type 1 are what makes the file an icon file; anything else
+    // (a cursor, or bytes that only happen to be long enough) is not read as one.
+    if (IconLayout::Word(Bytes(header), 0) != 0 || IconLayout::Word(Bytes(header), 2) != 1)
+        throw EInvalidIcon(NotValid);
     const std::int32_t count = static_cast<std::int32_t>(IconLayout::Word(Bytes(header), 4));
     // A directory that runs past the end of the file, or an image it does not list, is
     // not trusted for anything.
@@ -59,6 +63,7 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
     const QByteArray entry =
         ReadExactly(file, IconLayout::HeaderSize + std::int64_t{IconLayout::EntrySize} * index,
                     IconLayout::EntrySize);
+    const std::int64_t resourceSize = IconLayout::Long(Bytes(entry), 8);
     const std::int64_t imageOffset = IconLayout::Long(Bytes(entry), 12);
     const QByteArray infoHeader = ReadExactly(file, imageOffset, IconLayout::InfoHeaderSize);
     const auto bmi = Bytes(infoHeader);
@@ -73,18 +78,27 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
     // uses them. Besides other depths and widths above 100 that is a compressed image
     // (run-length or PNG data read as plain rows would be noise), an info header too
     // short to hold the fields read here, and a picture that is not square (its height
-    // is half the info header's, which stacks the colour image and the mask).
+    // is half the info header's, which stacks the colour image and the mask). So is an
+    // image whose directory entry gives fewer bytes than its info header alone has. (A
+    // count beyond the end of the file is not refused: a file whose mask is cut short
+    // still reads, with the missing part opaque.)
     const std::int64_t stackedHeight = static_cast<std::int32_t>(IconLayout::Long(bmi, 8));
     if (infoSize < IconLayout::InfoHeaderSize || infoSize > IconLayout::MaxInfoHeaderSize ||
-        compression != 0 || width <= 0 || stackedHeight != 2 * std::int64_t{width})
+        compression != 0 || width <= 0 || stackedHeight != 2 * std::int64_t{width} ||
+        resourceSize < IconLayout::InfoHeaderSize)
         return count;
+    // A palette said to hold more colours than the depth can index is no sound image.
+    const std::int64_t colorsUsed = IconLayout::Long(bmi, 32);
     if (!colorMap.NewImage(width, width, bitCount)) return count;
+    if (colorsUsed > TPxlMap::ColorCount(bitCount)) {
+        colorMap.Clear();
+        return count;
+    }
     maskMap.NewImage(width, width, 1);
 
     // A file that ends too early leaves no half-read picture behind.
     try {
         // Colours used, when a writer gives it, says how many palette entries are stored.
-        const std::int64_t colorsUsed = IconLayout::Long(bmi, 32);
         const std::int64_t colors = TPxlMap::ColorCount(bitCount);
         const std::int64_t entries = colorsUsed > 0 && colorsUsed < colors ? colorsUsed : colors;
         const std::int64_t paletteStart = imageOffset + infoSize;

@@ -20,10 +20,13 @@ public:
 // 1-bit map (palette black, white; 1 = transparent) of the same square size. Returns
 // the file's image count. An image the maps cannot hold (another depth, wider than 100
 // pixels, not square, compressed, an unknown info header) leaves both maps empty and still returns
-// the count. The image data is sized from the width and depth, not from the info
-// header's image-size field; a mask cut short by the end of the file reads as opaque.
-// Throws EInvalidIcon as described above (also for an index not below the count or a
-// directory longer than the file), EInOutError when the file cannot be opened.
+// the count; so does an image whose directory entry gives fewer bytes than the info
+// header, or whose colours-used field exceeds 2^bits. The
+// image data is sized from the width and depth, not from the info header's image-size
+// field; a mask cut short by the end of the file reads as opaque.
+// Throws EInvalidIcon as described above (also for a header whose reserved field is not
+// 0 or whose type is not 1, an index not below the count or a directory longer than the
+// file), EInOutError when the file cannot be opened.
 std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
                            TPxlMap& maskMap);
 

@@ -87,7 +87,7 @@ TEST(IconTestData, EveryFileReadsOrIsRefusedCleanly) {
         }
     }
     EXPECT_GT(files, 180);
-    EXPECT_GT(images, 75);
+    EXPECT_GT(images, 70);
 }
 
 TEST(IconTestData, ValidPaletteIconsMatchIcotool) {
