@@ -66,6 +66,28 @@ QString UniqueTempPath(const QString& target) {
     return info.dir().filePath(name);
 }
 
+// The reason a write or flush failed: the system's own when it gave one, since Qt's text
+// for a disk that filled up can be just "Unknown error".
+QString FailureReason(const QFile& file, int systemError) {
+    if (systemError != 0) return QString::fromLocal8Bit(std::strerror(systemError));
+    if (file.error() != QFileDevice::NoError) return file.errorString();
+    return QString::fromLocal8Bit(std::strerror(EIO));
+}
+
+// Writes all `length` bytes, going on after a short write: a file system that is filling
+// up takes part of a block and says why it takes no more only when asked for the rest.
+// Returns the reason of a failure, empty on success.
+QString WriteAll(QFile& file, const char* data, std::int64_t length) {
+    while (length > 0) {
+        errno = 0;
+        const qint64 written = file.write(data, length);
+        if (written <= 0) return FailureReason(file, errno);
+        data += written;
+        length -= written;
+    }
+    return {};
+}
+
 // Writes every byte to the open temporary file; returns the reason of a failure.
 QString WriteBlocks(QFile& file, const QString& tempPath, const QByteArray& bytes) {
     std::int64_t offset = 0;
@@ -75,12 +97,15 @@ QString WriteBlocks(QFile& file, const QString& tempPath, const QByteArray& byte
         std::int64_t accepted = length;
         if (Hook())
             accepted = std::clamp<std::int64_t>(Hook()(tempPath, offset, length), 0, length);
-        if (accepted > 0 && file.write(bytes.constData() + offset, accepted) != accepted)
-            return file.errorString();
+        if (accepted > 0) {
+            const QString failure = WriteAll(file, bytes.constData() + offset, accepted);
+            if (!failure.isEmpty()) return failure;
+        }
         if (accepted < length) return QString::fromLocal8Bit(std::strerror(ENOSPC));
         offset += length;
     }
-    if (!file.flush()) return file.errorString();
+    errno = 0;
+    if (!file.flush()) return FailureReason(file, errno);
     if (!SyncToDisk(file)) return QString::fromLocal8Bit(std::strerror(errno));
     return {};
 }
@@ -97,7 +122,8 @@ void SafeFile::Write(const QString& target, const QString& tempPath, const QByte
     if (QFileInfo(tempPath).isSymLink() || QFileInfo::exists(tempPath)) QFile::remove(tempPath);
 
     QFile file(tempPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    // Unbuffered: the blocks are large, and each write's failure is then that write's.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
         throw EInOutError(Describe(QStringLiteral("create"), tempPath, file.errorString()));
 
     const QString reason = WriteBlocks(file, tempPath, bytes);
