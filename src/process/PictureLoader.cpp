@@ -154,6 +154,12 @@ QImage LoadGifPicture(const QString& fileName, std::int64_t maxPixels) {
     gif.LoadFromFile(fileName);
     if (static_cast<std::int64_t>(gif.Width()) * gif.Height() > maxPixels)
         throw EInvalidGraphic("The GIF screen is too large");
+    // The reader keeps what a damaged file holds; converting it would pass a broken picture
+    // off as a good one. A file that ends inside image data is a download cut short, and a
+    // pixel whose colour index the colour table does not have has no colour at all.
+    if (gif.DataCutShort()) throw EInvalidGraphic("The GIF file ends inside its image data");
+    if (gif.ShowsIndexBeyondColorTable())
+        throw EInvalidGraphic("The GIF picture uses colours its colour table does not have");
     QImage picture;
     gif.AssignTo(picture);
     return picture;

@@ -42,6 +42,7 @@ bool LoadPicture(TJobState& job, WizardView& view);
 QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels = MaxPicturePixels);
 
 // Decodes frame 0 of a GIF file on its logical screen. Throws EInvalidGraphic for a
-// logical screen above maxPixels (read from the header first) and passes on the GIF
-// reader's own errors.
+// logical screen above maxPixels (read from the header first), for a file that ends inside
+// the image data of any frame, and for a frame 0 that shows a colour index beyond its
+// colour table; passes on the GIF reader's own errors.
 QImage LoadGifPicture(const QString& fileName, std::int64_t maxPixels = MaxPicturePixels);
