@@ -1,0 +1,209 @@
+// Every picture of the shared test data through the program's loader: valid ones load at
+// the size an independent decoder reports, malformed ones are refused through the one
+// failure path (apart from the few listed below, each for a stated reason), and nothing
+// crashes, hangs or overruns (the sanitizer build runs this too).
+#include "HardeningSupport.h"
+
+#include "utils/TestUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using hardening::Bytes;
+
+namespace {
+
+struct Entry {
+    std::string path;   // relative to the test data folder
+    char expect = '?';  // V must convert, L either way, B must be refused
+    std::string pillow; // what Pillow made of it, e.g. "ok GIF 128x128 frames=1"
+};
+
+std::vector<Entry> ReadExpectations() {
+    std::vector<Entry> entries;
+    std::ifstream in(testutil::testDataDir() / "EXPECTATIONS.tsv");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        Entry e;
+        std::string expect, bytes;
+        std::getline(fields, e.path, '\t');
+        std::getline(fields, expect, '\t');
+        std::getline(fields, bytes, '\t');
+        std::getline(fields, e.pillow, '\t');
+        if (expect.size() == 1) e.expect = expect[0];
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+std::uint32_t Little32(const Bytes& b, std::size_t at) {
+    if (at + 4 > b.size()) return 0;
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+// Whether image `index` of a sound icon file is one the program's pixel maps hold: a
+// square, uncompressed bitmap of 1, 4 or 8 bits and at most 100 pixels (no PNG, no deeper
+// image). The others are refused by design, whatever the file's quality.
+bool HeldByPixelMaps(const Bytes& file, int index) {
+    const std::uint32_t offset = Little32(file, 6 + 16 * static_cast<std::size_t>(index) + 12);
+    if (static_cast<std::size_t>(offset) + 40 > file.size()) return false;
+    const auto width = static_cast<std::int32_t>(Little32(file, offset + 4));
+    const auto height = static_cast<std::int32_t>(Little32(file, offset + 8));
+    const int bits = file[offset + 14];
+    return Little32(file, offset) == 40 && Little32(file, offset + 16) == 0 && width > 0 &&
+           width <= 100 && height == 2 * width && (bits == 1 || bits == 4 || bits == 8);
+}
+
+// Malformed files that still convert, each on purpose.
+const std::map<std::string, std::string> AcceptedOnPurpose = {
+    // The frame's width and height are 0: such a frame takes the logical screen's size,
+    // and this one's data fills exactly that.
+    {"bad/gif/generated/frame-0x0-with-data.gif", "zero-size frame takes the screen's size"},
+    // Only the last 20 bytes of the mask are missing; a mask cut short reads as opaque.
+    {"bad/ico/generated/trunc-in-and-mask.ico", "mask cut short reads as opaque"},
+    // The directory's byte count is absurd but unused; the image itself is whole. Refusing
+    // counts past the end of the file would refuse cut-short masks as well.
+    {"bad/ico/generated/entry-size-past-eof.ico", "unused byte count; image complete"},
+    // Images are read one at a time: those before the cut convert, those after it are
+    // each refused.
+    {"bad/ico/generated/trunc-multi-9-entries-at-60-percent.ico", "per-image refusal"},
+};
+
+struct Outcome {
+    int images = 0; // images tried
+    int loaded = 0;
+    std::vector<QSize> sizes;
+};
+
+Outcome LoadEveryImage(const fs::path& file) {
+    Outcome outcome;
+    TJobState job;
+    int count = 1;
+    for (int index = 0; index < count && index < 64; ++index) {
+        const hardening::LoadResult load = hardening::LoadWithLoader(job, file, index);
+        ++outcome.images;
+        if (load.Ok) {
+            ++outcome.loaded;
+            outcome.sizes.push_back(load.Picture.size());
+            EXPECT_TRUE(load.Message.isEmpty()) << load.Message.toStdString();
+            EXPECT_GT(load.Picture.width(), 0);
+            EXPECT_GT(load.Picture.height(), 0);
+        } else {
+            EXPECT_EQ(load.Message, QStringLiteral("Cannot load picture ") + hardening::Q(file));
+            outcome.sizes.push_back({});
+        }
+        // An icon file's count is known from its first image on, also when that fails.
+        if (index == 0) count = std::max(1, load.SubCount);
+    }
+    return outcome;
+}
+
+} // namespace
+
+TEST(Conformance, EveryTestFileLoadsOrIsRefusedAsItsExpectationSays) {
+    const std::vector<Entry> entries = ReadExpectations();
+    ASSERT_GT(entries.size(), 600u);
+    static const std::regex pillowSize(R"(^ok (\w+) (\d+)x(\d+))");
+    int valid = 0, validByDesign = 0, refused = 0, lenientLoaded = 0, lenientRefused = 0;
+    std::set<std::string> acceptedSeen;
+
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.path);
+        const fs::path file = testutil::testDataDir() / entry.path;
+        ASSERT_TRUE(fs::exists(file));
+        const bool icon = file.extension() == ".ico";
+        const Outcome outcome = LoadEveryImage(file);
+
+        if (entry.expect == 'V') {
+            ++valid;
+            if (icon) {
+                // Every image the pixel maps hold loads; the others are refused by design.
+                const Bytes bytes = testutil::readFile(file);
+                int held = 0;
+                for (int i = 0; i < outcome.images; ++i) {
+                    const bool holds = HeldByPixelMaps(bytes, i);
+                    held += holds;
+                    EXPECT_EQ(!outcome.sizes[static_cast<std::size_t>(i)].isEmpty(), holds)
+                        << "image " << i;
+                }
+                if (held == 0) ++validByDesign;
+                continue;
+            }
+            ASSERT_EQ(outcome.loaded, 1) << "a valid picture must load";
+            std::smatch m;
+            if (file.extension() == ".gif") {
+                // Frame 0 on the logical screen, whose size the header gives (Pillow widens
+                // its canvas to frames that reach past the screen).
+                const Bytes bytes = testutil::readFile(file);
+                ASSERT_GE(bytes.size(), 10u);
+                EXPECT_EQ(outcome.sizes[0],
+                          QSize(bytes[6] | bytes[7] << 8, bytes[8] | bytes[9] << 8));
+            } else if (std::regex_search(entry.pillow, m, pillowSize)) {
+                EXPECT_EQ(outcome.sizes[0], QSize(std::stoi(m[2]), std::stoi(m[3])))
+                    << "Pillow: " << entry.pillow;
+            }
+        } else if (entry.expect == 'B') {
+            const auto reason = AcceptedOnPurpose.find(entry.path);
+            if (reason == AcceptedOnPurpose.end()) {
+                EXPECT_EQ(outcome.loaded, 0) << "a malformed file must be refused";
+                ++refused;
+            } else {
+                acceptedSeen.insert(entry.path);
+            }
+        } else {
+            outcome.loaded > 0 ? ++lenientLoaded : ++lenientRefused;
+        }
+    }
+    EXPECT_EQ(acceptedSeen.size(), AcceptedOnPurpose.size());
+    std::printf("valid %d (icon files with no image the pixel maps hold: %d), malformed refused "
+                "%d, accepted on purpose %zu, either way: %d loaded, %d refused\n",
+                valid, validByDesign, refused, acceptedSeen.size(), lenientLoaded, lenientRefused);
+}
+
+// The files accepted on purpose do what their reason says.
+TEST(Conformance, MalformedFilesAcceptedOnPurposeBehaveAsReasoned) {
+    const fs::path bad = testutil::testDataDir() / "bad";
+
+    // The frame fills the 128 x 128 screen.
+    const auto zeroFrame = hardening::LoadWithLoader(bad / "gif/generated/frame-0x0-with-data.gif");
+    ASSERT_TRUE(zeroFrame.Ok);
+    EXPECT_EQ(zeroFrame.Picture.size(), QSize(128, 128));
+
+    // Same picture as the whole file it was cut from, the mask's missing rows opaque.
+    for (const char* name :
+         {"ico/generated/trunc-in-and-mask.ico", "ico/generated/entry-size-past-eof.ico"}) {
+        SCOPED_TRACE(name);
+        const auto damaged = hardening::LoadWithLoader(bad / name);
+        ASSERT_TRUE(damaged.Ok);
+        EXPECT_EQ(damaged.Picture.size(), QSize(48, 48));
+        EXPECT_EQ(damaged.SubCount, 1);
+    }
+
+    // The directory lists 9 images; those whose data lies before the cut load, the rest
+    // are refused one by one, and the count stays 9 throughout.
+    const fs::path multi = bad / "ico/generated/trunc-multi-9-entries-at-60-percent.ico";
+    const Bytes bytes = testutil::readFile(multi);
+    TJobState job;
+    int loaded = 0;
+    for (int index = 0; index < 9; ++index) {
+        SCOPED_TRACE(index);
+        const auto load = hardening::LoadWithLoader(job, multi, index);
+        EXPECT_EQ(load.SubCount, 9);
+        const std::uint32_t offset = Little32(bytes, 6 + 16 * static_cast<std::size_t>(index) + 12);
+        if (offset + 40 > bytes.size()) {
+            EXPECT_FALSE(load.Ok) << "its data is not there";
+        }
+        loaded += load.Ok;
+    }
+    EXPECT_GT(loaded, 0);
+    EXPECT_LT(loaded, 9);
+}

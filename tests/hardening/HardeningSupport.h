@@ -1,0 +1,87 @@
+#pragma once
+
+#include "core/JobState.h"
+#include "core/WizardView.h"
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// Shared pieces of the hardening tests: a window-less view for the loader, tessaly-convert
+// run in this process (so the safe writer's test seam reaches it), folder snapshots, and a
+// measure of the memory a piece of work takes.
+namespace hardening {
+
+using Bytes = std::vector<std::uint8_t>;
+
+QString Q(const std::filesystem::path& path);
+
+// Records the loader's message boxes; answers "from a file".
+class QuietView : public WizardView {
+public:
+    bool SourceIsClipboard() const override { return false; }
+    bool BatchIsAutomatic() const override { return true; }
+    int ResolutionSizeItem() const override { return 1; }
+    int ResolutionColorItem() const override { return 1; }
+    bool CropChosen() const override { return false; }
+    int OutFormatItem() const override { return 0; }
+    QString OutLocationText() const override { return {}; }
+    bool ReplaceChecked() const override { return true; }
+    void SetOutFormatItem(int) override {}
+    void SetChooserFilter(const QString&) override {}
+    void SetSaveControlsEnabled(bool) override {}
+    void SetProgressRange(int, int) override {}
+    void SetProgressPosition(int) override {}
+    void SetProgressVisible(bool) override {}
+    void SetButtonsEnabled(bool) override {}
+    void SetBusyCursor(bool) override {}
+    void SetInputHeld(bool) override {}
+    void ProcessPendingEvents() override {}
+    void ShowPage() override {}
+    void ShowMessage(const QString& text, const QString&) override { Messages << text; }
+    void CloseWizard() override {}
+    bool ClipboardHasBitmap() const override { return false; }
+    QImage ClipboardImage() const override { return {}; }
+
+    QStringList Messages;
+};
+
+// Loads image `subIndex` of `file` with the program's loader. On success `picture` holds
+// the source picture; `message` is the one message box shown (empty when none).
+struct LoadResult {
+    bool Ok = false;
+    QImage Picture;
+    int SubCount = 0;
+    QString Message;
+};
+LoadResult LoadWithLoader(const std::filesystem::path& file, int subIndex = 0);
+// The same within a job that lives across calls, as in a run: an icon file's image count
+// is then kept from its first image on.
+LoadResult LoadWithLoader(TJobState& job, const std::filesystem::path& file, int subIndex);
+
+// tessaly-convert's whole program, run in this process with the given arguments.
+struct ConvertResult {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+ConvertResult Convert(const std::vector<std::string>& arguments);
+
+// Every file under `dir` (relative path -> bytes; folders map to an empty entry ending
+// in '/'), to compare a folder before and after.
+std::map<std::string, Bytes> Snapshot(const std::filesystem::path& dir);
+
+// A small 24-bit picture with a border colour and a few others inside, saved as a BMP.
+void WritePicture(const std::filesystem::path& path, int width = 20, int height = 14);
+
+// The growth of the resident memory's peak while `work` runs, in KiB, measured in a child
+// process so that nothing earlier in this process hides it. -1 when it cannot be measured.
+std::int64_t PeakMemoryGrowthKiB(const std::function<void()>& work);
+
+} // namespace hardening
