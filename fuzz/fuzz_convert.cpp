@@ -1,17 +1,29 @@
 // The whole conversion of one picture: load (the first input byte picks the extension,
 // the second the icon size, depth, sizing and output format), fit, build, auto-mask and
-// write into a scratch folder.
+// write into a scratch folder. Pictures whose header declares more than PictureLimit pixels
+// are passed over.
 #include "FuzzSupport.h"
 #include "process/Processor.h"
 
 #include <QDir>
+#include <QImageReader>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
     static const char* const extensions[] = {".bmp", ".gif", ".ico", ".jpg"};
     const std::uint8_t pick = data[1];
+    const std::int64_t declared = fuzzsupport::DeclaredPixels(data + 2, size - 2);
+    if (declared > fuzzsupport::PictureLimit) return 0;
     QString path =
         fuzzsupport::writeInput(data + 2, size - 2, QStringLiteral("in") + extensions[data[0] % 4]);
+    if (data[0] % 4 == 0) {
+        QImageReader reader(path, "BMP");
+        reader.setAutoDetectImageFormat(false);
+        const QSize bitmap = reader.size();
+        if (bitmap.isValid() &&
+            std::int64_t{bitmap.width()} * bitmap.height() > fuzzsupport::PictureLimit)
+            return 0;
+    }
     QString outDir = fuzzsupport::scratch().filePath(QStringLiteral("out"));
     QDir().mkpath(outDir);
 

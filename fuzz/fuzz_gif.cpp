@@ -1,4 +1,5 @@
 // The GIF reader on arbitrary bytes, with the hand-over of frame 0 as a picture.
+#include "FuzzSupport.h"
 #include "gif/GIFImage.h"
 #include "reduce/GraphicErrors.h"
 
@@ -13,6 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TGIFImage gif;
     try {
         gif.LoadFromStream(buffer);
+        // What the loader asks of a loaded file before using it.
+        static_cast<void>(gif.DataCutShort());
+        if (static_cast<std::int64_t>(gif.Width()) * gif.Height() > fuzzsupport::PictureLimit)
+            return 0;
+        static_cast<void>(gif.ShowsIndexBeyondColorTable());
         QImage picture;
         gif.AssignTo(picture);
         if (!picture.isNull() &&

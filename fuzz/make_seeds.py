@@ -115,10 +115,15 @@ save("jpeg", "cmyk.jpg", encode(gradient(8, 8, "CMYK"), "JPEG"))
 save("jpeg", "progressive.jpg", encode(gradient(20, 12), "JPEG", progressive=True))
 save("jpeg", "tiny.jpg", encode(gradient(1, 1), "JPEG"))
 
-# The whole conversion takes every kind; the first byte of an input picks its extension.
+# The whole conversion takes every kind: the first byte of an input picks its extension,
+# the second the icon size (its value mod 3), depth (bit 2), sizing (bit 3) and output
+# format (its value / 16 mod 3); the picture file follows.
 exts = {"pxlmap_bmp": 0, "gif": 1, "ico": 2, "jpeg": 3, "qt_bmp": 0}
+picks = (0x00, 0x1C, 0x26)  # 16/256/scale/ico, 32/16/crop/mico, 48/16/scale/bmp
 for kind, code in exts.items():
     folder = os.path.join(out, kind)
     for name in sorted(os.listdir(folder)):
         with open(os.path.join(folder, name), "rb") as f:
-            save("convert", f"{kind}_{name}", bytes([code]) + f.read())
+            data = f.read()
+        for pick in picks:
+            save("convert", f"{kind}_{pick:02x}_{name}", bytes([code, pick]) + data)
