@@ -21,22 +21,6 @@ TColorQuantizer::TColorQuantizer(int colorLimit, int leafLevel)
 
 TColorQuantizer::~TColorQuantizer() = default;
 
-void TColorQuantizer::ScanPicture(TDIBReader& reader) {
-    const int width = reader.Width();
-    const int height = reader.Height();
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* pixel = reader.RowAddress(y);
-        for (int x = 0; x < width; ++x, pixel += 3)
-            AddColor(pixel[2], pixel[1], pixel[0]);
-    }
-}
-
-void TColorQuantizer::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-    InsertColor(red, green, blue);
-    while (Leaves > Limit)
-        MergeDeepest();
-}
-
 TOctreeNode::Link TColorQuantizer::GrowArena() {
     // At most ColorLimit + 1 leaves with at most LeafLevel nodes above each: far below the
     // reach of a link.
@@ -83,7 +67,7 @@ constexpr std::array<std::uint32_t, 256> SpreadBits = [] {
 
 } // namespace
 
-void TColorQuantizer::InsertColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+inline void TColorQuantizer::InsertColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     // The child at level L is ((red AND mask) >> shift) * 4 + ... with mask 0x80 >> L: three
     // bits of the path, taken from the top. Nodes are reached by index, since creating one
     // may move the arena.
@@ -124,7 +108,7 @@ void TColorQuantizer::InsertColor(std::uint8_t red, std::uint8_t green, std::uin
     leaf.SumB += blue;
 }
 
-void TColorQuantizer::MergeDeepest() {
+inline void TColorQuantizer::FoldDeepest() {
     int level = LeafLevel - 1;
     while (level > 0 && ReducibleByLevel[level] == TOctreeNode::NoNode)
         --level;
@@ -169,6 +153,31 @@ void TColorQuantizer::DestroyTree(TOctreeNode::Link& link) {
     link = TOctreeNode::NoNode;
 }
 
+// One pixel: insert it, then fold while the tree has too many leaves. Inlined into the scan.
+inline void TColorQuantizer::AddPixel(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    InsertColor(red, green, blue);
+    while (Leaves > Limit)
+        FoldDeepest();
+}
+
+void TColorQuantizer::ScanPicture(TDIBReader& reader) {
+    const int width = reader.Width();
+    const int height = reader.Height();
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* pixel = reader.RowAddress(y);
+        for (int x = 0; x < width; ++x, pixel += 3)
+            AddPixel(pixel[2], pixel[1], pixel[0]);
+    }
+}
+
+void TColorQuantizer::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    AddPixel(red, green, blue);
+}
+
+void TColorQuantizer::MergeDeepest() {
+    FoldDeepest();
+}
+
 int TColorQuantizer::ReadPalette(std::array<TPaletteEntry, TPalette::MaxEntries>& table) const {
     int next = 0;
     if (RootNode != TOctreeNode::NoNode) ReadNode(RootNode, table, next);
@@ -180,7 +189,7 @@ void TColorQuantizer::ReadNode(TOctreeNode::Link index,
                                int& next) const {
     const TOctreeNode& node = Nodes[index];
     if (node.Leaf) {
-        // ColorLimit <= 256 keeps the leaves within the table; the test only guards it.
+        // ColorLimit <= 256 keeps the leaves within the table; this is only a guard.
         if (next >= TPalette::MaxEntries) return;
         TPaletteEntry& entry = table[next++];
         if (node.Hits == 0) {

@@ -63,6 +63,8 @@ private:
     // Adds one pixel to the tree, creating nodes on the way down; a pixel reaching a leaf at
     // any level is counted there.
     void InsertColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+    void FoldDeepest();
+    void AddPixel(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     // Frees the subtree below `link` and clears the link; LeafTotal is the caller's business.
     void DestroyTree(TOctreeNode::Link& link);
     TOctreeNode::Link NewNode(int level, bool leaf);
