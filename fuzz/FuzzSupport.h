@@ -32,7 +32,7 @@ inline QString writeInput(const std::uint8_t* data, std::size_t size, const QStr
 // pixels, and does so in time for a user; within a fuzzer's one-second budget, under the
 // sanitizers, only a smaller limit leaves room for finding real faults. The limit checks
 // themselves are the program's own code, run at this smaller limit.
-inline constexpr std::int64_t PictureLimit = std::int64_t{1} << 22;
+inline constexpr std::int64_t PictureLimit = std::int64_t{1} << 20;
 
 // Width x height that a GIF or JPEG file's header declares, read without decoding; -1 when
 // no header says (the decoders then refuse the file or find it small).
