@@ -1,9 +1,11 @@
 #include "process/JpegLoader.h"
 
+#include "process/PictureMemory.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -49,7 +51,7 @@ struct FileSource {
     QFile* file;
     qint64 delivered; // bytes handed to libjpeg so far
     bool atStart;
-    JOCTET buffer[kInputChunk];
+    JOCTET* buffer; // kInputChunk bytes
 };
 
 void initSource(j_decompress_ptr cinfo) {
@@ -123,8 +125,44 @@ bool startDecompress(jpeg_decompress_struct* cinfo, ErrorManager* errors) {
     return true;
 }
 
+// libjpeg-turbo can deliver colour rows in the picture's own byte order (blue, green, red)
+// with the same values as its red, green, blue output; plain libjpeg needs a swap per row.
+#ifdef JCS_EXTENSIONS
+constexpr J_COLOR_SPACE kColourOutput = JCS_EXT_BGR;
+constexpr bool kSwapRedBlue = false;
+#else
+constexpr J_COLOR_SPACE kColourOutput = JCS_RGB;
+constexpr bool kSwapRedBlue = true;
+#endif
+
+// Rows asked for per call: with room for a whole row group libjpeg writes its output
+// straight into the picture instead of into a buffer of its own first.
+constexpr JDIMENSION kRowsPerCall = 16;
+
+void swapRedBlue(unsigned char* row, JDIMENSION width) {
+    for (JDIMENSION x = 0; x < width; ++x) {
+        const unsigned char red = row[3 * x];
+        row[3 * x] = row[3 * x + 2];
+        row[3 * x + 2] = red;
+    }
+}
+
+void cmykToBgr(const JSAMPLE* cmyk, unsigned char* row, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x) {
+        unsigned int ink[4];
+        for (int c = 0; c < 4; ++c) {
+            ink[c] = cmyk[4 * x + c];
+            if (!inverted) ink[c] = 255 - ink[c];
+        }
+        const unsigned int black = ink[3];
+        row[3 * x] = static_cast<unsigned char>((ink[2] * black + 127) / 255);
+        row[3 * x + 1] = static_cast<unsigned char>((ink[1] * black + 127) / 255);
+        row[3 * x + 2] = static_cast<unsigned char>((ink[0] * black + 127) / 255);
+    }
+}
+
 // Reads every scan line straight into the picture's rows; CMYK rows go through `scratch`
-// and are converted on the way.
+// one at a time and are converted on the way.
 bool readRows(jpeg_decompress_struct* cinfo, ErrorManager* errors, unsigned char* rows,
               std::size_t stride, OutputKind kind, JSAMPROW scratch, bool inverted) {
     errors->armed = true;
@@ -132,30 +170,21 @@ bool readRows(jpeg_decompress_struct* cinfo, ErrorManager* errors, unsigned char
         errors->armed = false;
         return false;
     }
+    JSAMPROW targets[kRowsPerCall];
     while (cinfo->output_scanline < cinfo->output_height) {
-        unsigned char* row = rows + stride * cinfo->output_scanline;
-        JSAMPROW target = kind == OutputKind::Cmyk ? scratch : row;
+        const JDIMENSION first = cinfo->output_scanline;
+        const JDIMENSION wanted =
+            kind == OutputKind::Cmyk ? 1 : std::min(kRowsPerCall, cinfo->output_height - first);
+        for (JDIMENSION i = 0; i < wanted; ++i)
+            targets[i] = kind == OutputKind::Cmyk ? scratch : rows + stride * (first + i);
         // A short read leaves lines missing, which jpeg_finish_decompress refuses.
-        if (jpeg_read_scanlines(cinfo, &target, 1) != 1) break;
-        const JDIMENSION width = cinfo->output_width;
-        if (kind == OutputKind::Rgb) {
-            for (JDIMENSION x = 0; x < width; ++x) {
-                const unsigned char red = row[3 * x];
-                row[3 * x] = row[3 * x + 2];
-                row[3 * x + 2] = red;
-            }
+        const JDIMENSION got = jpeg_read_scanlines(cinfo, targets, wanted);
+        if (got == 0) break;
+        if (kind == OutputKind::Rgb && kSwapRedBlue) {
+            for (JDIMENSION i = 0; i < got; ++i)
+                swapRedBlue(rows + stride * (first + i), cinfo->output_width);
         } else if (kind == OutputKind::Cmyk) {
-            for (JDIMENSION x = 0; x < width; ++x) {
-                unsigned int ink[4];
-                for (int c = 0; c < 4; ++c) {
-                    ink[c] = scratch[4 * x + c];
-                    if (!inverted) ink[c] = 255 - ink[c];
-                }
-                const unsigned int black = ink[3];
-                row[3 * x] = static_cast<unsigned char>((ink[2] * black + 127) / 255);
-                row[3 * x + 1] = static_cast<unsigned char>((ink[1] * black + 127) / 255);
-                row[3 * x + 2] = static_cast<unsigned char>((ink[0] * black + 127) / 255);
-            }
+            cmykToBgr(scratch, rows + stride * first, cinfo->output_width, inverted);
         }
     }
     jpeg_finish_decompress(cinfo);
@@ -190,6 +219,9 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels) {
     // Both structures are plain C data: zeroed here, released by the guard.
     auto errors = std::make_unique<ErrorManager>();
     auto source = std::make_unique<FileSource>();
+    // Every byte of the input buffer is written before libjpeg reads it: no need to clear it.
+    const auto input = std::make_unique_for_overwrite<JOCTET[]>(kInputChunk);
+    source->buffer = input.get();
     auto cinfo = std::make_unique<jpeg_decompress_struct>();
 
     cinfo->err = jpeg_std_error(&errors->pub);
@@ -227,7 +259,7 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels) {
     case JCS_YCbCr:
     case JCS_RGB:
         kind = OutputKind::Rgb;
-        cinfo->out_color_space = JCS_RGB;
+        cinfo->out_color_space = kColourOutput;
         break;
     case JCS_CMYK:
     case JCS_YCCK:
@@ -249,8 +281,8 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels) {
 
     const int width = static_cast<int>(cinfo->output_width);
     const int height = static_cast<int>(cinfo->output_height);
-    QImage picture(width, height,
-                   kind == OutputKind::Grey ? QImage::Format_Indexed8 : QImage::Format_BGR888);
+    QImage picture = AllocatePicture(
+        width, height, kind == OutputKind::Grey ? QImage::Format_Indexed8 : QImage::Format_BGR888);
     if (picture.isNull()) throw EOutOfMemory("Not enough memory for the JPEG picture");
     if (kind == OutputKind::Grey) {
         QList<QRgb> table;

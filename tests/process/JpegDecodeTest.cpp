@@ -1,0 +1,179 @@
+// The JPEG decoder's rows against djpeg's over the layouts a camera or an editor writes:
+// every chroma subsampling, restart markers, progressive and RGB-coded files, greyscale,
+// widths whose rows need padding, pictures large enough for the big-picture memory, and
+// heights that end in the middle of a row group. Files are made here with cjpeg from a
+// picture with detail in every channel, so that a wrong channel order, a row read twice or
+// a lost chroma row shows.
+#include "process/JpegLoader.h"
+#include "process/PictureLoader.h"
+#include "process/PictureMemory.h"
+#include "utils/TestUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// width x height samples of `channels` each, rows from the top.
+struct Raster {
+    int Width = 0;
+    int Height = 0;
+    int Channels = 0;
+    std::vector<std::uint8_t> Samples;
+};
+
+// Gradients in different directions per channel with a fine pattern on top.
+Raster Detailed(int width, int height, int channels) {
+    Raster r{width, height, channels, {}};
+    r.Samples.resize(static_cast<std::size_t>(width) * height * channels);
+    std::size_t at = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < channels; ++c) {
+                const int ramp = c == 0   ? x * 255 / width
+                                 : c == 1 ? y * 255 / height
+                                          : (x + y) * 127 / (width + height);
+                const int pattern = ((x * (c + 3)) ^ (y * (7 - c))) & 31;
+                r.Samples[at++] = static_cast<std::uint8_t>((ramp * 3 + pattern * 8) / 4 % 256);
+            }
+    return r;
+}
+
+void WritePnm(const fs::path& path, const Raster& r) {
+    std::ofstream out(path, std::ios::binary);
+    out << (r.Channels == 3 ? "P6\n" : "P5\n") << r.Width << ' ' << r.Height << "\n255\n";
+    out.write(reinterpret_cast<const char*>(r.Samples.data()),
+              static_cast<std::streamsize>(r.Samples.size()));
+}
+
+Raster ReadPnm(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maximum = 0;
+    Raster r;
+    in >> magic >> r.Width >> r.Height >> maximum;
+    in.get();
+    r.Channels = magic == "P6" ? 3 : 1;
+    r.Samples.resize(static_cast<std::size_t>(r.Width) * r.Height * r.Channels);
+    in.read(reinterpret_cast<char*>(r.Samples.data()),
+            static_cast<std::streamsize>(r.Samples.size()));
+    EXPECT_TRUE(in && maximum == 255) << path;
+    return r;
+}
+
+void RunTool(const std::string& command) {
+    const auto result = testutil::runCommand(command);
+    ASSERT_EQ(result.exitCode, 0) << command << "\n" << result.output;
+}
+
+class JpegDecode : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!testutil::haveProgram("cjpeg") || !testutil::haveProgram("djpeg"))
+            GTEST_SKIP() << "cjpeg and djpeg are not installed";
+    }
+
+    // Encodes a detailed picture with cjpeg `options`; returns the file.
+    fs::path Encode(int width, int height, bool grey, const std::string& options) {
+        std::string stem = "p";
+        stem += std::to_string(count_++);
+        const fs::path source = dir_ / (stem + (grey ? ".pgm" : ".ppm"));
+        const fs::path jpeg = dir_ / (stem + ".jpg");
+        WritePnm(source, Detailed(width, height, grey ? 1 : 3));
+        RunTool("cjpeg -quality 90 " + options + " -outfile " +
+                testutil::shellQuote(jpeg.string()) + " " + testutil::shellQuote(source.string()));
+        return jpeg;
+    }
+
+    // Decodes the file with the loader and with djpeg (greyscale files through its quantizer
+    // with 255 colours, as the loader asks) and says where they first differ.
+    ::testing::AssertionResult SameAsDjpeg(const fs::path& jpeg) {
+        const fs::path pnm = dir_ / (jpeg.stem().string() + ".pnm");
+        const QImage picture =
+            LoadJpegPicture(QString::fromStdString(jpeg.string()), MaxPicturePixels);
+        const bool grey = picture.format() == QImage::Format_Indexed8;
+        const auto run = testutil::runCommand(
+            std::string("djpeg ") + (grey ? "-colors 255 " : "") + "-pnm -outfile " +
+            testutil::shellQuote(pnm.string()) + " " + testutil::shellQuote(jpeg.string()));
+        if (run.exitCode != 0) return ::testing::AssertionFailure() << "djpeg: " << run.output;
+        const Raster expected = ReadPnm(pnm);
+        if (picture.width() != expected.Width || picture.height() != expected.Height)
+            return ::testing::AssertionFailure()
+                   << "size " << picture.width() << "x" << picture.height();
+        if (picture.format() !=
+            (expected.Channels == 3 ? QImage::Format_BGR888 : QImage::Format_Indexed8))
+            return ::testing::AssertionFailure() << "format " << picture.format();
+        if (picture.bytesPerLine() != QImage(picture.width(), 1, picture.format()).bytesPerLine())
+            return ::testing::AssertionFailure() << "rows of " << picture.bytesPerLine();
+        std::size_t at = 0;
+        for (int y = 0; y < expected.Height; ++y) {
+            const uchar* row = picture.constScanLine(y);
+            for (int x = 0; x < expected.Width; ++x) {
+                int got[3];
+                if (grey) {
+                    const QRgb c = picture.color(row[x]);
+                    got[0] = got[1] = got[2] = qRed(c);
+                } else {
+                    got[0] = row[3 * x + 2]; // rows hold blue, green, red
+                    got[1] = row[3 * x + 1];
+                    got[2] = row[3 * x];
+                }
+                for (int c = 0; c < 3; ++c) {
+                    const int want = expected.Samples[at + (expected.Channels == 3 ? c : 0)];
+                    if (got[c] != want)
+                        return ::testing::AssertionFailure()
+                               << "pixel (" << x << ", " << y << ") channel " << c << ": " << got[c]
+                               << " instead of " << want;
+                }
+                at += static_cast<std::size_t>(expected.Channels);
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    testutil::TempDir dir_;
+    int count_ = 0;
+};
+
+} // namespace
+
+TEST_F(JpegDecode, EveryChromaSubsamplingAtOddSizes) {
+    // 1501 x 1001 needs padded rows and is big enough for the big-picture memory; the small
+    // one ends inside a row group both ways.
+    ASSERT_GE(std::int64_t{4504} * 1001, LargePictureBytes);
+    for (const char* sampling : {"1x1", "2x1", "1x2", "2x2", "4x1"})
+        for (const auto& [width, height] : {std::pair{1501, 1001}, std::pair{33, 17}}) {
+            const fs::path jpeg = Encode(width, height, false, std::string("-sample ") + sampling);
+            EXPECT_TRUE(SameAsDjpeg(jpeg)) << sampling << " at " << width << "x" << height;
+        }
+}
+
+TEST_F(JpegDecode, RestartMarkersProgressiveAndRgbCodedFiles) {
+    for (const char* options : {"-sample 2x2 -restart 1", "-sample 2x1 -restart 3B",
+                                "-sample 2x2 -progressive", "-rgb", "-rgb -progressive"})
+        EXPECT_TRUE(SameAsDjpeg(Encode(1021, 767, false, options))) << options;
+}
+
+TEST_F(JpegDecode, TinyPicturesAndSingleRowsOrColumns) {
+    for (const auto& [width, height] : {std::pair{1, 1}, std::pair{1, 300}, std::pair{300, 1}})
+        EXPECT_TRUE(SameAsDjpeg(Encode(width, height, false, "-sample 2x2")))
+            << width << "x" << height;
+}
+
+TEST_F(JpegDecode, GreyscaleFilesSmallAndLarge) {
+    // 2501 x 1801 bytes is above the big-picture size: the grey palette goes with it.
+    ASSERT_GE(std::int64_t{2504} * 1801, LargePictureBytes);
+    for (const auto& [width, height] : {std::pair{2501, 1801}, std::pair{45, 23}}) {
+        const fs::path jpeg = Encode(width, height, true, "-grayscale");
+        EXPECT_TRUE(SameAsDjpeg(jpeg)) << width << "x" << height;
+    }
+    EXPECT_TRUE(SameAsDjpeg(Encode(640, 480, true, "-grayscale -progressive")));
+}
