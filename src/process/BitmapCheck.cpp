@@ -143,6 +143,8 @@ void CheckBitmapFile(const QString& fileName) {
 
     const std::uint32_t offBits = u32(head, 10);
     const std::uint32_t infoSize = u32(head, 14);
+    // Whatever its form, the info header lies inside the file.
+    if (14 + static_cast<qint64>(infoSize) > size) refuse("info header cut short");
     std::int64_t width, height;
     std::uint32_t bits, compression = kRgb, clrUsed = 0;
     int entrySize = 4;

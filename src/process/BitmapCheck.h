@@ -4,6 +4,7 @@
 
 // Looks a ".bmp" file over before Qt's bitmap reader decodes it, and throws
 // EInvalidGraphic for damage that reader would let through as a picture:
+//   - an info header (of any size) longer than the rest of the file;
 //   - pixel data that starts inside the headers or past the end of the file, or that the
 //     file is too short to hold (the last row's padding may be missing);
 //   - a colours-used count above what the depth allows, a palette cut short, or a pixel

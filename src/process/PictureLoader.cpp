@@ -11,6 +11,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -89,12 +90,16 @@ QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
     QImageReader reader(fileName, "BMP");
     // The extension chose this reader: another format under a ".bmp" name is not a bitmap.
     reader.setAutoDetectImageFormat(false);
+    // A top-down bitmap reports a negative height (and so an invalid size): its rows count
+    // all the same.
     const QSize size = reader.size();
-    if (size.isValid() && static_cast<std::int64_t>(size.width()) * size.height() > maxPixels)
+    if (static_cast<std::int64_t>(size.width()) * std::abs(std::int64_t{size.height()}) > maxPixels)
         throw EInvalidGraphic("The bitmap is too large");
     CheckBitmapFile(fileName);
     QImage picture;
     if (!reader.read(&picture)) throw EInvalidGraphic(reader.errorString().toStdString());
+    if (static_cast<std::int64_t>(picture.width()) * picture.height() > maxPixels)
+        throw EInvalidGraphic("The bitmap is too large");
     return picture;
 }
 
