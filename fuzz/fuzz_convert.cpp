@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QImageReader>
 
+#include <cstdlib>
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
     static const char* const extensions[] = {".bmp", ".gif", ".ico", ".jpg"};
@@ -19,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (data[0] % 4 == 0) {
         QImageReader reader(path, "BMP");
         reader.setAutoDetectImageFormat(false);
-        const QSize bitmap = reader.size();
-        if (bitmap.isValid() &&
-            std::int64_t{bitmap.width()} * bitmap.height() > fuzzsupport::PictureLimit)
+        const QSize bitmap = reader.size(); // a top-down bitmap's height is negative
+        if (std::int64_t{bitmap.width()} * std::abs(std::int64_t{bitmap.height()}) >
+            fuzzsupport::PictureLimit)
             return 0;
     }
     QString outDir = fuzzsupport::scratch().filePath(QStringLiteral("out"));
