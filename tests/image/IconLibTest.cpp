@@ -363,8 +363,10 @@ TEST(IconLibRead, ImageDataIsSizedFromWidthAndDepth) {
             few.SetPixel(x, y, static_cast<std::uint8_t>((x + 2 * y) % 20));
     Write(dir / "few.ico", 0, {few, imagetest::PatternMask(16)});
     Bytes full = testutil::readFile(dir / "few.ico");
+    // The first 20 palette entries, then the pixels and the mask.
     Bytes shortPalette(full.begin(), full.begin() + 62 + 80);
-    shortPalette.insert(shortPalette.end(), full.begin() + 62 + 1024, full.end());
+    shortPalette.reserve(full.size());
+    for (auto it = full.begin() + 62 + 1024; it != full.end(); ++it) shortPalette.push_back(*it);
     Put32(shortPalette, 22 + 32, 20);
     Put32(shortPalette, 14, static_cast<std::uint32_t>(shortPalette.size() - 22));
     testutil::writeFile(dir / "few20.ico", shortPalette);
