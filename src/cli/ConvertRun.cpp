@@ -88,6 +88,7 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
     TConvertView view(job, options, err);
     view.SetProgressShown(showProgress && !options.Quiet);
     TReportingProcessor processor(job, view, out, err, options.Quiet);
+    processor.SetScaleOnlyRun(true);
     TStepEngine engine(job, view, processor);
 
     // Each press runs the engine until it stops on a page: the batch page (several

@@ -65,6 +65,10 @@ struct TJobState {
     QStringList InputList;
     // The loaded source picture, in the pixel format its decoder delivered.
     QImage InputImage;
+    // 0 when InputImage holds every row of the picture. A run that only ever stretches its
+    // pictures to the preset size may load just the rows that stretch reads: this is then
+    // that size, and the other rows may read as black.
+    std::int32_t InputRowsFor = 0;
     // The reduced icon picture, for display.
     QImage IconImage;
 };

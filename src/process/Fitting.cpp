@@ -3,6 +3,7 @@
 #include "process/CropState.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -55,6 +56,17 @@ QImage StretchNearest(const QImage& picture, std::int32_t size) {
     return result;
 }
 
+std::vector<int> StretchRows(int height, std::int32_t size) {
+    std::vector<int> rows;
+    if (height <= 0 || size <= 0) return rows;
+    rows.reserve(static_cast<std::size_t>(std::min<std::int64_t>(height, size)));
+    for (std::int32_t j = 0; j < size; ++j) {
+        const int row = static_cast<int>(spanStart(j, height, size));
+        if (rows.empty() || rows.back() != row) rows.push_back(row);
+    }
+    return rows;
+}
+
 QImage StretchMonochrome(const QImage& picture, std::int32_t size) {
     const bool lsbFirst = picture.format() == QImage::Format_MonoLSB;
     const std::uint32_t entry0 = tableEntry(picture, 0);
@@ -93,6 +105,8 @@ QImage StretchMonochrome(const QImage& picture, std::int32_t size) {
 
 QImage FitPicture(const TJobState& job, const TCropState& crop) {
     const std::int32_t size = job.IconSize;
+    if (job.InputRowsFor != 0 && (job.Sizing != 0 || job.InputRowsFor != size))
+        throw std::logic_error("The source picture was loaded for a stretch to another size");
     if (job.Sizing != 0) return crop.CropImage();
 
     const QImage& picture = job.InputImage;

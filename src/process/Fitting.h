@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <cstdint>
+#include <vector>
 
 class TCropState;
 
@@ -20,8 +21,14 @@ bool PrepareCrop(TJobState& job, TCropState& crop);
 // each axis. A 1-bit source picture is scaled with the monochrome rule of
 // StretchMonochrome. A picture without pixels draws nothing: the result then holds the
 // padded picture's top-left S x S pixels (the frame colour).
-// The crop state must have been prepared for the job's current picture and size.
+// The crop state must have been prepared for the job's current picture and size. A picture
+// loaded with only the rows of a stretch to job.InputRowsFor (non-zero) serves just that
+// stretch: for any other size or for cropping this throws std::logic_error.
 QImage FitPicture(const TJobState& job, const TCropState& crop);
+
+// The rows of a picture `height` rows tall that StretchNearest reads for `size`:
+// j * height / size for j = 0 .. size - 1, ascending, each once.
+std::vector<int> StretchRows(int height, std::int32_t size);
 
 // Nearest-neighbour stretch of the whole picture onto a size x size Format_BGR888 bitmap.
 QImage StretchNearest(const QImage& picture, std::int32_t size);

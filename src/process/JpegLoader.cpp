@@ -1,5 +1,6 @@
 #include "process/JpegLoader.h"
 
+#include "process/Fitting.h"
 #include "process/PictureMemory.h"
 #include "reduce/GraphicErrors.h"
 
@@ -16,6 +17,13 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jerror.h>
 #include <jpeglib.h>
+
+// libjpeg-turbo from 1.5 on can skip lines without making pixels of them.
+#if defined(LIBJPEG_TURBO_VERSION_NUMBER) && LIBJPEG_TURBO_VERSION_NUMBER >= 1005000
+#define TESSALY_JPEG_SKIPS_LINES 1
+#else
+#define TESSALY_JPEG_SKIPS_LINES 0
+#endif
 
 // libjpeg reports a fatal error by calling error_exit, which must not return. Ours jumps
 // back with longjmp to the function that called into the library. Every function below
@@ -161,29 +169,48 @@ void cmykToBgr(const JSAMPLE* cmyk, unsigned char* row, JDIMENSION width, bool i
     }
 }
 
-// Reads every scan line straight into the picture's rows; CMYK rows go through `scratch`
-// one at a time and are converted on the way.
+// Reads every scan line. Kept lines go straight into the picture's rows; the others (when
+// `kept` lists the rows to keep, ascending) into `discard`, room for kRowsPerCall rows of
+// `stride` bytes. CMYK rows go through `scratch` one at a time and are converted on the
+// way, if kept. Every line is decoded either way, so the kept rows, the warnings and the
+// errors are those of a full decode.
 bool readRows(jpeg_decompress_struct* cinfo, ErrorManager* errors, unsigned char* rows,
-              std::size_t stride, OutputKind kind, JSAMPROW scratch, bool inverted) {
+              std::size_t stride, OutputKind kind, JSAMPROW scratch, bool inverted,
+              const std::vector<int>* kept, unsigned char* discard) {
     errors->armed = true;
     if (setjmp(errors->jump)) {
         errors->armed = false;
         return false;
     }
     JSAMPROW targets[kRowsPerCall];
+    bool keep[kRowsPerCall];
+    std::size_t nextKept = 0;
     while (cinfo->output_scanline < cinfo->output_height) {
         const JDIMENSION first = cinfo->output_scanline;
         const JDIMENSION wanted =
             kind == OutputKind::Cmyk ? 1 : std::min(kRowsPerCall, cinfo->output_height - first);
-        for (JDIMENSION i = 0; i < wanted; ++i)
-            targets[i] = kind == OutputKind::Cmyk ? scratch : rows + stride * (first + i);
+        std::size_t look = nextKept;
+        for (JDIMENSION i = 0; i < wanted; ++i) {
+            const JDIMENSION row = first + i;
+            keep[i] = kept == nullptr ||
+                      (look < kept->size() && static_cast<JDIMENSION>((*kept)[look]) == row);
+            if (keep[i]) ++look;
+            if (kind == OutputKind::Cmyk)
+                targets[i] = scratch;
+            else
+                targets[i] = keep[i] ? rows + stride * row : discard + stride * i;
+        }
         // A short read leaves lines missing, which jpeg_finish_decompress refuses.
         const JDIMENSION got = jpeg_read_scanlines(cinfo, targets, wanted);
         if (got == 0) break;
+        // libjpeg may deliver fewer lines than asked for: the rest are asked for again.
+        if (kept != nullptr)
+            for (JDIMENSION i = 0; i < got; ++i)
+                if (keep[i]) ++nextKept;
         if (kind == OutputKind::Rgb && kSwapRedBlue) {
             for (JDIMENSION i = 0; i < got; ++i)
-                swapRedBlue(rows + stride * (first + i), cinfo->output_width);
-        } else if (kind == OutputKind::Cmyk) {
+                if (keep[i]) swapRedBlue(rows + stride * (first + i), cinfo->output_width);
+        } else if (kind == OutputKind::Cmyk && keep[0]) {
             cmykToBgr(scratch, rows + stride * first, cinfo->output_width, inverted);
         }
     }
@@ -191,6 +218,47 @@ bool readRows(jpeg_decompress_struct* cinfo, ErrorManager* errors, unsigned char
     errors->armed = false;
     return true;
 }
+
+#if TESSALY_JPEG_SKIPS_LINES
+// Reads just the kept rows (ascending) of a colour picture into the picture and lets
+// libjpeg skip the lines between them: those are still entropy-decoded, so the whole file
+// is read with the same warnings and errors, but no pixels are made of them. The lines
+// read are made from the same coefficients and neighbouring rows as in a full decode, and
+// come out the same (the tests hold this against full decodes of many files). CMYK rows
+// go through `scratch`; `discard` has room for one line of any kind.
+bool readKeptRows(jpeg_decompress_struct* cinfo, ErrorManager* errors, unsigned char* rows,
+                  std::size_t stride, OutputKind kind, JSAMPROW scratch, bool inverted,
+                  const std::vector<int>& kept, JSAMPROW discard) {
+    errors->armed = true;
+    if (setjmp(errors->jump)) {
+        errors->armed = false;
+        return false;
+    }
+    for (const int row : kept) {
+        const auto line = static_cast<JDIMENSION>(row);
+        if (line >= cinfo->output_height) break;
+        if (line > cinfo->output_scanline)
+            jpeg_skip_scanlines(cinfo, line - cinfo->output_scanline);
+        if (cinfo->output_scanline != line) break; // the picture ended early
+        JSAMPROW target = kind == OutputKind::Cmyk ? scratch : rows + stride * line;
+        if (jpeg_read_scanlines(cinfo, &target, 1) != 1) break;
+        if (kind == OutputKind::Rgb && kSwapRedBlue) swapRedBlue(target, cinfo->output_width);
+        if (kind == OutputKind::Cmyk)
+            cmykToBgr(scratch, rows + stride * line, cinfo->output_width, inverted);
+    }
+    // libjpeg stops reading when told to skip to the end of the picture, and would then
+    // miss damage further on: skip up to the last line and read that one.
+    if (cinfo->output_scanline + 1 < cinfo->output_height)
+        jpeg_skip_scanlines(cinfo, cinfo->output_height - 1 - cinfo->output_scanline);
+    if (cinfo->output_scanline + 1 == cinfo->output_height) {
+        JSAMPROW target = discard;
+        jpeg_read_scanlines(cinfo, &target, 1);
+    }
+    jpeg_finish_decompress(cinfo);
+    errors->armed = false;
+    return true;
+}
+#endif
 
 // Releases libjpeg's state however decoding ended.
 class DecompressGuard {
@@ -210,7 +278,7 @@ private:
 
 } // namespace
 
-QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels) {
+QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int32_t rowsFor) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EInvalidGraphic("Cannot open " + fileName.toStdString() + ": " +
@@ -281,9 +349,19 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels) {
 
     const int width = static_cast<int>(cinfo->output_width);
     const int height = static_cast<int>(cinfo->output_height);
-    QImage picture = AllocatePicture(
-        width, height, kind == OutputKind::Grey ? QImage::Format_Indexed8 : QImage::Format_BGR888);
+    const QImage::Format format =
+        kind == OutputKind::Grey ? QImage::Format_Indexed8 : QImage::Format_BGR888;
+    // With rows to keep, the others are left 0: on memory that costs nothing until it is
+    // written where the picture is large, cleared where it is small.
+    QImage picture;
+    if (rowsFor > 0 &&
+        static_cast<std::int64_t>(width) * height * (kind == OutputKind::Grey ? 1 : 3) >=
+            LargePictureBytes)
+        picture = AllocateSparsePicture(width, height, format);
+    const bool sparse = !picture.isNull();
+    if (!sparse) picture = AllocatePicture(width, height, format);
     if (picture.isNull()) throw EOutOfMemory("Not enough memory for the JPEG picture");
+    if (rowsFor > 0 && !sparse) picture.fill(0);
     if (kind == OutputKind::Grey) {
         QList<QRgb> table;
         table.reserve(cinfo->actual_number_of_colors);
@@ -294,11 +372,31 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels) {
         picture.setColorTable(table);
     }
 
+    const auto stride = static_cast<std::size_t>(picture.bytesPerLine());
     std::vector<JSAMPLE> scratch;
     if (kind == OutputKind::Cmyk) scratch.resize(static_cast<std::size_t>(width) * 4);
+    std::vector<int> kept;
+    if (rowsFor > 0) kept = StretchRows(height, rowsFor);
+    const bool someRows = rowsFor > 0 && kept.size() < static_cast<std::size_t>(height);
     const bool inverted = cinfo->saw_Adobe_marker != FALSE;
-    if (!readRows(cinfo.get(), errors.get(), picture.bits(),
-                  static_cast<std::size_t>(picture.bytesPerLine()), kind, scratch.data(), inverted))
-        fail(*errors);
+    bool decoded = false;
+    bool skipped = false;
+    // Grey lines go through libjpeg's dithering, which carries its error from line to line:
+    // skipped lines would change the kept ones. They are all decoded, the others kept away.
+#if TESSALY_JPEG_SKIPS_LINES
+    if (someRows && kind != OutputKind::Grey) {
+        std::vector<JSAMPLE> discard(std::max(stride, scratch.size()));
+        decoded = readKeptRows(cinfo.get(), errors.get(), picture.bits(), stride, kind,
+                               scratch.data(), inverted, kept, discard.data());
+        skipped = true;
+    }
+#endif
+    if (!skipped) {
+        std::vector<unsigned char> discard;
+        if (someRows && kind != OutputKind::Cmyk) discard.resize(stride * kRowsPerCall);
+        decoded = readRows(cinfo.get(), errors.get(), picture.bits(), stride, kind, scratch.data(),
+                           inverted, someRows ? &kept : nullptr, discard.data());
+    }
+    if (!decoded) fail(*errors);
     return picture;
 }

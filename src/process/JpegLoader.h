@@ -21,4 +21,10 @@
 // (checked from the frame header, before any pixel memory is taken). Nothing leaks on any
 // path: libjpeg's errors are caught inside the decoder and turned into the exception
 // after its state is released.
-QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels);
+//
+// `rowsFor`, when positive, says the caller will read only the rows a nearest-neighbour
+// stretch to that size reads (StretchRows). Those rows come out as in a full decode, the
+// others read as 0 (black, or palette entry 0): the file is still read to its end with the
+// same warnings and errors, but colour pictures make no pixels of the other lines, and a
+// large picture takes memory only for the rows kept.
+QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int32_t rowsFor = 0);

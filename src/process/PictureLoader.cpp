@@ -55,10 +55,11 @@ void loadIconImage(TJobState& job, const QString& path) {
     job.IconMap.CopyToPicture(picture);
     checkPicture(picture);
     job.InputImage = picture;
+    job.InputRowsFor = 0;
     job.SourceKind = QStringLiteral("ICO");
 }
 
-void loadFile(TJobState& job, const QString& path) {
+void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor) {
     const QString extension = lowerExtension(path);
     if (extension == QLatin1String(".ico")) {
         loadIconImage(job, path);
@@ -66,6 +67,7 @@ void loadFile(TJobState& job, const QString& path) {
     }
     QImage picture;
     QString kind;
+    std::int32_t rowsKept = 0;
     if (extension == QLatin1String(".bmp")) {
         picture = LoadBitmapPicture(path);
         kind = QStringLiteral("BMP");
@@ -73,13 +75,15 @@ void loadFile(TJobState& job, const QString& path) {
         picture = LoadGifPicture(path);
         kind = QStringLiteral("GIF");
     } else if (extension == QLatin1String(".jpg") || extension == QLatin1String(".jpeg")) {
-        picture = LoadJpegPicture(path, MaxPicturePixels);
+        picture = LoadJpegPicture(path, MaxPicturePixels, rowsFor);
         kind = QStringLiteral("JPG");
+        rowsKept = rowsFor;
     } else {
         throw EInvalidGraphic("Unknown picture file extension");
     }
     checkPicture(picture);
     job.InputImage = std::move(picture);
+    job.InputRowsFor = rowsKept;
     job.SourceKind = kind;
     job.SubCount = 1;
 }
@@ -103,7 +107,7 @@ QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
     return picture;
 }
 
-bool LoadPicture(TJobState& job, WizardView& view) {
+bool LoadPicture(TJobState& job, WizardView& view, std::int32_t rowsFor) {
     job.SourceKind = kNone;
     if (job.OutFormat == QLatin1String("ICO") || job.OutFormat == QLatin1String("BMP"))
         job.OutPath.clear();
@@ -116,6 +120,7 @@ bool LoadPicture(TJobState& job, WizardView& view) {
             QImage picture = view.ClipboardImage();
             checkPicture(picture);
             job.InputImage = std::move(picture);
+            job.InputRowsFor = 0;
             job.SourceKind = QStringLiteral("CLIP");
             job.SubCount = 1;
             return true;
@@ -126,7 +131,7 @@ bool LoadPicture(TJobState& job, WizardView& view) {
         }
         name = job.InputList.at(job.FileIndex);
         iconSource = lowerExtension(name) == QLatin1String(".ico");
-        loadFile(job, name);
+        loadFile(job, name, rowsFor);
         return true;
     } catch (...) {
         // Every error of this step ends the same way; its own text is not shown.

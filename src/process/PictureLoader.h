@@ -35,7 +35,11 @@ inline constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 28;
 // Icon files: the image count is taken when the file's first image is loaded and kept
 // for its later images, and it is kept in SubCount when a later image fails, so the
 // file's remaining images are still tried.
-bool LoadPicture(TJobState& job, WizardView& view);
+//
+// `rowsFor`, when positive, is the size of the only stretch the run will make of the
+// picture (scaling, never cropping): a large JPEG picture then holds just the rows that
+// stretch reads, and InputRowsFor says so (see FitPicture). InputRowsFor is 0 otherwise.
+bool LoadPicture(TJobState& job, WizardView& view, std::int32_t rowsFor = 0);
 
 // Decodes a ".bmp" file with Qt's bitmap reader alone (no guessing from the content).
 // Throws EInvalidGraphic when the file cannot be read or is larger than maxPixels.

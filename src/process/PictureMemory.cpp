@@ -30,9 +30,10 @@ void releaseMapping(void* info) {
     delete mapping;
 }
 
-// Anonymous memory starting on a large-page boundary, so that every whole large page of it
-// can be one; the system is asked for large pages and may still give small ones.
-Mapping* mapLarge(std::size_t bytes) {
+// Anonymous memory, zero-filled by the system, starting on a large-page boundary so that
+// every whole large page of it can be one. With `largePages` the system is asked for them
+// and may still give small ones; without, a page takes memory only once it is written.
+Mapping* mapAnonymous(std::size_t bytes, bool largePages) {
     const std::size_t length = (bytes + kPage - 1) / kPage * kPage;
     if (length > std::numeric_limits<std::size_t>::max() - kLargePage) return nullptr;
     const std::size_t reserved = length + kLargePage;
@@ -45,8 +46,29 @@ Mapping* mapLarge(std::size_t bytes) {
     if (head > 0) munmap(base, head);
     const std::size_t tail = reserved - head - length;
     if (tail > 0) munmap(reinterpret_cast<void*>(start + length), tail);
-    madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
+    if (largePages) madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
     return new Mapping{reinterpret_cast<void*>(start), length};
+}
+
+// A picture on mapped memory, or a null one when its size does not fit or there is no
+// such memory.
+QImage mappedPicture(int width, int height, QImage::Format format, qsizetype perLine,
+                     bool largePages) {
+    Mapping* mapping = mapAnonymous(static_cast<std::size_t>(perLine * height), largePages);
+    if (mapping == nullptr) return QImage();
+    QImage picture(static_cast<uchar*>(mapping->Start), width, height, perLine, format,
+                   releaseMapping, mapping);
+    if (picture.isNull()) releaseMapping(mapping);
+    return picture;
+}
+
+// Bytes per line of the picture, or 0 when the whole picture would not fit in memory's
+// address range.
+qsizetype checkedLineBytes(int width, int height, QImage::Format format) {
+    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+    const qsizetype perLine = lineBytes(width, depth);
+    if (perLine <= 0 || perLine > std::numeric_limits<qsizetype>::max() / height) return 0;
+    return perLine;
 }
 
 } // namespace
@@ -56,19 +78,21 @@ Mapping* mapLarge(std::size_t bytes) {
 QImage AllocatePicture(int width, int height, QImage::Format format) {
     if (width <= 0 || height <= 0 || format == QImage::Format_Invalid) return QImage();
 #if defined(__linux__)
-    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
-    const qsizetype perLine = lineBytes(width, depth);
-    if (perLine > 0 && perLine <= std::numeric_limits<qsizetype>::max() / height &&
-        perLine * height >= LargePictureBytes) {
-        Mapping* mapping = mapLarge(static_cast<std::size_t>(perLine * height));
-        if (mapping != nullptr) {
-            QImage picture(static_cast<uchar*>(mapping->Start), width, height, perLine, format,
-                           releaseMapping, mapping);
-            if (!picture.isNull()) return picture;
-            releaseMapping(mapping);
-        }
+    const qsizetype perLine = checkedLineBytes(width, height, format);
+    if (perLine > 0 && perLine * height >= LargePictureBytes) {
+        QImage picture = mappedPicture(width, height, format, perLine, true);
+        if (!picture.isNull()) return picture;
         // No such memory: the ordinary kind may still be there.
     }
 #endif
     return QImage(width, height, format);
+}
+
+QImage AllocateSparsePicture(int width, int height, QImage::Format format) {
+    if (width <= 0 || height <= 0 || format == QImage::Format_Invalid) return QImage();
+#if defined(__linux__)
+    const qsizetype perLine = checkedLineBytes(width, height, format);
+    if (perLine > 0) return mappedPicture(width, height, format, perLine, false);
+#endif
+    return QImage();
 }

@@ -13,5 +13,11 @@
 // positive, the format is invalid, or there is no memory for it.
 QImage AllocatePicture(int width, int height, QImage::Format format);
 
+// A new picture whose pixels all read as 0 and whose memory pages are taken only as they
+// are first written, for a decoder that fills just some rows of a large picture. A null
+// image where the system offers no such memory (the caller then decodes in full), when
+// the size is not positive or the format invalid.
+QImage AllocateSparsePicture(int width, int height, QImage::Format format);
+
 // Pictures of at least this many bytes take the large-picture path.
 inline constexpr qsizetype LargePictureBytes = qsizetype{4} << 20;

@@ -9,7 +9,9 @@
 TPictureProcessor::TPictureProcessor(TJobState& job, WizardView& view) : job_(job), view_(view) {}
 
 void TPictureProcessor::LoadPicture() {
-    if (::LoadPicture(job_, view_))
+    // Scaling is certain only in an automatic run with the preset to scale.
+    const bool scales = scaleOnly_ && job_.AutoMode == 1 && job_.PresetSizing == 0;
+    if (::LoadPicture(job_, view_, scales ? job_.PresetIconSize : 0))
         ++tally_.Loaded;
     else
         ++tally_.LoadFailed;

@@ -36,6 +36,11 @@ public:
     // Passes a writer's error on unchanged after counting it.
     void WriteOutput(bool replace) override;
 
+    // For a run that never shows its pictures and only scales them, to the preset size
+    // (tessaly-convert): large photos are then loaded with just the rows that scaling
+    // reads, which saves their memory and the time of storing them. Off by default.
+    void SetScaleOnlyRun(bool on) { scaleOnly_ = on; }
+
     TCropState& CropState() { return crop_; }
     const TCropState& CropState() const { return crop_; }
 
@@ -49,6 +54,7 @@ private:
     WizardView& view_;
     TCropState crop_;
     TRunTally tally_;
+    bool scaleOnly_ = false;
     TWriteResult lastWrite_ = TWriteResult::Nothing;
     QString lastWriteError_;
 };

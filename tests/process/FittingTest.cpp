@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -194,4 +196,38 @@ TEST(FittingTest, OneBitBitmapWrittenByPillowShrinksByTheAndRule) {
         for (int y = 0; y < 16; ++y)
             ASSERT_EQ(PictureColor(fitted, x, y), line ? 0u : 0xFFFFFFu) << x << "," << y;
     }
+}
+
+TEST(FittingTest, StretchRowsAreTheRowsTheStretchReads) {
+    EXPECT_EQ(StretchRows(100, 16),
+              (std::vector<int>{0, 6, 12, 18, 25, 31, 37, 43, 50, 56, 62, 68, 75, 81, 87, 93}));
+    // Enlarging reads every row, each once.
+    EXPECT_EQ(StretchRows(5, 16), (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_TRUE(StretchRows(0, 16).empty());
+
+    // Rows that hold their own number in red: the stretch shows exactly the listed rows.
+    QImage picture(7, 300, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(y % 256, y / 256, 0));
+    const std::vector<int> rows = StretchRows(300, 48);
+    const QImage stretched = StretchNearest(picture, 48);
+    for (int j = 0; j < 48; ++j) {
+        const QRgb c = stretched.pixel(0, j);
+        EXPECT_EQ(qRed(c) + 256 * qGreen(c), rows[static_cast<std::size_t>(j)]) << j;
+    }
+}
+
+TEST(FittingTest, APictureLoadedForOneStretchServesNoOtherFit) {
+    TCropState crop;
+    TJobState job = jobFor(gradient(64, 64), 32, 0, crop);
+    job.InputRowsFor = 32;
+    EXPECT_EQ(FitPicture(job, crop).size(), QSize(32, 32));
+    job.IconSize = 16;
+    EXPECT_THROW(FitPicture(job, crop), std::logic_error);
+    job.IconSize = 32;
+    job.Sizing = 1;
+    EXPECT_THROW(FitPicture(job, crop), std::logic_error);
+    job.InputRowsFor = 0;
+    EXPECT_NO_THROW(FitPicture(job, crop));
 }

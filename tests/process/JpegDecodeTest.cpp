@@ -4,6 +4,7 @@
 // heights that end in the middle of a row group. Files are made here with cjpeg from a
 // picture with detail in every channel, so that a wrong channel order, a row read twice or
 // a lost chroma row shows.
+#include "process/Fitting.h"
 #include "process/JpegLoader.h"
 #include "process/PictureLoader.h"
 #include "process/PictureMemory.h"
@@ -13,6 +14,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -94,11 +96,13 @@ protected:
     }
 
     // Decodes the file with the loader and with djpeg (greyscale files through its quantizer
-    // with 255 colours, as the loader asks) and says where they first differ.
-    ::testing::AssertionResult SameAsDjpeg(const fs::path& jpeg) {
+    // with 255 colours, as the loader asks) and says where they first differ. With
+    // `rowsFor` the loader is asked for just the rows of a stretch to that size: those must
+    // match, and every other row must be left 0.
+    ::testing::AssertionResult SameAsDjpeg(const fs::path& jpeg, std::int32_t rowsFor = 0) {
         const fs::path pnm = dir_ / (jpeg.stem().string() + ".pnm");
         const QImage picture =
-            LoadJpegPicture(QString::fromStdString(jpeg.string()), MaxPicturePixels);
+            LoadJpegPicture(QString::fromStdString(jpeg.string()), MaxPicturePixels, rowsFor);
         const bool grey = picture.format() == QImage::Format_Indexed8;
         const auto run = testutil::runCommand(
             std::string("djpeg ") + (grey ? "-colors 255 " : "") + "-pnm -outfile " +
@@ -113,9 +117,20 @@ protected:
             return ::testing::AssertionFailure() << "format " << picture.format();
         if (picture.bytesPerLine() != QImage(picture.width(), 1, picture.format()).bytesPerLine())
             return ::testing::AssertionFailure() << "rows of " << picture.bytesPerLine();
+        std::vector<bool> compared(static_cast<std::size_t>(expected.Height), rowsFor == 0);
+        if (rowsFor > 0)
+            for (int y : StretchRows(expected.Height, rowsFor))
+                compared[y] = true;
         std::size_t at = 0;
         for (int y = 0; y < expected.Height; ++y) {
             const uchar* row = picture.constScanLine(y);
+            if (!compared[y]) {
+                at += static_cast<std::size_t>(expected.Width) * expected.Channels;
+                const int pixelBytes = expected.Width * (grey ? 1 : 3);
+                if (std::any_of(row, row + pixelBytes, [](uchar b) { return b != 0; }))
+                    return ::testing::AssertionFailure() << "row " << y << " was kept";
+                continue;
+            }
             for (int x = 0; x < expected.Width; ++x) {
                 int got[3];
                 if (grey) {
@@ -176,4 +191,73 @@ TEST_F(JpegDecode, GreyscaleFilesSmallAndLarge) {
         EXPECT_TRUE(SameAsDjpeg(jpeg)) << width << "x" << height;
     }
     EXPECT_TRUE(SameAsDjpeg(Encode(640, 480, true, "-grayscale -progressive")));
+}
+
+TEST_F(JpegDecode, KeepingOnlyTheRowsOfAStretch) {
+    // libjpeg hands over fewer lines than asked for at times (context rows, progressive
+    // output): a kept row must be neither skipped nor shifted by that.
+    // Lines skipped next to kept ones must leave the kept ones as a full decode makes them,
+    // whatever the row groups, the subsampling's smoothing over neighbour rows, restarts or
+    // progressive scans.
+    for (const char* options :
+         {"-sample 2x2", "-sample 1x1", "-sample 2x1", "-sample 1x2", "-sample 4x1",
+          "-sample 2x2 -progressive", "-sample 2x1 -progressive", "-sample 2x2 -restart 1", "-rgb",
+          "-sample 2x2 -arithmetic"})
+        for (std::int32_t size : {16, 32, 48})
+            EXPECT_TRUE(SameAsDjpeg(Encode(1501, 1001, false, options), size))
+                << options << " for " << size;
+    EXPECT_TRUE(SameAsDjpeg(Encode(2501, 1801, true, "-grayscale"), 48));
+    // Small pictures, a stretch that reads every row, pictures shorter than a row group.
+    EXPECT_TRUE(SameAsDjpeg(Encode(45, 23, false, "-sample 2x2"), 16));
+    EXPECT_TRUE(SameAsDjpeg(Encode(45, 23, false, "-sample 2x2"), 48));
+    EXPECT_TRUE(SameAsDjpeg(Encode(300, 7, false, "-sample 2x2"), 16));
+    EXPECT_TRUE(SameAsDjpeg(Encode(64, 1000, true, "-grayscale"), 16));
+}
+
+// Every JPEG of the shared test data, damaged ones included: asked for the rows of a
+// stretch, the loader gives those rows exactly as its full decode does (or refuses the
+// file just the same), and leaves the others 0.
+TEST(JpegRows, KeptRowsMatchTheFullDecodeOnEveryTestFile) {
+    int files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(testutil::testDataDir())) {
+        const std::string extension = entry.path().extension().string();
+        if (!entry.is_regular_file() || (extension != ".jpg" && extension != ".jpeg")) continue;
+        ++files;
+        const QString name = QString::fromStdString(entry.path().string());
+        QImage whole;
+        bool wholeLoads = true;
+        try {
+            whole = LoadJpegPicture(name, MaxPicturePixels);
+        } catch (const std::exception&) {
+            wholeLoads = false;
+        }
+        for (std::int32_t size : {16, 32, 48}) {
+            QImage part;
+            bool partLoads = true;
+            try {
+                part = LoadJpegPicture(name, MaxPicturePixels, size);
+            } catch (const std::exception&) {
+                partLoads = false;
+            }
+            ASSERT_EQ(partLoads, wholeLoads) << entry.path() << " for " << size;
+            if (!wholeLoads) continue;
+            ASSERT_EQ(part.size(), whole.size()) << entry.path();
+            ASSERT_EQ(part.format(), whole.format()) << entry.path();
+            EXPECT_EQ(part.colorTable(), whole.colorTable()) << entry.path();
+            std::vector<bool> kept(static_cast<std::size_t>(whole.height()));
+            for (int y : StretchRows(whole.height(), size))
+                kept[y] = true;
+            const auto lineBytes = static_cast<std::size_t>(whole.width()) * whole.depth() / 8;
+            for (int y = 0; y < whole.height(); ++y) {
+                const uchar* got = part.constScanLine(y);
+                if (kept[y])
+                    ASSERT_TRUE(std::equal(got, got + lineBytes, whole.constScanLine(y)))
+                        << entry.path() << " row " << y << " for " << size;
+                else
+                    ASSERT_TRUE(std::all_of(got, got + lineBytes, [](uchar b) { return b == 0; }))
+                        << entry.path() << " row " << y << " for " << size;
+            }
+        }
+    }
+    EXPECT_GT(files, 40);
 }

@@ -179,3 +179,48 @@ TEST(PictureProcessor, AFailedWriteReachesTheViewWithThePathAndIsCounted) {
     EXPECT_EQ(run.Processor.Tally().Written, 1);
     EXPECT_TRUE(fs::exists(dir / "a.ico"));
 }
+
+TEST(PictureProcessor, AScaleOnlyRunKeepsTheStretchRowsOfALargePhotoAndWritesTheSameIcon) {
+    testutil::TempDir dir;
+    // A photo large enough for the large-picture memory, with detail on every row.
+    QImage photo(1600, 1200, QImage::Format_RGB888);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x * 255 / 1600, (x ^ y) & 255, y * 255 / 1200));
+    ASSERT_TRUE(photo.save(Q(dir / "photo.jpg"), "JPEG", 90));
+
+    // Runs the whole automatic conversion into `folder`; returns the icon's bytes.
+    auto convert = [&](bool scaleOnly, int presetSizing, const fs::path& folder,
+                       std::int32_t* rowsFor, QImage* source) {
+        fs::create_directories(folder);
+        WizardRun run;
+        run.Processor.SetScaleOnlyRun(scaleOnly);
+        run.Job.PresetIconSize = 48;
+        run.Job.PresetSizing = presetSizing;
+        run.Job.InputList << Q(dir / "photo.jpg");
+        run.View.Location = Q(folder);
+        run.Engine.NextButtonClick();
+        if (run.Job.Step == PageSaving) run.Engine.NextButtonClick();
+        EXPECT_EQ(run.Job.Step, PageFinish) << run.View.Messages.join(' ').toStdString();
+        *rowsFor = run.Job.InputRowsFor;
+        *source = run.Job.InputImage;
+        return testutil::readFile(folder / "photo.ico");
+    };
+    std::int32_t rowsFor = -1;
+    QImage source;
+    const auto whole = convert(false, 0, dir / "whole", &rowsFor, &source);
+    EXPECT_EQ(rowsFor, 0);
+    const auto sampled = convert(true, 0, dir / "sampled", &rowsFor, &source);
+    EXPECT_EQ(rowsFor, 48);
+    ASSERT_FALSE(whole.empty());
+    EXPECT_EQ(sampled, whole);
+    // Row 1 is not among those a stretch to 48 reads (0, 25, 50, ...): it was not kept.
+    ASSERT_EQ(source.size(), QSize(1600, 1200));
+    EXPECT_EQ(source.pixel(800, 1), qRgb(0, 0, 0));
+    EXPECT_NE(source.pixel(800, 25), qRgb(0, 0, 0));
+
+    // A run that crops needs every row: the picture is loaded whole.
+    EXPECT_FALSE(convert(true, 1, dir / "cropped", &rowsFor, &source).empty());
+    EXPECT_EQ(rowsFor, 0);
+    EXPECT_NE(source.pixel(800, 1), qRgb(0, 0, 0));
+}
