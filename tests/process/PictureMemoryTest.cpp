@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -85,3 +86,39 @@ TEST(PictureMemory, NoPictureForSizesThatHoldNoPixels) {
     EXPECT_TRUE(AllocatePicture(-5, 10, QImage::Format_BGR888).isNull());
     EXPECT_TRUE(AllocatePicture(10, 10, QImage::Format_Invalid).isNull());
 }
+
+#if defined(__linux__)
+// The rows a decoder leaves alone read 0 and take no memory; the layout is a plain image's.
+TEST(PictureMemory, SparsePicturesReadZeroAndTakeMemoryOnlyForRowsWritten) {
+    auto residentKiB = [] {
+        // VmRSS of this process, in KiB.
+        FILE* status = std::fopen("/proc/self/status", "r");
+        long kib = -1;
+        char line[256];
+        while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr)
+            if (std::sscanf(line, "VmRSS: %ld", &kib) == 1) break;
+        if (status != nullptr) std::fclose(status);
+        return kib;
+    };
+    const long before = residentKiB();
+    QImage picture = AllocateSparsePicture(6000, 4000, QImage::Format_BGR888);
+    ASSERT_FALSE(picture.isNull());
+    const QImage plain(6000, 1, QImage::Format_BGR888);
+    EXPECT_EQ(picture.bytesPerLine(), plain.bytesPerLine());
+    for (int y = 0; y < 4000; y += 125)
+        std::memset(picture.scanLine(y), 0x5A, 18000);
+    EXPECT_EQ(picture.constScanLine(1)[17999], 0);
+    EXPECT_EQ(picture.constScanLine(3999)[0], 0);
+    EXPECT_EQ(picture.constScanLine(125)[17999], 0x5A);
+    // 32 rows of 18 KB, not the 72 MB of the whole picture.
+    EXPECT_LT(residentKiB() - before, 8 * 1024);
+
+    for (const Shape& s : kShapes) {
+        const QImage sparse = AllocateSparsePicture(s.Width, s.Height, s.Format);
+        ASSERT_FALSE(sparse.isNull());
+        EXPECT_EQ(sparse.bytesPerLine(), QImage(s.Width, 1, s.Format).bytesPerLine());
+        EXPECT_EQ(sparse.constScanLine(s.Height - 1)[0], 0);
+    }
+    EXPECT_TRUE(AllocateSparsePicture(0, 10, QImage::Format_BGR888).isNull());
+}
+#endif
