@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/WizardView.h"
+#include "core/NullWizardView.h"
 
 #include <QByteArray>
 #include <QString>
@@ -67,31 +67,13 @@ inline std::int64_t DeclaredPixels(const std::uint8_t* data, std::size_t size) {
 }
 
 // A wizard without a window: file source, automatic run, the save page's answers given.
-class HeadlessView : public WizardView {
+class HeadlessView : public TNullWizardView {
 public:
-    bool SourceIsClipboard() const override { return false; }
-    bool BatchIsAutomatic() const override { return true; }
-    int ResolutionSizeItem() const override { return 1; }
-    int ResolutionColorItem() const override { return 1; }
     bool CropChosen() const override { return crop; }
     int OutFormatItem() const override { return formatItem; }
     QString OutLocationText() const override { return location; }
-    bool ReplaceChecked() const override { return true; }
     void SetOutFormatItem(int item) override { formatItem = item; }
-    void SetChooserFilter(const QString&) override {}
-    void SetSaveControlsEnabled(bool) override {}
-    void SetProgressRange(int, int) override {}
-    void SetProgressPosition(int) override {}
-    void SetProgressVisible(bool) override {}
-    void SetButtonsEnabled(bool) override {}
-    void SetBusyCursor(bool) override {}
-    void SetInputHeld(bool) override {}
-    void ProcessPendingEvents() override {}
-    void ShowPage() override {}
     void ShowMessage(const QString&, const QString&) override { ++messages; }
-    void CloseWizard() override {}
-    bool ClipboardHasBitmap() const override { return false; }
-    QImage ClipboardImage() const override { return {}; }
 
     bool crop = false;
     int formatItem = 0;

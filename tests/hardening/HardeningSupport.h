@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/JobState.h"
-#include "core/WizardView.h"
+#include "core/NullWizardView.h"
 
 #include <QImage>
 #include <QString>
@@ -23,31 +23,9 @@ using Bytes = std::vector<std::uint8_t>;
 QString Q(const std::filesystem::path& path);
 
 // Records the loader's message boxes; answers "from a file".
-class QuietView : public WizardView {
+class QuietView : public TNullWizardView {
 public:
-    bool SourceIsClipboard() const override { return false; }
-    bool BatchIsAutomatic() const override { return true; }
-    int ResolutionSizeItem() const override { return 1; }
-    int ResolutionColorItem() const override { return 1; }
-    bool CropChosen() const override { return false; }
-    int OutFormatItem() const override { return 0; }
-    QString OutLocationText() const override { return {}; }
-    bool ReplaceChecked() const override { return true; }
-    void SetOutFormatItem(int) override {}
-    void SetChooserFilter(const QString&) override {}
-    void SetSaveControlsEnabled(bool) override {}
-    void SetProgressRange(int, int) override {}
-    void SetProgressPosition(int) override {}
-    void SetProgressVisible(bool) override {}
-    void SetButtonsEnabled(bool) override {}
-    void SetBusyCursor(bool) override {}
-    void SetInputHeld(bool) override {}
-    void ProcessPendingEvents() override {}
-    void ShowPage() override {}
     void ShowMessage(const QString& text, const QString&) override { Messages << text; }
-    void CloseWizard() override {}
-    bool ClipboardHasBitmap() const override { return false; }
-    QImage ClipboardImage() const override { return {}; }
 
     QStringList Messages;
 };

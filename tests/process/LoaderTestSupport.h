@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/JobState.h"
-#include "core/WizardView.h"
+#include "core/NullWizardView.h"
 #include "process/PictureLoader.h"
 
 #include <QStringList>
@@ -10,32 +10,14 @@
 
 // A view without a window for the loading tests: it answers the source question and the
 // clipboard, and records the message boxes.
-class LoaderFakeView : public WizardView {
+class LoaderFakeView : public TNullWizardView {
 public:
     bool SourceIsClipboard() const override { return Clipboard; }
-    bool BatchIsAutomatic() const override { return true; }
-    int ResolutionSizeItem() const override { return 1; }
-    int ResolutionColorItem() const override { return 1; }
-    bool CropChosen() const override { return false; }
-    int OutFormatItem() const override { return 0; }
-    QString OutLocationText() const override { return {}; }
-    bool ReplaceChecked() const override { return true; }
-    void SetOutFormatItem(int) override {}
-    void SetChooserFilter(const QString&) override {}
-    void SetSaveControlsEnabled(bool) override {}
-    void SetProgressRange(int, int) override {}
-    void SetProgressPosition(int) override {}
-    void SetProgressVisible(bool) override {}
-    void SetButtonsEnabled(bool) override {}
-    void SetBusyCursor(bool) override {}
-    void SetInputHeld(bool) override {}
     void ProcessPendingEvents() override { ++EventsProcessed; }
-    void ShowPage() override {}
     void ShowMessage(const QString& text, const QString& caption) override {
         Messages << text;
         Captions << caption;
     }
-    void CloseWizard() override {}
     bool ClipboardHasBitmap() const override { return !ClipboardPicture.isNull(); }
     QImage ClipboardImage() const override { return ClipboardPicture; }
 
