@@ -19,18 +19,11 @@ namespace {
 namespace fs = std::filesystem;
 using imagetest::Q;
 
-std::map<std::string, std::string> Expectations() {
-    std::map<std::string, std::string> result;
-    std::ifstream in(testutil::testDataDir() / "EXPECTATIONS.tsv");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        std::string path, expect;
-        std::getline(fields, path, '\t');
-        std::getline(fields, expect, '\t');
-        result[path] = expect;
-    }
+// What each test file is expected to do, by its path.
+std::map<std::string, char> Expectations() {
+    std::map<std::string, char> result;
+    for (const auto& entry : testutil::readExpectations())
+        result[entry.path] = entry.expect;
     return result;
 }
 
@@ -98,7 +91,7 @@ TEST(IconTestData, ValidPaletteIconsMatchIcotool) {
     for (const auto& file : IconFiles("ico")) {
         const std::string relative = fs::relative(file, testutil::testDataDir()).string();
         const auto expectation = expectations.find(relative);
-        if (expectation == expectations.end() || expectation->second != "V") continue;
+        if (expectation == expectations.end() || expectation->second != 'V') continue;
         SCOPED_TRACE(relative);
         const auto listed = ListWithIcotool(file);
         const fs::path out = dir / std::to_string(checked);

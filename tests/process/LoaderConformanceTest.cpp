@@ -18,25 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Expectation {
-    std::string path; // relative to the test data folder
-    char expect;      // 'V' valid, 'L' either way, 'B' must be refused
-};
-
-std::vector<Expectation> readExpectations() {
-    std::vector<Expectation> list;
-    std::ifstream in(testutil::testDataDir() / "EXPECTATIONS.tsv");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        std::string path, expect;
-        std::getline(fields, path, '\t');
-        std::getline(fields, expect, '\t');
-        if (!expect.empty()) list.push_back({path, expect[0]});
-    }
-    return list;
-}
+using testutil::Expectation;
+using testutil::readExpectations;
 
 bool startsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;

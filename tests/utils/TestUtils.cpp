@@ -6,14 +6,19 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 
 namespace testutil {
 
-std::filesystem::path testDataDir() { return TESSALY_TESTDATA_DIR; }
+std::filesystem::path testDataDir() {
+    return TESSALY_TESTDATA_DIR;
+}
 
-std::filesystem::path binDir() { return TESSALY_BIN_DIR; }
+std::filesystem::path binDir() {
+    return TESSALY_BIN_DIR;
+}
 
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -23,7 +28,8 @@ std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
 
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
@@ -60,7 +66,8 @@ CommandResult runCommand(const std::string& commandLine) {
     if (!pipe) return result;
     std::array<char, 4096> buffer{};
     size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        result.output.append(buffer.data(), n);
     int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
@@ -78,11 +85,28 @@ std::string systemPython() {
 std::string shellQuote(const std::string& text) {
     std::string quoted = "'";
     for (char c : text) {
-        if (c == '\'') quoted += "'\\''";
-        else quoted += c;
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
     }
     quoted += "'";
     return quoted;
+}
+
+std::vector<Expectation> readExpectations() {
+    std::vector<Expectation> list;
+    std::ifstream in(testDataDir() / "EXPECTATIONS.tsv");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string path, expect;
+        std::getline(fields, path, '\t');
+        std::getline(fields, expect, '\t');
+        if (!expect.empty()) list.push_back({path, expect[0]});
+    }
+    return list;
 }
 
 } // namespace testutil

@@ -12,6 +12,15 @@ std::filesystem::path testDataDir();
 // Folder holding the built programs (tessaly-convert).
 std::filesystem::path binDir();
 
+// One line of the test data's EXPECTATIONS.tsv: a file (relative to testDataDir()) and
+// what a reader must do with it: 'V' load it, 'B' refuse it, 'L' either.
+struct Expectation {
+    std::string path;
+    char expect;
+};
+// Every line of it, in its order.
+std::vector<Expectation> readExpectations();
+
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
