@@ -110,8 +110,9 @@ TEST(PictureMemory, SparsePicturesReadZeroAndTakeMemoryOnlyForRowsWritten) {
     EXPECT_EQ(picture.constScanLine(1)[17999], 0);
     EXPECT_EQ(picture.constScanLine(3999)[0], 0);
     EXPECT_EQ(picture.constScanLine(125)[17999], 0x5A);
-    // 32 rows of 18 KB, not the 72 MB of the whole picture.
-    EXPECT_LT(residentKiB() - before, 8 * 1024);
+    // 32 rows of 18 KB, far from the 72 MB of the whole picture (the bound leaves room for
+    // a sanitizer's bookkeeping of the mapping).
+    EXPECT_LT(residentKiB() - before, 16 * 1024);
 
     for (const Shape& s : kShapes) {
         const QImage sparse = AllocateSparsePicture(s.Width, s.Height, s.Format);
