@@ -9,6 +9,7 @@
 #include <QImageReader>
 
 #include <cstdlib>
+#include <stdexcept>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
@@ -40,7 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const char* const formats[] = {"ICO", "MICO", "BMP"};
     job.OutFormat = QString::fromLatin1(formats[(pick >> 4) % 3]);
     view.formatItem = (pick >> 4) % 3;
+    // Scaling runs load as tessaly-convert does: a JPEG keeps only the rows scaling reads.
+    job.PresetIconSize = job.IconSize;
+    job.PresetSizing = view.crop ? 1 : 0;
     TPictureProcessor processor(job, view);
+    processor.SetScaleOnlyRun(!view.crop);
     try {
         for (int picture = 0; picture < 4; ++picture) {
             job.SubIndex = picture;
@@ -58,6 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             if (job.SubIndex + 1 >= job.SubCount) break;
         }
+    } catch (const std::logic_error&) {
+        __builtin_trap(); // a picture fitted otherwise than it was loaded for
     } catch (const std::exception&) {
     }
     // Every input starts from an empty output folder (a multi-resource icon would grow).
