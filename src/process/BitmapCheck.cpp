@@ -1,5 +1,6 @@
 #include "process/BitmapCheck.h"
 
+#include "process/PictureLoader.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QByteArray>
@@ -165,6 +166,10 @@ void CheckBitmapFile(const QString& fileName) {
         return;
     }
     if (width <= 0 || height == 0) return;
+    // No picture the program takes has a longer side; past it the sizes worked out below
+    // would not fit in 64 bits.
+    const std::int64_t rows = height < 0 ? -height : height;
+    if (width > MaxPicturePixels || rows > MaxPicturePixels) refuse("picture sides out of range");
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return;
 
     qint64 headerEnd = 14 + infoSize;
@@ -196,7 +201,6 @@ void CheckBitmapFile(const QString& fileName) {
         return;
     }
 
-    const std::int64_t rows = height < 0 ? -height : height;
     const std::int64_t stride = (width * bits + 31) / 32 * 4;
     const std::int64_t lastRow = (width * bits + 7) / 8;
     if (static_cast<std::int64_t>(offBits) + stride * (rows - 1) + lastRow > size)

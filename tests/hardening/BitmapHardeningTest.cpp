@@ -3,6 +3,7 @@
 // is refused before anything is decoded.
 #include "HardeningSupport.h"
 
+#include "process/BitmapCheck.h"
 #include "process/PictureLoader.h"
 #include "reduce/GraphicErrors.h"
 #include "utils/TestUtils.h"
@@ -78,4 +79,38 @@ TEST(BitmapHardening, AnInfoHeaderLongerThanTheFileIsRefusedUndecoded) {
     const hardening::LoadResult load = hardening::LoadWithLoader(file);
     EXPECT_FALSE(load.Ok);
     EXPECT_EQ(load.Message, QStringLiteral("Cannot load picture ") + hardening::Q(file));
+}
+
+// Found by fuzzing: 55 bytes claiming 2,080,374,797 x 2,147,418,113 pixels stored top-down,
+// a size Qt's reader does not report; the checks before it worked the file's length out
+// past what 64 bits hold. Sides no picture of the program's can have are refused first.
+TEST(BitmapHardening, SidesFarBeyondAnyPictureAreRefusedBeforeAnySizeIsWorkedOut) {
+    const Bytes bytes{0x42, 0x4d, 0x4e, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x36,
+                      0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x0d, 0x00, 0x00, 0x7c,
+                      0xff, 0xff, 0x00, 0x80, 0x01, 0x00, 0x18, 0x00, 0x00, 0x00, 0x00,
+                      0x00, 0x18, 0x01, 0x00, 0x00, 0xc4, 0xdb, 0x82, 0x12, 0x00, 0x20,
+                      0x61, 0x00, 0x00, 0x00, 0x42, 0x4d, 0x7a, 0x00, 0x00, 0x00, 0x00};
+    testutil::TempDir dir;
+    const fs::path file = dir / "fuzzed.bmp";
+    testutil::writeFile(file, bytes);
+    EXPECT_EQ(Refusal(file, MaxPicturePixels), "Damaged bitmap file: picture sides out of range");
+    // The check itself at its edge: a side of 2^28 pixels is still worked out (and found
+    // without its rows), one more is refused.
+    auto checkRefusal = [&](const Bytes& b) -> std::string {
+        testutil::writeFile(file, b);
+        try {
+            CheckBitmapFile(hardening::Q(file));
+        } catch (const EInvalidGraphic& e) {
+            return e.what();
+        }
+        return {};
+    };
+    Bytes wide = MonochromeBitmap(8, 1);
+    Put32(wide, 18, static_cast<std::uint32_t>(MaxPicturePixels));
+    EXPECT_EQ(checkRefusal(wide), "Damaged bitmap file: pixel data cut short");
+    Put32(wide, 18, static_cast<std::uint32_t>(MaxPicturePixels + 1));
+    EXPECT_EQ(checkRefusal(wide), "Damaged bitmap file: picture sides out of range");
+    Put32(wide, 18, 8);
+    Put32(wide, 22, static_cast<std::uint32_t>(-(MaxPicturePixels + 1)));
+    EXPECT_EQ(checkRefusal(wide), "Damaged bitmap file: picture sides out of range");
 }
