@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QStorageInfo>
 #include <QTimer>
@@ -77,6 +78,7 @@ void TFormFileDialog::CreateControls() {
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
     DirectoryListBox1->setGeometry(168, 56, kFieldWidth, 116);
     DirectoryListBox1->setHeaderHidden(true);
+    DirectoryListBox1->setIndentation(12);
     DirectoryListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     DriveComboBox1 = new QComboBox(this);
@@ -135,6 +137,17 @@ void TFormFileDialog::CreateControls() {
             [this](const QModelIndex& parent) {
                 if (parent == DirectoryListBox1->rootIndex()) HideOtherVolumes();
             });
+    // Folders above the shown one arrive, and are sorted, after it was selected, and push
+    // it out of view; it is kept in view until the user moves the tree himself.
+    const auto keepShownInView = [this] {
+        if (!followShown_) return;
+        DirectoryListBox1->scrollTo(DirectoryListBox1->currentIndex(),
+                                    QAbstractItemView::PositionAtCenter);
+    };
+    connect(folderModel_, &QFileSystemModel::directoryLoaded, this, keepShownInView);
+    connect(folderModel_, &QAbstractItemModel::layoutChanged, this, keepShownInView);
+    connect(DirectoryListBox1->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { followShown_ = false; });
     connect(folderModel_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
             &TFormFileDialog::FolderRowsAboutToGo);
     connect(folderModel_, &QAbstractItemModel::rowsRemoved, this, [this] { syncingTree_ = false; });
@@ -211,6 +224,7 @@ void TFormFileDialog::FormShow() {
     FileListBox1->setPalette(palette);
     if (files) {
         FileName.clear();
+        FileNameEdit->selectAll(); // a name typed at once replaces the start mask
     } else {
         FileName = folderUsable_ ? FolderAnswer(folder) : QString();
     }
@@ -269,8 +283,10 @@ void TFormFileDialog::ShowFolderInTree() {
         for (QModelIndex above = shown.parent(); above.isValid(); above = above.parent()) {
             DirectoryListBox1->expand(above);
         }
+        DirectoryListBox1->expand(shown); // its subfolders are the likely next choice
         DirectoryListBox1->setCurrentIndex(shown);
-        DirectoryListBox1->scrollTo(shown);
+        DirectoryListBox1->scrollTo(shown, QAbstractItemView::PositionAtCenter);
+        followShown_ = true;
     } else {
         DirectoryListBox1->selectionModel()->clear();
     }

@@ -85,4 +85,5 @@ private:
     QString folder_;     // the shown folder
     bool folderUsable_ = false;
     bool syncingTree_ = false; // the tree is being moved by the form, not by the user
+    bool followShown_ = false; // the tree scrolls to the shown folder as folders arrive
 };
