@@ -113,6 +113,10 @@ void TFormFileDialog::CreateControls() {
     folderModel_ = new QFileSystemModel(this);
     folderModel_->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
     folderModel_->setReadOnly(true);
+    // Before the tree's own connections, which move its current item off removed rows.
+    connect(folderModel_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            &TFormFileDialog::FolderRowsAboutToGo);
+    connect(folderModel_, &QAbstractItemModel::rowsRemoved, this, [this] { syncingTree_ = false; });
     DirectoryListBox1->setModel(folderModel_);
     for (int column = 1; column < folderModel_->columnCount(); ++column) {
         DirectoryListBox1->hideColumn(column);
@@ -148,9 +152,6 @@ void TFormFileDialog::CreateControls() {
     connect(folderModel_, &QAbstractItemModel::layoutChanged, this, keepShownInView);
     connect(DirectoryListBox1->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
             [this] { followShown_ = false; });
-    connect(folderModel_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            &TFormFileDialog::FolderRowsAboutToGo);
-    connect(folderModel_, &QAbstractItemModel::rowsRemoved, this, [this] { syncingTree_ = false; });
     connect(FileListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TFormFileDialog::FileListBox1Change);
     connect(FileListBox1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& at) {

@@ -188,17 +188,14 @@ TEST_F(ChooserTest, CancelFilterMemoryAndVanishedFolders) {
         EXPECT_EQ(Child<QComboBox>(form, "FilterComboBox1")->currentIndex(), 0);
         Type(form, QStringLiteral("new.ico"), false);
         EXPECT_TRUE(OkEnabled(form));
-        // The shown folder goes away: OK finds no folder, stays open and answers nothing.
+        // The shown folder goes away: no answer, not even for a name typed after it;
+        // another folder makes the chooser usable again.
         ASSERT_TRUE(QDir(root_).rmdir(QStringLiteral("b")));
-        QTest::mouseClick(Child<QPushButton>(form, "OKButton"), Qt::LeftButton);
-        EXPECT_TRUE(form.isVisible());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !OkEnabled(form); }, 5000));
         EXPECT_EQ(Answer(form), "");
-        EXPECT_FALSE(OkEnabled(form));
         Type(form, QStringLiteral("other.ico"), false);
         EXPECT_FALSE(OkEnabled(form));
-        // Another folder makes the chooser usable again.
-        Type(form, QPath("a/"), true);
-        Type(form, QStringLiteral("other.ico"), false);
+        Type(form, QPath("a/other.ico"), true);
         EXPECT_EQ(Answer(form), Path("a/other.ico"));
     }));
 }
