@@ -10,7 +10,7 @@ class QWidget;
 class TFileDialog {
 public:
     QString Filter;      // "Normal Icon|*.ico"
-    int FilterIndex = 1; // entry of Filter, from 0; one past the end means the last
+    int FilterIndex = 1; // entry of Filter, from 0; beyond the last means the last
     QString InitialDir;  // TForm1 sets it to the current directory at start-up
     QString Title;
     int DialogType = 0; // 0 open, 1 save, 2 directory

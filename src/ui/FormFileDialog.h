@@ -37,9 +37,6 @@ public:
     void SetMultiSelect(bool multiSelect);
 
     int FilterIndex() const;
-    // The shown folder (separators as Qt gives them) and whether it could be entered.
-    QString CurrentFolder() const { return folder_; }
-    bool FolderUsable() const { return folderUsable_; }
 
 public slots:
     void reject() override; // Escape acts as Cancel
