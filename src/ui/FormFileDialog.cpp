@@ -52,6 +52,7 @@ TFormFileDialog::TFormFileDialog(QWidget* owner)
     for (const QString& root : std::as_const(driveRoots_))
         DriveComboBox1->addItem(Native(root));
     SetFilter(QString(), 0);
+    SetFolder(QDir::currentPath());
 }
 
 void TFormFileDialog::CreateControls() {
@@ -142,7 +143,7 @@ void TFormFileDialog::CreateControls() {
                 if (parent == DirectoryListBox1->rootIndex()) HideOtherVolumes();
             });
     // Folders above the shown one arrive, and are sorted, after it was selected, and push
-    // it out of view; it is kept in view until the user moves the tree himself.
+    // it out of view; it is kept in view until the user scrolls the tree.
     const auto keepShownInView = [this] {
         if (!followShown_) return;
         DirectoryListBox1->scrollTo(DirectoryListBox1->currentIndex(),
