@@ -1,6 +1,5 @@
-// The window tests start the platform's font library, which keeps its caches for the
-// life of the process and does not free them at exit; the leak checker of sanitizer
-// builds would report them as ours.
+// The platform's font library keeps its caches until the process ends; the leak checker
+// of sanitizer builds would report them as the window tests' own.
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\n";
 }
