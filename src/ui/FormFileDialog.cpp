@@ -264,8 +264,10 @@ void TFormFileDialog::DirectoryListBox1Change(const QString& folder, bool usable
         FileName = usable ? FolderAnswer(shown) : QString();
         UpdateResult();
     } else {
-        // A name typed earlier now goes into this folder, where the user sees it going.
-        FileNameEditChange();
+        // The answer stays what was typed or picked before; only a folder that cannot be
+        // used takes it away.
+        if (!usable) FileName.clear();
+        UpdateResult();
     }
 }
 
