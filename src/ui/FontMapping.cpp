@@ -10,31 +10,27 @@ namespace {
 const QString DesignFace = QStringLiteral("MS Sans Serif");
 
 // "MS Sans Serif" is a Windows bitmap face that Linux desktops lack. Liberation Sans
-// (fonts-liberation2) has Arial's metrics, whose 8-point letters are about as wide as
-// MS Sans Serif's, so captions fit the windows' fixed geometry; DejaVu Sans, the
-// fallback every Debian desktop has, runs about a tenth wider and is taken a pixel
-// smaller. The design face stays first so a system that has it uses it, and so that
-// FontSettingOf gives the stored name back.
-const QString Substitute = QStringLiteral("Liberation Sans");
-const QString Fallback = QStringLiteral("DejaVu Sans");
-
-constexpr double PixelsPerPoint = 96.0 / 72.0;
+// (fonts-liberation2) has Arial's metrics, whose letters are about as wide as MS Sans
+// Serif's at 8 points, so captions fit the windows' fixed geometry; DejaVu Sans, which
+// every Debian desktop has, runs about a tenth wider and stands in only when Liberation
+// Sans is missing. The design face stays first in the list so that a system that has it
+// uses it and FontSettingOf gives the stored name back.
+const QStringList Substitutes = {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                 QStringLiteral("DejaVu Sans")};
 
 } // namespace
 
 QFont WindowFont(const TFontSetting& setting) {
     QFont font;
-    int pixels = std::max(1, static_cast<int>(std::lround(setting.Size * PixelsPerPoint)));
+    QStringList families{setting.Name};
     if (setting.Name == DesignFace) {
-        font.setFamilies({DesignFace, Substitute});
-        if (!QFontDatabase::hasFamily(Substitute) && !QFontDatabase::hasFamily(DesignFace)) {
-            font.setFamilies({DesignFace, Fallback});
-            pixels = std::max(1, pixels - 1);
-        }
-    } else {
-        font.setFamilies({setting.Name});
+        const auto installed =
+            std::find_if(Substitutes.begin(), Substitutes.end(),
+                         [](const QString& face) { return QFontDatabase::hasFamily(face); });
+        if (installed != Substitutes.end()) families << *installed;
     }
-    font.setPixelSize(pixels);
+    font.setFamilies(families);
+    font.setPointSize(std::max(1, setting.Size));
     font.setBold(setting.Style & FontStyleBold);
     font.setItalic(setting.Style & FontStyleItalic);
     font.setUnderline(setting.Style & FontStyleUnderline);
@@ -49,10 +45,9 @@ TFontSetting FontSettingOf(const QFont& font) {
     setting.Style = (font.bold() ? FontStyleBold : 0) | (font.italic() ? FontStyleItalic : 0) |
                     (font.underline() ? FontStyleUnderline : 0) |
                     (font.strikeOut() ? FontStyleStrikeOut : 0);
-    if (font.pointSizeF() > 0)
-        setting.Size = std::max(1, static_cast<int>(std::lround(font.pointSizeF())));
-    else if (font.pixelSize() > 0)
-        setting.Size =
-            std::max(1, static_cast<int>(std::lround(font.pixelSize() / PixelsPerPoint)));
+    // A font sized in pixels is taken at the 96 pixels per inch the windows were laid
+    // out for.
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 0.75;
+    if (points > 0) setting.Size = std::max(1, static_cast<int>(std::lround(points)));
     return setting;
 }

@@ -4,9 +4,8 @@
 
 #include <QFont>
 
-// The Qt font for a stored window font. Its size is set in pixels at 96 per inch, the
-// resolution the windows' fixed geometry was laid out for, so text and geometry scale
-// together on any screen.
+// The Qt font for a stored window font, with a face of this system in place of the
+// Windows design face "MS Sans Serif".
 QFont WindowFont(const TFontSetting& setting);
 
 // The stored form of a font, as the font dialog gives it or WindowFont made it.

@@ -15,11 +15,17 @@ namespace {
 
 const QString Caption = QStringLiteral("Preset answers");
 
+// What a screen reader speaks for a control: its caption without the accelerator mark.
+QString SpokenName(const QString& caption) {
+    return QString(caption).remove(QLatin1Char('&'));
+}
+
 QGroupBox* NewGroup(QWidget* parent, const QString& name, const QString& title,
                     const QRect& geometry) {
     auto* group = new QGroupBox(title, parent);
     group->setObjectName(name);
     group->setGeometry(geometry);
+    group->setAccessibleName(SpokenName(title));
     return group;
 }
 
@@ -27,6 +33,7 @@ QCheckBox* NewCheckBox(QWidget* parent, const QString& name, const QString& text
     auto* check = new QCheckBox(text, parent);
     check->setObjectName(name);
     check->setGeometry(8, top, 289, 17);
+    check->setAccessibleName(SpokenName(text));
     return check;
 }
 
@@ -37,6 +44,7 @@ QButtonGroup* NewRadioGroup(QGroupBox* box, const QStringList& items) {
         auto* radio = new QRadioButton(items[i], box);
         radio->setObjectName(box->objectName() + QString::number(i));
         radio->setGeometry(8, 18 + 21 * i, box->width() - 16, 17);
+        radio->setAccessibleName(items[i]);
         buttons->addButton(radio, i);
     }
     return buttons;
@@ -71,12 +79,10 @@ TPreSetForm::TPreSetForm(TJobState& job, TSettingsStore& store, QWidget* parent)
                                      QStringLiteral("Resolution"), QRect(8, 62, 305, 141));
     QGroupBox* sizeBox = NewGroup(resolution, QStringLiteral("RadioIconSize"),
                                   QStringLiteral("&Size"), QRect(8, 18, 140, 84));
-    sizeBox->setAccessibleName(QStringLiteral("Size"));
     iconSize_ = NewRadioGroup(
         sizeBox, {QStringLiteral("16 x 16"), QStringLiteral("32 x 32"), QStringLiteral("48 x 48")});
     QGroupBox* colorBox = NewGroup(resolution, QStringLiteral("RadioIconBPP"),
                                    QStringLiteral("&Color"), QRect(156, 18, 141, 84));
-    colorBox->setAccessibleName(QStringLiteral("Color"));
     iconBPP_ = NewRadioGroup(colorBox, {QStringLiteral("16 colors"), QStringLiteral("256 colors")});
     fixResolution_ =
         NewCheckBox(resolution, QStringLiteral("CheckFixResolution"),
@@ -102,10 +108,12 @@ TPreSetForm::TPreSetForm(TJobState& job, TSettingsStore& store, QWidget* parent)
     ok->setObjectName(QStringLiteral("OKButton"));
     ok->setGeometry(81, 368, 75, 25);
     ok->setDefault(true);
+    ok->setAccessibleName(ok->text());
     connect(ok, &QPushButton::clicked, this, &TPreSetForm::OKButtonClick);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("CancelButton"));
     cancel->setGeometry(164, 368, 75, 25);
+    cancel->setAccessibleName(cancel->text());
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     setTabOrder(sizeBox, colorBox);

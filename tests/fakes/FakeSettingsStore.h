@@ -5,26 +5,28 @@
 #include <QMap>
 #include <QStringList>
 
-// A settings store in memory that records every write in order. Writes fail once
-// WritesLeft reaches 0 (it counts down; negative means no limit), and a failed write
-// keeps nothing, as the real store promises.
-class FakeSettingsStore : public TSettingsStore {
-public:
+// Settings in memory that record each write kept as "name=value". Once WritesLeft has
+// counted down to 0 every write fails and keeps nothing (negative: no limit).
+struct FakeSettingsStore : TSettingsStore {
     QMap<QString, QString> Values;
-    QStringList Written; // "name=value" of every write kept, in order
+    QStringList Written;
     int WritesLeft = -1;
-
     std::optional<QString> ReadValue(const QString& name) const override {
-        const auto it = Values.constFind(name);
-        if (it == Values.constEnd()) return std::nullopt;
-        return *it;
+        return Values.contains(name) ? std::optional(Values[name]) : std::nullopt;
     }
-
     bool WriteValue(const QString& name, const QString& value) override {
         if (WritesLeft == 0) return false;
-        if (WritesLeft > 0) --WritesLeft;
-        Values[name] = value;
-        Written << name + QLatin1Char('=') + value;
+        WritesLeft -= WritesLeft > 0;
+        Written << name + QLatin1Char('=') + (Values[name] = value);
         return true;
     }
 };
+
+// The job's preset fields in the order of the store's values, flags as Y or N.
+inline std::string Presets(const TJobState& job) {
+    const auto flag = [](bool set) { return set ? 'Y' : 'N'; };
+    return QString::asprintf("%c %d %d %c %d %c %d", flag(job.FixResolution), job.PresetIconSize,
+                             job.PresetIconBPP, flag(job.FixSizing), job.PresetSizing,
+                             flag(job.FixMasking), job.PresetMasking)
+        .toStdString();
+}

@@ -1,152 +1,92 @@
-// The preset dialog driven as a user would, and the settings store it writes to.
+// The preset dialog driven as a user would, over a fake store and the real one.
 
 #include "ui/PreSetForm.h"
 #include "fakes/FakeSettingsStore.h"
 #include "ui/QtSettingsStore.h"
 
+#include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
-template <typename T> T* Control(QWidget& form, const char* name) {
-    T* control = form.findChild<T*>(QLatin1String(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
+// The application, offscreen unless a platform was chosen, and settings in a folder of the
+// run's own, never the user's.
+void StartApplication() {
+    static int argc = 1;
+    static char* argv[] = {const_cast<char*>("tests_ui"), nullptr};
+    static QTemporaryDir settings;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!QApplication::instance()) new QApplication(argc, argv); // kept to the end of the run
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
 }
 
-bool WaitFor(const std::function<bool()>& condition) {
-    for (int i = 0; i < 100 && !condition(); ++i)
-        QTest::qWait(10);
-    return condition();
-}
-
-void Press(QWidget& form, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QWidget* focus = QApplication::focusWidget();
-    QTest::keyClick(focus ? focus : &form, key, modifiers);
-}
-
-// Clicks a button on its box, which is part of it whatever the length of its text.
-void Click(QWidget* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
-void ShowActive(QWidget& form) {
+// Shows the dialog as the active window and gives the names of its checked buttons.
+std::string ShowChecked(QWidget& form) {
     form.show();
     QApplication::setActiveWindow(&form);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+    QStringList checked;
+    for (QAbstractButton* button : form.findChildren<QAbstractButton*>())
+        if (button->isChecked()) checked << button->objectName();
+    return checked.join(' ').toStdString();
+}
+// Clicks a button on its box, which takes clicks whatever the length of its text.
+void Click(QWidget& form, const char* name) {
+    QTest::mouseClick(form.findChild<QAbstractButton*>(name), Qt::LeftButton, {}, {6, 8});
 }
 
 TEST(PreSetFormTest, ShowsTheJobAndOnlyOKStoresTheChanges) {
-    TJobState job;
-    job.PresetIconSize = 48;
-    job.PresetIconBPP = 4;
-    job.FixSizing = true;
-    job.PresetMasking = 0;
+    StartApplication();
     FakeSettingsStore store;
+    store.Values = {{"IconSize", "48"}, {"IconBPP", "4"}, {"Fix_Sizing", "Y"}, {"Masking", "0"}};
+    TJobState job;
+    LoadSettings(job, store);
     TPreSetForm form(job, store);
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Preset answers"));
-    EXPECT_EQ(form.size(), QSize(321, 407));
-    ShowActive(form);
-
-    auto* masking = Control<QCheckBox>(form, "CheckMasking");
-    auto* fixSizing = Control<QCheckBox>(form, "CheckFixSizing");
-    auto* fixResolution = Control<QCheckBox>(form, "CheckFixResolution");
-    auto* fixMasking = Control<QCheckBox>(form, "CheckFixMasking");
-    const QList<QRadioButton*> sizes =
-        Control<QWidget>(form, "RadioIconSize")->findChildren<QRadioButton*>();
-    auto* colors = Control<QWidget>(form, "RadioIconBPP");
-    ASSERT_EQ(sizes.size(), 3);
-    EXPECT_EQ(sizes[0]->text(), QStringLiteral("16 x 16"));
-    EXPECT_TRUE(sizes[2]->isChecked());
-    EXPECT_TRUE(colors->findChildren<QRadioButton*>().value(0)->isChecked());
-    EXPECT_TRUE(fixSizing->isChecked());
-    EXPECT_FALSE(masking->isChecked());
-    EXPECT_FALSE(fixResolution->isChecked() || fixMasking->isChecked());
-
-    // Accelerators: Alt+T ticks "Try to Auto-Mask", Alt+R "Always use this resolution".
-    Press(form, Qt::Key_T, Qt::AltModifier);
-    Press(form, Qt::Key_R, Qt::AltModifier);
-    EXPECT_TRUE(WaitFor([&] { return masking->isChecked() && fixResolution->isChecked(); }));
-    Click(sizes[0]);
-    Click(fixSizing);
-    Press(form, Qt::Key_Return); // the default button
-    EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(store.Written,
-              (QStringList{"Fix_Resolution=Y", "IconSize=16", "IconBPP=4", "Fix_Sizing=N",
-                           "Sizing=0", "Fix_Masking=N", "Masking=1"}));
-    EXPECT_TRUE(job.FixResolution);
-    EXPECT_EQ(job.PresetIconSize, 16);
-    EXPECT_FALSE(job.FixSizing);
-    EXPECT_EQ(job.PresetMasking, 1);
+    EXPECT_TRUE(form.windowTitle() == "Preset answers" && form.size() == QSize(321, 407));
+    EXPECT_EQ(ShowChecked(form), "RadioIconSize2 RadioIconBPP0 CheckFixSizing");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier); // "&Try to..."
+    for (const char* name : {"CheckFixResolution", "RadioIconSize0", "CheckFixSizing"})
+        Click(form, name);
+    QTest::qWait(150); // the accelerator's click takes its time
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // OK is the default button
+    EXPECT_EQ(store.Written.join(' ').toStdString(),
+              "Fix_Resolution=Y IconSize=16 IconBPP=4 "
+              "Fix_Sizing=N Sizing=0 Fix_Masking=N Masking=1");
+    EXPECT_EQ(Presets(job), "Y 16 4 N 0 N 1");
 
     // Shown again, it follows the fields as they are now; Esc throws the changes away.
     job.PresetIconSize = 32;
-    ShowActive(form);
-    EXPECT_TRUE(sizes[1]->isChecked());
-    Click(fixMasking);
-    Click(colors->findChildren<QRadioButton*>().value(1));
-    Press(form, Qt::Key_Escape);
-    EXPECT_EQ(form.result(), QDialog::Rejected);
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(store.Written.size(), 7);
-    EXPECT_FALSE(job.FixMasking);
-    EXPECT_EQ(job.PresetIconBPP, 4);
+    EXPECT_EQ(ShowChecked(form), "RadioIconSize1 RadioIconBPP0 CheckFixResolution CheckMasking");
+    Click(form, "CheckFixMasking");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(form.result() == QDialog::Rejected && Presets(job) == "Y 32 4 N 0 N 1");
 
-    // A store that cannot be written: the user is told, the fields stay, the dialog closes.
-    store.WritesLeft = 0;
-    ShowActive(form);
-    Click(fixMasking);
+    // With a folder in the settings file's place nothing can be stored: the user is told,
+    // the fields stay, the dialog closes, and no failed value comes back later.
+    TQtSettingsStore settings;
+    TPreSetForm locked(job, settings);
+    const QString file =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Vantrel", "Tessaly").fileName();
+    ASSERT_TRUE(!QFile::exists(file) && QDir().mkpath(file));
+    ShowChecked(locked);
+    Click(locked, "CheckFixMasking");
     QString told;
     QTimer::singleShot(0, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            told = box->text();
-            box->accept();
-        }
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            told = box->text(), box->accept();
     });
-    QTest::mouseClick(Control<QPushButton>(form, "OKButton"), Qt::LeftButton);
-    EXPECT_TRUE(told.contains(QStringLiteral("could not be stored"))) << told.toStdString();
-    EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_FALSE(job.FixMasking);
-    EXPECT_EQ(store.Written.size(), 7);
-}
-
-TEST(QtSettingsStoreTest, KeepsTextValuesAndNothingOfAFailedWrite) {
-    QSettings file(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vantrel"),
-                   QStringLiteral("Tessaly"));
-    file.clear();
-    file.sync();
-    TQtSettingsStore store;
-    EXPECT_EQ(store.ReadValue(QStringLiteral("IconSize")), std::nullopt);
-    ASSERT_TRUE(store.WriteValue(QStringLiteral("IconSize"), QStringLiteral("48")));
-    EXPECT_EQ(TQtSettingsStore().ReadValue(QStringLiteral("IconSize")), QStringLiteral("48"));
-    EXPECT_EQ(file.value(QStringLiteral("3/IconSize")).toString(), QStringLiteral("48"));
-    file.setValue(QStringLiteral("3/FontName"), QStringList{"a", "b"});
-    file.sync();
-    EXPECT_EQ(store.ReadValue(QStringLiteral("FontName")), std::nullopt)
-        << "a value stored as anything but text reads as missing";
-
-    // A folder where the settings file belongs makes every write fail.
-    const QString path = file.fileName();
-    ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(QDir().mkpath(path));
-    EXPECT_FALSE(store.WriteValue(QStringLiteral("Masking"), QStringLiteral("0")));
-    EXPECT_EQ(store.ReadValue(QStringLiteral("Masking")), std::nullopt);
-    ASSERT_TRUE(QDir().rmdir(path));
-    ASSERT_TRUE(store.WriteValue(QStringLiteral("Sizing"), QStringLiteral("0")));
-    QFile written(path);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_FALSE(written.readAll().contains("Masking")) << "the failed write came back";
+    Click(locked, "OKButton");
+    EXPECT_TRUE(told.contains("could not be stored") && !locked.isVisible()) << told.toStdString();
+    ASSERT_TRUE(QDir().rmdir(file) && settings.WriteValue("IconSize", "48"));
+    EXPECT_TRUE(!TQtSettingsStore().ReadValue("Fix_Resolution") &&
+                Presets(job) == "Y 32 4 N 0 N 1");
 }
 
 } // namespace
