@@ -13,18 +13,19 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
-// The application, offscreen unless a platform was chosen, and settings in a folder of the
-// run's own, never the user's.
-void StartApplication() {
+// An application for the test unless the run has one, offscreen unless a platform was
+// chosen; settings in a folder of the run's own, never the user's.
+std::unique_ptr<QApplication> StartApplication() {
     static int argc = 1;
     static char* argv[] = {const_cast<char*>("tests_ui"), nullptr};
     static QTemporaryDir settings;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!QApplication::instance()) new QApplication(argc, argv); // kept to the end of the run
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return QApplication::instance() ? nullptr : std::make_unique<QApplication>(argc, argv);
 }
 
 // Shows the dialog as the active window and gives the names of its checked buttons.
@@ -43,7 +44,7 @@ void Click(QWidget& form, const char* name) {
 }
 
 TEST(PreSetFormTest, ShowsTheJobAndOnlyOKStoresTheChanges) {
-    StartApplication();
+    const std::unique_ptr<QApplication> app = StartApplication();
     FakeSettingsStore store;
     store.Values = {{"IconSize", "48"}, {"IconBPP", "4"}, {"Fix_Sizing", "Y"}, {"Masking", "0"}};
     TJobState job;
