@@ -183,7 +183,19 @@ QString ConvertUsage() {
         "Pictures are converted in the order given; an icon file with several images gives\n"
         "one picture per image.\n"
         "\n"
+        "Output names:\n"
+        "  The output is named after the picture, cut at the first dot of its name:\n"
+        "  holiday.v1.jpg gives holiday.ico (so holiday.v2.jpg gives holiday.ico too).\n"
+        "  The images of an icon file get their number: tools.ico gives tools_1.ico,\n"
+        "  tools_2.ico, ...\n"
+        "  A mico output file name is cut the same way: --format mico --output x.y.ico\n"
+        "  writes x.ico.\n"
+        "  An existing mico file is appended to, never replaced: converting two pictures\n"
+        "  into a file that holds one leaves it with three.\n"
+        "  Folders are not created: the output folder must exist.\n"
+        "\n"
         "Exit status: 0 every picture written; 1 some argument or picture skipped (not a\n"
         "picture file, not loadable, or an existing file kept by --no-replace); 2 usage\n"
-        "error; 3 an output file could not be written, or another error stopped the run.\n");
+        "error (also an output folder that does not exist); 3 an output file could not\n"
+        "be written, or another error stopped the run.\n");
 }

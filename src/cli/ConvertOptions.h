@@ -3,6 +3,9 @@
 #include <QString>
 #include <QStringList>
 
+// The name the converter's messages start with.
+inline constexpr const char* kConvertProgram = "tessaly-convert";
+
 // What the command line of tessaly-convert asks for. The preset answers of the automatic
 // run (size, depth, masking) and the save page's answers (format, location, replace).
 struct TConvertOptions {

@@ -4,14 +4,18 @@
 #include "core/InputQueue.h"
 #include "core/JobState.h"
 #include "core/StepEngine.h"
+#include "image/IconLib.h"
+#include "process/OutputNaming.h"
 #include "process/Processor.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <stdexcept>
 
 namespace {
-
-const char* const kProgram = "tessaly-convert";
 
 void PrintLine(std::FILE* stream, const QString& text) {
     std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
@@ -20,6 +24,10 @@ void PrintLine(std::FILE* stream, const QString& text) {
 
 QString Native(const QString& path) {
     return QDir::toNativeSeparators(path);
+}
+
+QString Program() {
+    return QLatin1String(kConvertProgram);
 }
 
 // Why the queue refused a path (it refuses silently; the converter says why).
@@ -31,7 +39,54 @@ QString RefusalReason(const QString& path, const QStringList& queued) {
     return QStringLiteral("not a BMP, JPEG, GIF or ICO file");
 }
 
-// The processing of the run with a line per written picture on the way.
+// What is wrong with --output, empty when nothing: it names a folder for "ICO" and "BMP",
+// a file in a folder for "MICO". Folders are never made for the user, so one that is not
+// there ends the run before it starts.
+QString OutputProblem(const TConvertOptions& options) {
+    if (!options.OutputGiven) return {};
+    const bool isFile = options.Format == QLatin1String("MICO");
+    const QString folder = isFile ? FolderPart(options.Output) : options.Output;
+    if (folder.isEmpty()) return {};
+    const QFileInfo info(folder);
+    if (info.isDir()) return {};
+    return QStringLiteral("%1 %2 %3")
+        .arg(isFile ? QStringLiteral("the folder of output file") : QStringLiteral("output folder"),
+             Native(folder),
+             info.exists() ? QStringLiteral("is not a folder") : QStringLiteral("does not exist"));
+}
+
+// The current picture as the messages name it.
+QString CurrentPicture(const TJobState& job) {
+    if (job.FileIndex < 0 || job.FileIndex >= job.InputList.size()) return {};
+    QString name = Native(job.InputList[job.FileIndex]);
+    if (job.SubCount > 1) name += QStringLiteral(" (image %1)").arg(job.SubIndex + 1);
+    return name;
+}
+
+// How many pictures a queued file holds: an icon file's image count, one otherwise.
+int PicturesIn(const QString& path) {
+    if (!path.endsWith(QLatin1String(".ico"), Qt::CaseInsensitive)) return 1;
+    try {
+        TPxlMap color{};
+        TPxlMap mask{};
+        return std::max(1, static_cast<int>(ReadIconImage(path, 0, color, mask)));
+    } catch (const std::runtime_error&) {
+        return 1;
+    }
+}
+
+// The pictures a stopped run leaves unconverted: the current one, the rest of its icon
+// file and every picture of the files after it.
+int PicturesLeft(const TJobState& job) {
+    int left = 1;
+    if (job.SubCount > 1) left += std::max(0, job.SubCount - 1 - job.SubIndex);
+    for (qsizetype i = job.FileIndex + 1; i < job.InputList.size(); ++i)
+        left += PicturesIn(job.InputList[i]);
+    return left;
+}
+
+// The processing of the run with a line per written picture on the way, the loader's
+// reasons, and warnings about results the user would not expect.
 class TReportingProcessor : public TPictureProcessor {
 public:
     TReportingProcessor(TJobState& job, TConvertView& view, std::FILE* out, std::FILE* err,
@@ -39,30 +94,75 @@ public:
         : TPictureProcessor(job, view), job_(job), view_(view), out_(out), err_(err),
           quiet_(quiet) {}
 
+    void AutoMask() override {
+        TPictureProcessor::AutoMask();
+        if (!job_.MaskMap.Initialized) return;
+        for (int y = 0; y < job_.IconSize; ++y)
+            for (int x = 0; x < job_.IconSize; ++x)
+                if (job_.MaskMap.GetPixel(x, y) != 1) return;
+        Warn(QStringLiteral("the automatic mask makes all of %1 transparent (try --mask none)")
+                 .arg(CurrentPicture(job_)));
+    }
+
     void WriteOutput(bool replace) override {
         TPictureProcessor::WriteOutput(replace);
-        if (LastWrite() == TWriteResult::Written && !quiet_) {
-            view_.ClearProgress();
-            PrintLine(out_, Native(job_.OutPath));
+        if (LastWrite() == TWriteResult::Written) {
+            NoteWritten();
+            if (!quiet_) {
+                view_.ClearProgress();
+                PrintLine(out_, Native(job_.OutPath));
+            }
         } else if (LastWrite() == TWriteResult::KeptExisting) {
             view_.ClearProgress();
-            PrintLine(err_, QStringLiteral("%1: kept existing file %2")
-                                .arg(QLatin1String(kProgram), Native(job_.OutPath)));
+            PrintLine(
+                err_,
+                QStringLiteral("%1: kept existing file %2").arg(Program(), Native(job_.OutPath)));
         }
     }
 
+protected:
+    void ReportLoadFailure(const TLoadFailure& failure) override {
+        view_.ShowMessage(
+            QStringLiteral("Cannot load picture %1: %2").arg(Native(failure.Name), failure.Reason),
+            QStringLiteral("Picture error"));
+    }
+
 private:
+    void Warn(const QString& text) {
+        view_.ClearProgress();
+        PrintLine(err_, QStringLiteral("%1: warning: %2").arg(Program(), text));
+    }
+
+    // Output names drop everything from the first dot, so two pictures of a run can give
+    // the same file; the later one then replaces what the run itself wrote.
+    void NoteWritten() {
+        if (job_.OutFormat == QLatin1String("MICO")) return;
+        const QString key = QFileInfo(job_.OutPath).absoluteFilePath();
+        const QString source = CurrentPicture(job_);
+        const auto earlier = writtenFrom_.constFind(key);
+        if (earlier != writtenFrom_.cend())
+            Warn(QStringLiteral("%1 from %2 replaces the one written from %3")
+                     .arg(Native(job_.OutPath), source, *earlier));
+        writtenFrom_.insert(key, source);
+    }
+
     TJobState& job_;
     TConvertView& view_;
     std::FILE* out_;
     std::FILE* err_;
     bool quiet_;
+    QHash<QString, QString> writtenFrom_;
 };
 
 } // namespace
 
 int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err,
                   bool showProgress) {
+    if (const QString problem = OutputProblem(options); !problem.isEmpty()) {
+        PrintLine(err, QStringLiteral("%1: %2").arg(Program(), problem));
+        return ExitUsage;
+    }
+
     TJobState job;
     job.PresetIconSize = options.IconSize;
     job.PresetIconBPP = options.IconBPP;
@@ -77,11 +177,10 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
         if (queue.Queue(picture)) continue;
         ++skippedArguments;
         PrintLine(err, QStringLiteral("%1: skipping %2: %3")
-                           .arg(QLatin1String(kProgram), Native(picture),
-                                RefusalReason(picture, job.InputList)));
+                           .arg(Program(), Native(picture), RefusalReason(picture, job.InputList)));
     }
     if (job.InputList.isEmpty()) {
-        PrintLine(err, QStringLiteral("%1: no picture to convert").arg(QLatin1String(kProgram)));
+        PrintLine(err, QStringLiteral("%1: no picture to convert").arg(Program()));
         return ExitSomeSkipped;
     }
 
@@ -105,15 +204,14 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
     }
     view.ClearProgress();
 
-    if (processor.Tally().WriteFailed > 0) return ExitWriteFailed;
-    if (job.Step != PageFinish) {
-        // A step's work raised an error (the engine has shown it); the run cannot go on.
-        const QString picture = job.FileIndex >= 0 && job.FileIndex < job.InputList.size()
-                                    ? Native(job.InputList[job.FileIndex])
-                                    : QString();
-        PrintLine(
-            err,
-            QStringLiteral("%1: conversion stopped at %2").arg(QLatin1String(kProgram), picture));
+    if (processor.Tally().WriteFailed > 0 || job.Step != PageFinish) {
+        // A failed write, or another error of a step's work (the engine has shown it): the
+        // run cannot go on.
+        const int left = PicturesLeft(job);
+        PrintLine(err, QStringLiteral("%1: stopped at %2: %3 not converted")
+                           .arg(Program(), CurrentPicture(job),
+                                left == 1 ? QStringLiteral("1 picture")
+                                          : QStringLiteral("%1 pictures").arg(left)));
         return ExitWriteFailed;
     }
     const TRunTally& tally = processor.Tally();
@@ -125,10 +223,8 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
 int ConvertMain(const QStringList& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal) {
     const TConvertParse parsed = ParseConvertArguments(arguments);
     if (!parsed.Error.isEmpty()) {
-        PrintLine(err, QStringLiteral("%1: %2").arg(QLatin1String(kProgram), parsed.Error));
-        PrintLine(
-            err,
-            QStringLiteral("Try '%1 --help' for more information.").arg(QLatin1String(kProgram)));
+        PrintLine(err, QStringLiteral("%1: %2").arg(Program(), parsed.Error));
+        PrintLine(err, QStringLiteral("Try '%1 --help' for more information.").arg(Program()));
         return ExitUsage;
     }
     if (parsed.Options.Help) {
@@ -137,7 +233,7 @@ int ConvertMain(const QStringList& arguments, std::FILE* out, std::FILE* err, bo
     }
     if (parsed.Options.Version) {
         PrintLine(out, QStringLiteral("%1 (Vantrel Tessaly) %2")
-                           .arg(QLatin1String(kProgram), QLatin1String(TESSALY_VERSION)));
+                           .arg(Program(), QLatin1String(TESSALY_VERSION)));
         return ExitAllWritten;
     }
     return RunConversion(parsed.Options, out, err, errIsTerminal);

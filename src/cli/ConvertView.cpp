@@ -1,10 +1,16 @@
 #include "cli/ConvertView.h"
 
+#include "process/OutputNaming.h"
+
 #include <QDir>
 
+// The format list holds the chosen item from the start, as the wizard's list keeps what
+// the user chose: a run whose first pictures fail passes their save steps, which take
+// the format from this list before any picture could select it.
 TConvertView::TConvertView(const TJobState& job, const TConvertOptions& options,
                            std::FILE* messages)
-    : job_(job), options_(options), messages_(messages) {}
+    : job_(job), options_(options), messages_(messages),
+      formatItem_(OutputFormatFor(options.Format).Index) {}
 
 int TConvertView::ResolutionSizeItem() const {
     return options_.IconSize == 16 ? 0 : options_.IconSize == 48 ? 2 : 1;
@@ -44,6 +50,6 @@ void TConvertView::ShowPage() {
 void TConvertView::ShowMessage(const QString& text, const QString&) {
     ClearProgress();
     ++messageCount_;
-    std::fprintf(messages_, "%s\n", text.toLocal8Bit().constData());
+    std::fprintf(messages_, "%s: %s\n", kConvertProgram, text.toLocal8Bit().constData());
     std::fflush(messages_);
 }

@@ -8,7 +8,8 @@
 
 // The wizard's pages without a window, holding the answers tessaly-convert was given:
 // the file source, the automatic run, and on the save page the format, the location
-// and the replace box. Messages go to standard error as single lines.
+// and the replace box. Messages go to standard error as single lines, each after the
+// program's name.
 class TConvertView : public WizardView {
 public:
     TConvertView(const TJobState& job, const TConvertOptions& options, std::FILE* messages);
@@ -55,7 +56,7 @@ private:
     const TJobState& job_;
     const TConvertOptions& options_;
     std::FILE* messages_;
-    int formatItem_ = 0;
+    int formatItem_;
     QString location_;
     bool closed_ = false;
     int messageCount_ = 0;

@@ -43,6 +43,15 @@ std::span<const std::uint8_t> Bytes(const QByteArray& bytes) {
 
 std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
                            TPxlMap& maskMap) {
+    return ReadIconImage(fileName, index, colorMap, maskMap, nullptr);
+}
+
+std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
+                           TPxlMap& maskMap, QString* refusal) {
+    if (refusal) refusal->clear();
+    const auto refuse = [&](const QString& why) {
+        if (refusal) *refusal = why;
+    };
     const QFileInfo info(fileName);
     if (!info.exists() || info.isDir()) throw EInvalidIcon(CannotOpen);
     QFile file(fileName);
@@ -83,15 +92,36 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
     // count beyond the end of the file is not refused: a file whose mask is cut short
     // still reads, with the missing part opaque.)
     const std::int64_t stackedHeight = static_cast<std::int32_t>(IconLayout::Long(bmi, 8));
-    if (infoSize < IconLayout::InfoHeaderSize || infoSize > IconLayout::MaxInfoHeaderSize ||
-        compression != 0 || width <= 0 || stackedHeight != 2 * std::int64_t{width} ||
-        resourceSize < IconLayout::InfoHeaderSize)
+    if (infoHeader.startsWith("\x89PNG")) {
+        refuse(QStringLiteral("a PNG image"));
         return count;
+    }
+    if (infoSize < IconLayout::InfoHeaderSize || infoSize > IconLayout::MaxInfoHeaderSize ||
+        resourceSize < IconLayout::InfoHeaderSize || width <= 0) {
+        refuse(QStringLiteral("damaged"));
+        return count;
+    }
+    if (compression != 0) {
+        refuse(QStringLiteral("a compressed image"));
+        return count;
+    }
+    if (stackedHeight != 2 * std::int64_t{width}) {
+        refuse(QStringLiteral("not square"));
+        return count;
+    }
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8) {
+        refuse(QStringLiteral("a %1-bit image").arg(bitCount));
+        return count;
+    }
     // A palette said to hold more colours than the depth can index is no sound image.
     const std::int64_t colorsUsed = IconLayout::Long(bmi, 32);
-    if (!colorMap.NewImage(width, width, bitCount)) return count;
+    if (!colorMap.NewImage(width, width, bitCount)) {
+        refuse(QStringLiteral("%1 pixels wide (at most 100 are taken)").arg(width));
+        return count;
+    }
     if (colorsUsed > TPxlMap::ColorCount(bitCount)) {
         colorMap.Clear();
+        refuse(QStringLiteral("damaged"));
         return count;
     }
     maskMap.NewImage(width, width, 1);

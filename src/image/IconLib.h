@@ -29,6 +29,11 @@ public:
 // file), EInOutError when the file cannot be opened.
 std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
                            TPxlMap& maskMap);
+// The same; when the image leaves the maps empty, `refusal` says why, in words that
+// follow "image N is": "a 32-bit image", "a PNG image", "a compressed image", "not
+// square", "120 pixels wide (at most 100 are taken)" or "damaged". Empty otherwise.
+std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
+                           TPxlMap& maskMap, QString* refusal);
 
 // Writes the pair as image `index` of the icon file: -1 or an index not below the file's
 // count appends, a smaller index replaces that image, and a missing file is created with

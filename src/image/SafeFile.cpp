@@ -30,9 +30,9 @@ SafeFile::WriteHook& Hook() {
     return hook;
 }
 
-std::string Describe(const QString& action, const QString& path, const QString& reason) {
-    return QStringLiteral("Cannot %1 %2: %3")
-        .arg(action, QDir::toNativeSeparators(path), reason)
+std::string Describe(const QString& path, const QString& reason) {
+    return QStringLiteral("Cannot write %1: %2")
+        .arg(QDir::toNativeSeparators(path), reason)
         .toStdString();
 }
 
@@ -110,13 +110,26 @@ QString WriteBlocks(QFile& file, const QString& tempPath, const QByteArray& byte
     return {};
 }
 
+// A file nobody may write is not replaced: the rename would go over it without asking,
+// where deleting it first fails on some systems. The permission bits are read as well as
+// asked about, since the system lets the superuser write anything.
+bool MayBeReplaced(const QFileInfo& target) {
+    constexpr QFile::Permissions writeBits =
+        QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+    return !target.isFile() || (target.isWritable() && (target.permissions() & writeBits));
+}
+
 } // namespace
 
 void SafeFile::Write(const QString& target, const QByteArray& bytes) {
     Write(target, UniqueTempPath(target), bytes);
 }
 
+// Every message names the target: the temporary file is nothing the user asked for.
 void SafeFile::Write(const QString& target, const QString& tempPath, const QByteArray& bytes) {
+    if (!MayBeReplaced(QFileInfo(target)))
+        throw EInOutError(Describe(target, QString::fromLocal8Bit(std::strerror(EACCES))));
+
     // A stale temporary file (or a link planted under its name) is removed rather than
     // written through, so the new file is always one this call created.
     if (QFileInfo(tempPath).isSymLink() || QFileInfo::exists(tempPath)) QFile::remove(tempPath);
@@ -124,13 +137,13 @@ void SafeFile::Write(const QString& target, const QString& tempPath, const QByte
     QFile file(tempPath);
     // Unbuffered: the blocks are large, and each write's failure is then that write's.
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        throw EInOutError(Describe(QStringLiteral("create"), tempPath, file.errorString()));
+        throw EInOutError(Describe(target, file.errorString()));
 
     const QString reason = WriteBlocks(file, tempPath, bytes);
     file.close();
     if (!reason.isEmpty()) {
         QFile::remove(tempPath);
-        throw EInOutError(Describe(QStringLiteral("write"), tempPath, reason));
+        throw EInOutError(Describe(target, reason));
     }
 
     // A replaced file keeps its permissions.
@@ -141,8 +154,7 @@ void SafeFile::Write(const QString& target, const QString& tempPath, const QByte
                             std::filesystem::path(target.toStdU16String()), error);
     if (error) {
         QFile::remove(tempPath);
-        throw EInOutError(
-            Describe(QStringLiteral("replace"), target, QString::fromStdString(error.message())));
+        throw EInOutError(Describe(target, QString::fromStdString(error.message())));
     }
     SyncFolder(QFileInfo(target).absolutePath());
 }

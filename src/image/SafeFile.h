@@ -9,7 +9,10 @@
 // bytes or all of the new ones, never a part: the bytes go to a temporary file in the
 // target's own folder, are flushed to the disk, and an atomic rename replaces the
 // target. On any failure the temporary file is removed, the target is left as it was,
-// and EInOutError names the path and the reason.
+// and EInOutError says "Cannot write <target>: <reason>" (the target, never the
+// temporary file). A file at the target that may not be written (no write permission
+// bit at all, or none for this user) is refused with "Permission denied" before
+// anything is written, although the rename alone could replace it.
 class SafeFile {
 public:
     // Writes through a temporary file with a fresh unique name beside the target.

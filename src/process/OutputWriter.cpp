@@ -11,20 +11,32 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 const QString kNone = QStringLiteral("NONE");
-
-bool SomethingExistsAt(const QString& path) {
-    // A dangling link counts too: writing there would replace the link.
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
 
 std::string WriteErrorText(const QString& path, const QString& reason) {
     return QStringLiteral("Cannot write %1: %2")
         .arg(QDir::toNativeSeparators(path), reason)
         .toStdString();
+}
+
+// With Replace off an existing file is kept without a word. Anything else in the way (a
+// folder, a link to nothing, a device) is no file the user would want kept, and passing
+// it by silently would lose the picture: that is an error with its reason.
+bool KeepsExistingFile(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isFile()) return true;
+    if (info.isDir())
+        throw EInOutError(WriteErrorText(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
+    if (info.isSymLink())
+        throw EInOutError(WriteErrorText(path, QStringLiteral("it is a link to a missing file")));
+    if (info.exists())
+        throw EInOutError(WriteErrorText(path, QStringLiteral("it is not a regular file")));
+    return false;
 }
 
 // The icon writer skips maps it cannot write without a word; a picture must not go
@@ -95,12 +107,14 @@ TWriteResult WriteOutput(TJobState& job, bool replace) {
     const TOutputFormat& format = OutputFormatFor(job.OutFormat);
     const QString code = QLatin1String(format.Code);
     try {
+        // A picture that is not written anyway is no error, however incomplete.
+        if (code != QLatin1String("MICO") && !replace && KeepsExistingFile(path))
+            return TWriteResult::KeptExisting;
         if (code != QLatin1String("BMP")) CheckIconImage(path, job.IconMap, job.MaskMap);
         if (code == QLatin1String("MICO")) {
             WriteIconImage(path, -1, job.IconMap, job.MaskMap);
             return TWriteResult::Written;
         }
-        if (!replace && SomethingExistsAt(path)) return TWriteResult::KeptExisting;
         if (code == QLatin1String("BMP"))
             WriteBitmapFile(path, job.IconMap);
         else

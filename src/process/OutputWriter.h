@@ -23,7 +23,9 @@ bool PrepareOutput(TJobState& job, WizardView& view);
 // Writes the current picture to OutPath: first every pixel whose mask is set gets colour
 // index 0 (black), then "ICO" writes a new one-image icon file, "MICO" appends the image
 // to the icon file (creating it), "BMP" writes the colour map as a bitmap file. With
-// replace false, "ICO" and "BMP" leave an existing file alone.
+// replace false, "ICO" and "BMP" leave an existing file alone (and then do not mind an
+// incomplete icon image); a folder or anything else that is no file at OutPath is an
+// error then, not a file to keep.
 //
 // Every write goes through a temporary file in the target's folder and one atomic rename;
 // a failure leaves the earlier file byte for byte, removes the temporary file and throws

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 
 namespace {
 
@@ -44,13 +46,22 @@ void loadIconImage(TJobState& job, const QString& path) {
         job.IconFileIndex = -1;
         job.IconFileCount = 0;
     }
-    const std::int32_t count = ReadIconImage(path, job.SubIndex, job.IconMap, job.SourceMaskMap);
+    QString refusal;
+    const std::int32_t count =
+        ReadIconImage(path, job.SubIndex, job.IconMap, job.SourceMaskMap, &refusal);
     if (firstImage) {
         job.IconFileIndex = job.FileIndex;
         job.IconFileCount = count;
     }
     job.SubCount = job.IconFileCount;
-    if (!job.IconMap.Initialized) throw EInvalidGraphic("Icon image not supported");
+    if (!job.IconMap.Initialized) {
+        if (refusal.isEmpty()) refusal = QStringLiteral("not supported");
+        throw EInvalidGraphic(QStringLiteral("image %1 of %2 is %3")
+                                  .arg(job.SubIndex + 1)
+                                  .arg(job.SubCount)
+                                  .arg(refusal)
+                                  .toStdString());
+    }
     QImage picture;
     job.IconMap.CopyToPicture(picture);
     checkPicture(picture);
@@ -88,6 +99,18 @@ void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor) {
     job.SubCount = 1;
 }
 
+// An error's text as the reason after "Cannot load picture NAME: ". The decoders'
+// prefixes say nothing the name does not, and a sentence's capital is dropped where the
+// second letter shows it is no abbreviation ("Not a JPEG file" but "GIF ...").
+QString LoadFailureReason(QString text) {
+    for (const char* prefix : {"JPEG error: "}) {
+        if (text.startsWith(QLatin1String(prefix))) text.remove(0, qsizetype(std::strlen(prefix)));
+    }
+    text = text.trimmed();
+    if (text.size() > 1 && text[0].isUpper() && text[1].isLower()) text[0] = text[0].toLower();
+    return text.isEmpty() ? QStringLiteral("unknown error") : text;
+}
+
 } // namespace
 
 QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
@@ -107,7 +130,8 @@ QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
     return picture;
 }
 
-bool LoadPicture(TJobState& job, WizardView& view, std::int32_t rowsFor) {
+bool LoadPictureQuietly(TJobState& job, const WizardView& view, std::int32_t rowsFor,
+                        TLoadFailure* failure) {
     job.SourceKind = kNone;
     if (job.OutFormat == QLatin1String("ICO") || job.OutFormat == QLatin1String("BMP"))
         job.OutPath.clear();
@@ -115,6 +139,7 @@ bool LoadPicture(TJobState& job, WizardView& view, std::int32_t rowsFor) {
     const bool fromClipboard = view.SourceIsClipboard();
     QString name = QStringLiteral("in clipboard");
     bool iconSource = false;
+    QString reason;
     try {
         if (fromClipboard) {
             QImage picture = view.ClipboardImage();
@@ -133,14 +158,24 @@ bool LoadPicture(TJobState& job, WizardView& view, std::int32_t rowsFor) {
         iconSource = lowerExtension(name) == QLatin1String(".ico");
         loadFile(job, name, rowsFor);
         return true;
-    } catch (...) {
-        // Every error of this step ends the same way; its own text is not shown.
+    } catch (const std::bad_alloc&) {
+        reason = QStringLiteral("not enough memory");
+    } catch (const std::exception& error) {
+        reason = QString::fromUtf8(error.what());
     }
 
     job.SourceKind = kNone;
     const bool countKnown = iconSource && job.IconFileIndex == job.FileIndex;
     job.SubCount = countKnown ? job.IconFileCount : 0;
-    view.ShowMessage(QStringLiteral("Cannot load picture ") + name,
+    if (failure) *failure = {name, LoadFailureReason(reason)};
+    return false;
+}
+
+bool LoadPicture(TJobState& job, WizardView& view, std::int32_t rowsFor) {
+    TLoadFailure failure;
+    if (LoadPictureQuietly(job, view, rowsFor, &failure)) return true;
+    // The wizard's message names the picture only.
+    view.ShowMessage(QStringLiteral("Cannot load picture ") + failure.Name,
                      QStringLiteral("Picture error"));
     return false;
 }

@@ -41,6 +41,19 @@ inline constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 28;
 // stretch reads, and InputRowsFor says so (see FitPicture). InputRowsFor is 0 otherwise.
 bool LoadPicture(TJobState& job, WizardView& view, std::int32_t rowsFor = 0);
 
+// Why a picture could not be loaded: the name the message gives (the full path, "in
+// clipboard", or empty for a queue entry that does not exist) and the reason in a few
+// words ("not a JPEG file: starts with 0x6e 0x6f", "image 2 of 9 is a 32-bit image").
+struct TLoadFailure {
+    QString Name;
+    QString Reason;
+};
+
+// LoadPicture without the message: a failure leaves the job as LoadPicture does and fills
+// `failure` (when given) instead, for a front end that reports it its own way.
+bool LoadPictureQuietly(TJobState& job, const WizardView& view, std::int32_t rowsFor,
+                        TLoadFailure* failure);
+
 // Decodes a ".bmp" file with Qt's bitmap reader alone (no guessing from the content).
 // Throws EInvalidGraphic when the file cannot be read or is larger than maxPixels.
 QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels = MaxPicturePixels);

@@ -11,10 +11,18 @@ TPictureProcessor::TPictureProcessor(TJobState& job, WizardView& view) : job_(jo
 void TPictureProcessor::LoadPicture() {
     // Scaling is certain only in an automatic run with the preset to scale.
     const bool scales = scaleOnly_ && job_.AutoMode == 1 && job_.PresetSizing == 0;
-    if (::LoadPicture(job_, view_, scales ? job_.PresetIconSize : 0))
+    TLoadFailure failure;
+    if (LoadPictureQuietly(job_, view_, scales ? job_.PresetIconSize : 0, &failure)) {
         ++tally_.Loaded;
-    else
-        ++tally_.LoadFailed;
+        return;
+    }
+    ++tally_.LoadFailed;
+    ReportLoadFailure(failure);
+}
+
+void TPictureProcessor::ReportLoadFailure(const TLoadFailure& failure) {
+    view_.ShowMessage(QStringLiteral("Cannot load picture ") + failure.Name,
+                      QStringLiteral("Picture error"));
 }
 
 bool TPictureProcessor::PrepareCrop() {

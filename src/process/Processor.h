@@ -4,6 +4,7 @@
 #include "core/PictureProcessor.h"
 #include "process/CropState.h"
 #include "process/OutputWriter.h"
+#include "process/PictureLoader.h"
 
 #include <QString>
 
@@ -48,6 +49,11 @@ public:
     // The result of the latest WriteOutput, and its error text when it raised one.
     TWriteResult LastWrite() const { return lastWrite_; }
     const QString& LastWriteError() const { return lastWriteError_; }
+
+protected:
+    // A picture that did not load: the wizard's message box, "Cannot load picture " and
+    // the name, captioned "Picture error". A front end without a window may say more.
+    virtual void ReportLoadFailure(const TLoadFailure& failure);
 
 private:
     TJobState& job_;

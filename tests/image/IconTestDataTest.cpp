@@ -54,6 +54,7 @@ std::vector<Listed> ListWithIcotool(const fs::path& file) {
 }
 
 TEST(IconTestData, EveryFileReadsOrIsRefusedCleanly) {
+    TESSALY_NEEDS_TESTDATA();
     int files = 0, images = 0;
     for (const char* folder : {"ico", "bad/ico"}) {
         for (const auto& file : IconFiles(folder)) {
@@ -84,6 +85,7 @@ TEST(IconTestData, EveryFileReadsOrIsRefusedCleanly) {
 }
 
 TEST(IconTestData, ValidPaletteIconsMatchIcotool) {
+    TESSALY_NEEDS_TESTDATA();
     if (!testutil::haveProgram("icotool")) GTEST_FAIL() << "icotool is missing";
     const auto expectations = Expectations();
     testutil::TempDir dir;

@@ -16,6 +16,16 @@ std::filesystem::path testDataDir() {
     return TESSALY_TESTDATA_DIR;
 }
 
+std::string missingTestData() {
+    if (std::filesystem::is_directory(testDataDir())) return {};
+    return "test data missing: no folder " + testDataDir().string() +
+           " (the shared conformance data, beside the checkout)";
+}
+
+bool underCI() {
+    return std::getenv("CI") != nullptr;
+}
+
 std::filesystem::path binDir() {
     return TESSALY_BIN_DIR;
 }
