@@ -44,14 +44,15 @@ QString RefusalReason(const QString& path, const QStringList& queued) {
 // there ends the run before it starts.
 QString OutputProblem(const TConvertOptions& options) {
     if (!options.OutputGiven) return {};
-    const bool isFile = options.Format == QLatin1String("MICO");
-    const QString folder = isFile ? FolderPart(options.Output) : options.Output;
+    QString folder =
+        options.Format == QLatin1String("MICO") ? FolderPart(options.Output) : options.Output;
+    while (folder.size() > 1 && folder.endsWith(PathSeparator()))
+        folder.chop(1);
     if (folder.isEmpty()) return {};
     const QFileInfo info(folder);
     if (info.isDir()) return {};
-    return QStringLiteral("%1 %2 %3")
-        .arg(isFile ? QStringLiteral("the folder of output file") : QStringLiteral("output folder"),
-             Native(folder),
+    return QStringLiteral("output folder %1 %2")
+        .arg(Native(folder),
              info.exists() ? QStringLiteral("is not a folder") : QStringLiteral("does not exist"));
 }
 

@@ -114,8 +114,9 @@ QString WriteBlocks(QFile& file, const QString& tempPath, const QByteArray& byte
 // where deleting it first fails on some systems. The permission bits are read as well as
 // asked about, since the system lets the superuser write anything.
 bool MayBeReplaced(const QFileInfo& target) {
+    // (Qt's WriteUser is the system's answer again, so it is not among them.)
     constexpr QFile::Permissions writeBits =
-        QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     return !target.isFile() || (target.isWritable() && (target.permissions() & writeBits));
 }
 

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -103,9 +102,8 @@ void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor) {
 // prefixes say nothing the name does not, and a sentence's capital is dropped where the
 // second letter shows it is no abbreviation ("Not a JPEG file" but "GIF ...").
 QString LoadFailureReason(QString text) {
-    for (const char* prefix : {"JPEG error: "}) {
-        if (text.startsWith(QLatin1String(prefix))) text.remove(0, qsizetype(std::strlen(prefix)));
-    }
+    const QLatin1String jpegPrefix("JPEG error: ");
+    if (text.startsWith(jpegPrefix)) text.remove(0, jpegPrefix.size());
     text = text.trimmed();
     if (text.size() > 1 && text[0].isUpper() && text[1].isLower()) text[0] = text[0].toLower();
     return text.isEmpty() ? QStringLiteral("unknown error") : text;

@@ -1,5 +1,6 @@
 #include "process/Processor.h"
 
+#include "core/WizardView.h"
 #include "process/Fitting.h"
 #include "process/IconBuild.h"
 #include "process/PictureLoader.h"

@@ -2,6 +2,7 @@
 // disk when it may not or cannot write.
 #include "ConvertHarness.h"
 
+#include "image/IconLib.h"
 #include "utils/TestUtils.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,20 @@ private:
     fs::path dir_;
     bool ok_ = false;
 };
+
+// An icon file whose first image is a 32-bit one (which no pixel map holds), then a 4-bit
+// and an 8-bit one: a file whose first picture fails and whose others convert.
+void MixedIcon(const fs::path& file) {
+    for (int bits : {8, 4, 8}) {
+        TPxlMap color{}, mask{};
+        color.NewImage(16, 16, bits);
+        mask.NewImage(16, 16, 1);
+        WriteIconImage(QString::fromStdString(file.string()), -1, color, mask);
+    }
+    auto bytes = testutil::readFile(file);
+    bytes[bytes[6 + 12] + 14u] = 32; // the first image's offset is below 256
+    testutil::writeFile(file, bytes);
+}
 
 class ConvertRun : public ::testing::Test {
 protected:
@@ -120,13 +135,15 @@ TEST_F(ConvertRun, PicturesAreDoneInTheGivenOrderAndSkippedArgumentsAreNamed) {
     EXPECT_TRUE(Contains(none.Err, "missing.jpg"));
 }
 
-TEST_F(ConvertRun, APictureThatDoesNotLoadIsReportedAsTheWizardDoes) {
+TEST_F(ConvertRun, APictureThatDoesNotLoadIsReportedWithItsReason) {
     Picture("good.bmp");
     testutil::writeFile(work_ / "bad.bmp", {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'});
     testutil::writeFile(work_ / "bad.jpg", {0xFF, 0xD8, 0xFF, 0x00});
     const RunResult r = Run({"bad.bmp", "good.bmp", "bad.jpg"});
     EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_EQ(r.Err, "Cannot load picture bad.bmp\nCannot load picture bad.jpg\n");
+    EXPECT_EQ(r.Err,
+              "tessaly-convert: Cannot load picture bad.bmp: unable to read image data\n"
+              "tessaly-convert: Cannot load picture bad.jpg: JPEG datastream contains no image\n");
     EXPECT_TRUE(fs::exists(work_ / "good.ico"));
     EXPECT_FALSE(fs::exists(work_ / "bad.ico"));
     EXPECT_EQ(r.Out, (work_ / "good.ico").string() + "\n");
@@ -161,19 +178,22 @@ TEST_F(ConvertRun, NoReplaceKeepsExistingFilesAndSaysSo) {
     EXPECT_EQ(fs::file_size(work_ / "out" / "a.ico"), 6u + 2 * 16 + 2 * 2216);
 }
 
-TEST_F(ConvertRun, AFolderThatIsNoFolderStopsTheRunWithExitThree) {
+TEST_F(ConvertRun, AnOutputFolderThatIsNotThereIsAUsageErrorInOneLine) {
     Picture("a.bmp");
     testutil::writeFile(work_ / "file.txt", {'x'});
     for (const char* format : {"ico", "bmp"}) {
-        const RunResult r = Run({"-f", format, "-o", "file.txt/sub", "a.bmp"});
-        EXPECT_EQ(r.ExitCode, 3) << format;
-        EXPECT_TRUE(Contains(r.Err, "file.txt/sub/a.")) << r.Err;
-        EXPECT_TRUE(Contains(r.Err, "Not a directory")) << r.Err;
+        for (const char* folder : {"file.txt/sub", "missing"}) {
+            const RunResult r = Run({"-f", format, "-o", folder, "a.bmp", "a.bmp"});
+            EXPECT_EQ(r.ExitCode, 2) << format;
+            EXPECT_EQ(r.Err, std::string("tessaly-convert: output folder ") + folder +
+                                 " does not exist\n");
+        }
     }
     const RunResult mico = Run({"-f", "mico", "-o", "file.txt/all.ico", "a.bmp"});
-    EXPECT_EQ(mico.ExitCode, 3);
-    EXPECT_TRUE(Contains(mico.Err, "file.txt/all.ico")) << mico.Err;
+    EXPECT_EQ(mico.ExitCode, 2);
+    EXPECT_EQ(mico.Err, "tessaly-convert: output folder file.txt is not a folder\n");
     EXPECT_EQ(testutil::readFile(work_ / "file.txt"), std::vector<std::uint8_t>{'x'});
+    EXPECT_FALSE(fs::exists(work_ / "missing"));
 }
 
 TEST_F(ConvertRun, AnUnwritableFolderKeepsItsOldFilesAndGetsNoTemporaryFile) {
@@ -198,6 +218,7 @@ TEST_F(ConvertRun, AnUnwritableFolderKeepsItsOldFilesAndGetsNoTemporaryFile) {
         EXPECT_EQ(r.ExitCode, 3) << r.Err;
         EXPECT_TRUE(Contains(r.Err, out.string())) << r.Err;
         EXPECT_TRUE(Contains(r.Err, "Operation not permitted")) << r.Err;
+        EXPECT_FALSE(Contains(r.Err, ".tmp")) << "the target is named, not a temporary file";
         // The run stops at the first failed write: b.bmp is not tried.
         EXPECT_EQ(r.Out, "");
         EXPECT_EQ(Snapshot(out), before);
@@ -251,4 +272,53 @@ TEST_F(ConvertRun, QuietPrintsNothingAndProgressOnlyGoesToATerminal) {
         testutil::shellQuote(testutil::shellQuote(program) + " -q a.bmp b.bmp") + " /dev/null");
     EXPECT_EQ(quietTty.exitCode, 0) << quietTty.output;
     EXPECT_FALSE(Contains(quietTty.output, "[2/2]")) << quietTty.output;
+}
+
+TEST_F(ConvertRun, PicturesAfterFailedOnesKeepTheChosenFormatAndAreNamedByTheRules) {
+    testutil::writeFile(work_ / "bad.bmp", {'n', 'o'});
+    MixedIcon(work_ / "mixed.ico");
+    Picture("good.bmp");
+    const std::map<std::string, std::vector<std::string>> written = {
+        {"ico", {"good.ico", "mixed_2.ico", "mixed_3.ico"}},
+        {"bmp", {"good.bmp", "mixed_2.bmp", "mixed_3.bmp"}},
+        {"mico", {"mixed_2.ico"}}};
+    for (const auto& [format, names] : written) {
+        const fs::path out = tmp_.path() / format;
+        fs::create_directory(out);
+        const RunResult r = RunConvert(out, {"-f", format, (work_ / "bad.bmp").string(),
+                                             (work_ / "mixed.ico").string(), "../work/good.bmp"});
+        EXPECT_EQ(r.ExitCode, 1) << r.Err;
+        std::vector<std::string> found;
+        for (const auto& e : fs::directory_iterator(out))
+            found.push_back(e.path().filename().string());
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, names) << format;
+        EXPECT_TRUE(Contains(r.Err, "tessaly-convert: Cannot load picture " +
+                                        (work_ / "mixed.ico").string() +
+                                        ": image 1 of 3 is a 32-bit image\n"))
+            << r.Err;
+        // The two black pictures lose every pixel to the automatic mask.
+        EXPECT_TRUE(Contains(r.Err, "warning: the automatic mask makes all of")) << r.Err;
+    }
+    EXPECT_EQ(ProbeIco(tmp_.path() / "mico" / "mixed_2.ico").Count, 3);
+}
+
+TEST_F(ConvertRun, SurprisesAreNamedAndARefusedWriteCountsWhatIsLeft) {
+    Picture("holiday.v1.bmp");
+    Picture("holiday.v2.bmp");
+    MixedIcon(work_ / "mixed.ico");
+    RunResult r = Run({"holiday.v1.bmp", "holiday.v2.bmp"});
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.Err, "tessaly-convert: warning: " + (work_ / "holiday.ico").string() +
+                         " from holiday.v2.bmp replaces the one written from holiday.v1.bmp\n");
+
+    // A read-only file is not renamed over, root or not; the stop says what is left.
+    const auto old = testutil::readFile(work_ / "holiday.ico");
+    fs::permissions(work_ / "holiday.ico", fs::perms::owner_read | fs::perms::group_read);
+    r = Run({"-m", "none", "holiday.v1.bmp", "mixed.ico"});
+    EXPECT_EQ(r.ExitCode, 3);
+    EXPECT_EQ(r.Err, "tessaly-convert: Cannot write " + (work_ / "holiday.ico").string() +
+                         ": Permission denied\ntessaly-convert: stopped at holiday.v1.bmp: 4 "
+                         "pictures not converted\n");
+    EXPECT_EQ(testutil::readFile(work_ / "holiday.ico"), old);
 }

@@ -78,7 +78,8 @@ TEST(SafeFile, FullDiskPartWayLeavesTheOldFile) {
             ADD_FAILURE() << "no exception";
         } catch (const EInOutError& e) {
             const std::string message = e.what();
-            EXPECT_NE(message.find(seenPath.toStdString()), std::string::npos) << message;
+            EXPECT_NE(message.find((dir / "t.bin").string() + ": "), std::string::npos) << message;
+            EXPECT_EQ(message.find(".tmp"), std::string::npos) << message;
             EXPECT_NE(message.find("No space left on device"), std::string::npos) << message;
         }
         EXPECT_EQ(written, failAt);
@@ -123,6 +124,21 @@ TEST(SafeFile, FailuresNameThePathAndRemoveTheTemporaryFile) {
         EXPECT_NE(std::string(e.what()).find((dir / "gone").string()), std::string::npos)
             << e.what();
     }
+    EXPECT_EQ(Entries(dir.path()), 1u);
+}
+
+TEST(SafeFile, AFileNobodyMayWriteIsNotReplacedEvenByTheSuperuser) {
+    testutil::TempDir dir;
+    testutil::writeFile(dir / "ro.ico", {7});
+    fs::permissions(dir / "ro.ico", fs::perms::owner_read | fs::perms::others_read);
+    try {
+        SafeFile::Write(Q(dir / "ro.ico"), Content(10, 'n'));
+        ADD_FAILURE() << "no exception";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot write " + (dir / "ro.ico").string() + ": Permission denied");
+    }
+    EXPECT_EQ(testutil::readFile(dir / "ro.ico"), Bytes{7});
     EXPECT_EQ(Entries(dir.path()), 1u);
 }
 

@@ -332,10 +332,10 @@ TEST(WriteOutput, ReplaceOffLeavesExistingFilesAlone) {
         EXPECT_EQ(WriteOutput(job, false), TWriteResult::KeptExisting) << format;
         EXPECT_EQ(testutil::readFile(dir / "a.out"), old);
 
-        // A link to nowhere is not replaced either.
+        // A link to nowhere is no file to keep: an error, and the link stays.
         fs::create_symlink(dir / "nowhere", dir / "link.out");
         job.OutPath = Q(dir / "link.out");
-        EXPECT_EQ(WriteOutput(job, false), TWriteResult::KeptExisting) << format;
+        EXPECT_THROW(WriteOutput(job, false), EInOutError) << format;
         EXPECT_TRUE(fs::is_symlink(dir / "link.out"));
 
         job.OutPath = Q(dir / "b.out");
@@ -453,4 +453,14 @@ TEST(WriteOutput, AnIncompleteIconImageIsAnErrorNotASilentSkip) {
     job.OutFormat = QStringLiteral("MICO");
     EXPECT_THROW(WriteOutput(job, true), EInOutError);
     EXPECT_TRUE(Entries(dir.path()).empty());
+
+    // Replace off: an existing file is kept without a word, incomplete picture or not; a
+    // folder in its place is no file to keep.
+    job.OutFormat = QStringLiteral("ICO");
+    testutil::writeFile(dir / "a.ico", {1});
+    EXPECT_EQ(WriteOutput(job, false), TWriteResult::KeptExisting);
+    fs::remove(dir / "a.ico");
+    fs::create_directory(dir / "a.ico");
+    BuiltIcon(job, 32, 8);
+    EXPECT_THROW(WriteOutput(job, false), EInOutError);
 }
