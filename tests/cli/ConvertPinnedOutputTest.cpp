@@ -72,7 +72,6 @@ std::vector<fs::path> OutputsOf(const fs::path& folder, const std::string& stem)
 } // namespace
 
 TEST(ConvertPinnedOutput, EveryOutputByteStaysAsPinned) {
-    TESSALY_NEEDS_TESTDATA();
     testutil::TempDir tmp;
     const fs::path in = tmp / "in";
     fs::create_directory(in);

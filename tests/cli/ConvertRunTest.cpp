@@ -46,8 +46,7 @@ private:
     bool ok_ = false;
 };
 
-// An icon file whose first image is a 32-bit one (which no pixel map holds), then a 4-bit
-// and an 8-bit one: a file whose first picture fails and whose others convert.
+// An icon file whose first image is 32-bit (no pixel map holds it), then 4- and 8-bit ones.
 void MixedIcon(const fs::path& file) {
     for (int bits : {8, 4, 8}) {
         TPxlMap color{}, mask{};
@@ -289,9 +288,8 @@ TEST_F(ConvertRun, PicturesAfterFailedOnesKeepTheChosenFormatAndAreNamedByTheRul
                                              (work_ / "mixed.ico").string(), "../work/good.bmp"});
         EXPECT_EQ(r.ExitCode, 1) << r.Err;
         std::vector<std::string> found;
-        for (const auto& e : fs::directory_iterator(out))
-            found.push_back(e.path().filename().string());
-        std::sort(found.begin(), found.end());
+        for (const auto& [name, bytes] : Snapshot(out))
+            found.push_back(name);
         EXPECT_EQ(found, names) << format;
         EXPECT_TRUE(Contains(r.Err, "tessaly-convert: Cannot load picture " +
                                         (work_ / "mixed.ico").string() +

@@ -89,7 +89,6 @@ std::string Relative(const fs::path& path) {
 } // namespace
 
 TEST(GIFTestData, EveryFileLoadsOrIsRefusedCleanlyAndValidFilesLoad) {
-    TESSALY_NEEDS_TESTDATA();
     const auto expectations = Expectations();
     const auto files = GifInputs();
     ASSERT_GT(files.size(), 150u);
@@ -111,7 +110,6 @@ TEST(GIFTestData, EveryFileLoadsOrIsRefusedCleanlyAndValidFilesLoad) {
 }
 
 TEST(GIFTestData, SizeBombsAreRefusedWithoutAllocating) {
-    TESSALY_NEEDS_TESTDATA();
     for (const char* name : {"bad/gif/pygif-suite/max-size.gif", "bad/gif/gdk-pixbuf/bug785973.gif",
                              "bad/gif/generated/screen-65535x65535-real-frame-128x128.gif",
                              "bad/gif/generated/frame-claims-65535x65535-data-128x128.gif"}) {
@@ -126,7 +124,6 @@ TEST(GIFTestData, SizeBombsAreRefusedWithoutAllocating) {
 }
 
 TEST(GIFTestData, SuiteFramesMatchTheReferenceColours) {
-    TESSALY_NEEDS_TESTDATA();
     // Where the reference rendering of frame 0 is opaque inside frame 0's rectangle, our
     // bitmap must show the same colour.
     const auto expectations = Expectations();
@@ -180,7 +177,6 @@ TEST(GIFTestData, SuiteFramesMatchTheReferenceColours) {
 }
 
 TEST(GIFTestData, EveryTruncationLoadsPartlyOrFailsCleanly) {
-    TESSALY_NEEDS_TESTDATA();
     // Every kind of block: extensions, local table, interlace, several frames.
     Bytes everything = Header(20, 10, Colors(8));
     Append(everything,

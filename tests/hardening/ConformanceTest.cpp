@@ -110,7 +110,6 @@ Outcome LoadEveryImage(const fs::path& file) {
 } // namespace
 
 TEST(Conformance, EveryTestFileLoadsOrIsRefusedAsItsExpectationSays) {
-    TESSALY_NEEDS_TESTDATA();
     const std::vector<Entry> entries = ReadExpectations();
     ASSERT_GT(entries.size(), 600u);
     static const std::regex pillowSize(R"(^ok (\w+) (\d+)x(\d+))");
@@ -172,7 +171,6 @@ TEST(Conformance, EveryTestFileLoadsOrIsRefusedAsItsExpectationSays) {
 
 // The files accepted on purpose do what their reason says.
 TEST(Conformance, MalformedFilesAcceptedOnPurposeBehaveAsReasoned) {
-    TESSALY_NEEDS_TESTDATA();
     const fs::path bad = testutil::testDataDir() / "bad";
 
     // The frame fills the 128 x 128 screen.

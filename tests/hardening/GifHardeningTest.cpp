@@ -330,7 +330,6 @@ TEST(GifHardening, PixelsBeyondTheColourTableAreRefusedWhereThePictureShowsThem)
 
 // The shared test data's damaged GIF files each give the refusal meant for them.
 TEST(GifHardening, DamagedSampleFilesGiveTheirOwnRefusal) {
-    TESSALY_NEEDS_TESTDATA();
     const fs::path bad = testutil::testDataDir() / "bad" / "gif";
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"generated/trunc-after-lzw-min-code-size.gif", "The GIF file ends inside its image data"},

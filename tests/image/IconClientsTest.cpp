@@ -170,7 +170,6 @@ TEST_F(IconClients, WeReadIcotoolIcons) {
 // Files from other writers may keep their images out of directory order or with gaps:
 // appending copies each image from its own place and leaves a file in order.
 TEST_F(IconClients, AppendingToOtherLayoutsKeepsEveryImage) {
-    TESSALY_NEEDS_TESTDATA();
     for (const char* name : {"icon_gap.ico", "icon_reorder.ico"}) {
         SCOPED_TRACE(name);
         const fs::path icon = dir / name;

@@ -54,7 +54,6 @@ std::vector<Listed> ListWithIcotool(const fs::path& file) {
 }
 
 TEST(IconTestData, EveryFileReadsOrIsRefusedCleanly) {
-    TESSALY_NEEDS_TESTDATA();
     int files = 0, images = 0;
     for (const char* folder : {"ico", "bad/ico"}) {
         for (const auto& file : IconFiles(folder)) {
@@ -85,7 +84,6 @@ TEST(IconTestData, EveryFileReadsOrIsRefusedCleanly) {
 }
 
 TEST(IconTestData, ValidPaletteIconsMatchIcotool) {
-    TESSALY_NEEDS_TESTDATA();
     if (!testutil::haveProgram("icotool")) GTEST_FAIL() << "icotool is missing";
     const auto expectations = Expectations();
     testutil::TempDir dir;

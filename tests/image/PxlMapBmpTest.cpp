@@ -381,7 +381,6 @@ TEST(PxlMapBmpClients, PillowReadsSavedBitmapsPixelForPixel) {
 
 // Every bitmap of the shared suites: no crash; what the map takes matches Qt's reader.
 TEST(PxlMapBmpClients, SharedBitmapsLoadOrAreRefused) {
-    TESSALY_NEEDS_TESTDATA();
     int loaded = 0;
     int files = 0;
     for (const char* folder : {"bmp", "bad/bmp"}) {

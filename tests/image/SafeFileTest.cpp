@@ -127,19 +127,4 @@ TEST(SafeFile, FailuresNameThePathAndRemoveTheTemporaryFile) {
     EXPECT_EQ(Entries(dir.path()), 1u);
 }
 
-TEST(SafeFile, AFileNobodyMayWriteIsNotReplacedEvenByTheSuperuser) {
-    testutil::TempDir dir;
-    testutil::writeFile(dir / "ro.ico", {7});
-    fs::permissions(dir / "ro.ico", fs::perms::owner_read | fs::perms::others_read);
-    try {
-        SafeFile::Write(Q(dir / "ro.ico"), Content(10, 'n'));
-        ADD_FAILURE() << "no exception";
-    } catch (const EInOutError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "Cannot write " + (dir / "ro.ico").string() + ": Permission denied");
-    }
-    EXPECT_EQ(testutil::readFile(dir / "ro.ico"), Bytes{7});
-    EXPECT_EQ(Entries(dir.path()), 1u);
-}
-
 } // namespace

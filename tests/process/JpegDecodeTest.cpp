@@ -218,7 +218,6 @@ TEST_F(JpegDecode, KeepingOnlyTheRowsOfAStretch) {
 // stretch, the loader gives those rows exactly as its full decode does (or refuses the
 // file just the same), and leaves the others 0.
 TEST(JpegRows, KeptRowsMatchTheFullDecodeOnEveryTestFile) {
-    TESSALY_NEEDS_TESTDATA();
     int files = 0;
     for (const auto& entry : fs::recursive_directory_iterator(testutil::testDataDir())) {
         const std::string extension = entry.path().extension().string();

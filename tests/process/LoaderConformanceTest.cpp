@@ -48,7 +48,6 @@ bool iconImageIsHeld(const std::vector<std::uint8_t>& bytes, int index) {
 } // namespace
 
 TEST(LoaderConformanceTest, ValidPicturesLoadAndMalformedOnesAreRefusedCleanly) {
-    TESSALY_NEEDS_TESTDATA();
     const auto expectations = readExpectations();
     ASSERT_GT(expectations.size(), 600u);
     int loaded = 0, refused = 0;

@@ -95,7 +95,6 @@ fs::path jpegFile(const char* name) {
 // --- JPEG decoding, checked against djpeg --------------------------------------------
 
 TEST(LoaderJpegTest, ColourFileMatchesDjpegPixelForPixel) {
-    TESSALY_NEEDS_TESTDATA();
     if (!haveDjpeg()) GTEST_SKIP() << "djpeg not installed";
     for (const char* name : {"hopper.jpg", "flower.jpg", "iptc.jpg"}) {
         const QImage picture = LoadJpegPicture(qs(jpegFile(name)), MaxPicturePixels);
@@ -105,7 +104,6 @@ TEST(LoaderJpegTest, ColourFileMatchesDjpegPixelForPixel) {
 }
 
 TEST(LoaderJpegTest, ProgressiveFileMatchesDjpeg) {
-    TESSALY_NEEDS_TESTDATA();
     if (!haveDjpeg()) GTEST_SKIP() << "djpeg not installed";
     const fs::path file = testDataDir() / "jpeg" / "image-rs" / "progressive-cat.jpg";
     const QImage picture = LoadJpegPicture(qs(file), MaxPicturePixels);
@@ -113,7 +111,6 @@ TEST(LoaderJpegTest, ProgressiveFileMatchesDjpeg) {
 }
 
 TEST(LoaderJpegTest, GreyscaleFileIsQuantizedTo255GreyLevelsLikeDjpeg) {
-    TESSALY_NEEDS_TESTDATA();
     if (!haveDjpeg()) GTEST_SKIP() << "djpeg not installed";
     const QImage picture = LoadJpegPicture(qs(jpegFile("hopper_gray.jpg")), MaxPicturePixels);
     ASSERT_EQ(picture.format(), QImage::Format_Indexed8);
@@ -128,7 +125,6 @@ TEST(LoaderJpegTest, GreyscaleFileIsQuantizedTo255GreyLevelsLikeDjpeg) {
 }
 
 TEST(LoaderJpegTest, CmykFileBecomesRgbLikeDjpegAndLooksLikeItsRgbTwin) {
-    TESSALY_NEEDS_TESTDATA();
     if (!haveDjpeg()) GTEST_SKIP() << "djpeg not installed";
     const QImage cmyk = LoadJpegPicture(qs(jpegFile("pil_sample_cmyk.jpg")), MaxPicturePixels);
     ASSERT_EQ(cmyk.format(), QImage::Format_BGR888);
@@ -151,7 +147,6 @@ TEST(LoaderJpegTest, CmykFileBecomesRgbLikeDjpegAndLooksLikeItsRgbTwin) {
 }
 
 TEST(LoaderJpegTest, PictureAboveTheLimitIsRefusedFromItsHeader) {
-    TESSALY_NEEDS_TESTDATA();
     const QString hopper = qs(jpegFile("hopper.jpg")); // 128 x 128
     EXPECT_EQ(LoadJpegPicture(hopper, 128 * 128).size(), QSize(128, 128));
     EXPECT_THROW(LoadJpegPicture(hopper, 128 * 128 - 1), EInvalidGraphic);
@@ -173,7 +168,6 @@ TEST(LoaderJpegTest, BrokenFilesRaiseInsteadOfEndingTheProgram) {
 }
 
 TEST(LoaderJpegTest, FileCutShortDecodesWithTheMissingPartFilledIn) {
-    TESSALY_NEEDS_TESTDATA();
     auto bytes = testutil::readFile(jpegFile("hopper.jpg"));
     bytes.resize(bytes.size() / 2);
     testutil::TempDir dir;
@@ -185,7 +179,6 @@ TEST(LoaderJpegTest, FileCutShortDecodesWithTheMissingPartFilledIn) {
 // --- LoadPicture: sources, kinds and the one failure path -----------------------------
 
 TEST(LoaderPictureTest, EveryDecoderGivesItsKindAndOneImage) {
-    TESSALY_NEEDS_TESTDATA();
     struct Case {
         fs::path file;
         const char* kind;
@@ -283,7 +276,6 @@ TEST(LoaderPictureTest, ClipboardPictureOrItsAbsence) {
 }
 
 TEST(LoaderPictureTest, BitmapAboveTheLimitIsRefusedBeforeDecoding) {
-    TESSALY_NEEDS_TESTDATA();
     const fs::path pal8 = testDataDir() / "bmp" / "bmpsuite" / "g" / "pal8.bmp";
     EXPECT_EQ(LoadBitmapPicture(qs(pal8), 127 * 64).size(), QSize(127, 64));
     EXPECT_THROW(LoadBitmapPicture(qs(pal8), 127 * 64 - 1), EInvalidGraphic);

@@ -454,8 +454,7 @@ TEST(WriteOutput, AnIncompleteIconImageIsAnErrorNotASilentSkip) {
     EXPECT_THROW(WriteOutput(job, true), EInOutError);
     EXPECT_TRUE(Entries(dir.path()).empty());
 
-    // Replace off: an existing file is kept without a word, incomplete picture or not; a
-    // folder in its place is no file to keep.
+    // Replace off keeps a file whatever the picture, but a folder is no file to keep.
     job.OutFormat = QStringLiteral("ICO");
     testutil::writeFile(dir / "a.ico", {1});
     EXPECT_EQ(WriteOutput(job, false), TWriteResult::KeptExisting);

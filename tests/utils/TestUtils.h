@@ -9,18 +9,6 @@ namespace testutil {
 
 // Root of the shared conformance data (outside the checkout).
 std::filesystem::path testDataDir();
-// Empty when that folder is there; otherwise the one line saying what is missing.
-std::string missingTestData();
-bool underCI();
-// Starts every test that reads the shared data: without it the test is skipped, saying
-// what is missing, or fails under CI (CI set), where missing data must not pass unseen.
-#define TESSALY_NEEDS_TESTDATA()                                                                   \
-    do {                                                                                           \
-        if (const std::string missing_ = ::testutil::missingTestData(); !missing_.empty()) {       \
-            if (::testutil::underCI()) FAIL() << missing_;                                         \
-            GTEST_SKIP() << missing_;                                                              \
-        }                                                                                          \
-    } while (false)
 // Folder holding the built programs (tessaly-convert).
 std::filesystem::path binDir();
 
