@@ -10,9 +10,9 @@ enum ConvertExit {
     ExitAllWritten = 0,  // every picture was written
     ExitSomeSkipped = 1, // an argument was skipped, a picture did not load, or an existing
                          // file was kept (--no-replace)
-    ExitUsage = 2,       // the command line was not understood
+    ExitUsage = 2,       // the command line was not understood, or its output folder is not there
     ExitWriteFailed = 3, // an output file could not be written, or another error stopped the
-                         // conversion; the run ends there
+                         // conversion; the run ends there, saying how many pictures it left
 };
 
 // One automatic run of the wizard without a window: queues the pictures in the order
