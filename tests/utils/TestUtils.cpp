@@ -12,8 +12,7 @@
 
 namespace testutil {
 
-// A checkout without the shared data says so once per test program. Outside CI the line
-// makes ctest count the test as skipped (tests/CMakeLists.txt); under CI it does not.
+// Without the shared data, one line; outside CI ctest then counts the test as skipped.
 std::filesystem::path testDataDir() {
     [[maybe_unused]] static const bool missing = [] {
         if (std::filesystem::is_directory(TESSALY_TESTDATA_DIR)) return false;
