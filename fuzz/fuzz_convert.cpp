@@ -33,13 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TJobState job;
     job.InputList = {path};
     job.FileCount = 1;
-    job.AutoMode = 1;
+    job.AutoMode = true;
     job.IconSize = 16 * (1 + pick % 3);
     job.IconBPP = (pick & 4) ? 4 : 8;
     fuzzsupport::HeadlessView view;
     view.crop = (pick & 8) != 0;
-    static const char* const formats[] = {"ICO", "MICO", "BMP"};
-    job.OutFormat = QString::fromLatin1(formats[(pick >> 4) % 3]);
+    job.OutFormat = static_cast<TOutFormat>((pick >> 4) % 3);
     view.formatItem = (pick >> 4) % 3;
     // Scaling runs load as tessaly-convert does: a JPEG keeps only the rows scaling reads.
     job.PresetIconSize = job.IconSize;
@@ -50,14 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int picture = 0; picture < 4; ++picture) {
             job.SubIndex = picture;
             processor.LoadPicture();
-            if (job.SourceKind == QStringLiteral("NONE")) break;
+            if (job.SourceKind == TSourceKind::None) break;
             job.Sizing = view.crop ? 1 : 0;
             processor.PrepareCrop();
             if (processor.BuildIcon()) processor.AutoMask();
             if (processor.PrepareOutput()) {
                 job.OutDir = outDir + QLatin1Char('/');
                 job.OutPath = job.OutDir + QStringLiteral("out.ico");
-                view.location = job.OutFormat == QStringLiteral("MICO") ? job.OutPath : job.OutDir;
+                view.location = job.OutFormat == TOutFormat::Mico ? job.OutPath : job.OutDir;
                 processor.PrepareOutput();
                 processor.WriteOutput(true);
             }

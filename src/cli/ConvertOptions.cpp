@@ -65,15 +65,13 @@ QString Apply(const OptionName& option, const QString& spelled, const QString& v
             return bad("auto or none");
         return {};
     case Option::Format:
-        if (value == QLatin1String("ico"))
-            out.Format = QStringLiteral("ICO");
-        else if (value == QLatin1String("mico"))
-            out.Format = QStringLiteral("MICO");
-        else if (value == QLatin1String("bmp"))
-            out.Format = QStringLiteral("BMP");
-        else
-            return bad("ico, mico or bmp");
-        return {};
+        for (const TOutFormat format : {TOutFormat::Ico, TOutFormat::Mico, TOutFormat::Bmp}) {
+            if (value == OutFormatText(format).toLower()) {
+                out.Format = format;
+                return {};
+            }
+        }
+        return bad("ico, mico or bmp");
     case Option::Output:
         if (value.isEmpty()) return QStringLiteral("empty value for %1").arg(spelled);
         out.Output = value;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/JobState.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,11 +11,11 @@ inline constexpr const char* kConvertProgram = "tessaly-convert";
 // What the command line of tessaly-convert asks for. The preset answers of the automatic
 // run (size, depth, masking) and the save page's answers (format, location, replace).
 struct TConvertOptions {
-    int IconSize = 32;                      // 16, 32 or 48
-    int IconBPP = 8;                        // 4 (16 colours) or 8 (256 colours)
-    int Masking = 1;                        // 1 = auto-mask, 0 = none
-    QString Format = QStringLiteral("ICO"); // "ICO", "MICO", "BMP"
-    QString Output;                         // empty: the default location
+    int IconSize = 32; // 16, 32 or 48
+    int IconBPP = 8;   // 4 (16 colours) or 8 (256 colours)
+    int Masking = 1;   // 1 = auto-mask, 0 = none
+    TOutFormat Format = TOutFormat::Ico;
+    QString Output; // empty: the default location
     bool OutputGiven = false;
     bool Replace = true;
     bool Quiet = false;

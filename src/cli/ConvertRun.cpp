@@ -45,7 +45,7 @@ QString RefusalReason(const QString& path, const QStringList& queued) {
 QString OutputProblem(const TConvertOptions& options) {
     if (!options.OutputGiven) return {};
     QString folder =
-        options.Format == QLatin1String("MICO") ? FolderPart(options.Output) : options.Output;
+        options.Format == TOutFormat::Mico ? FolderPart(options.Output) : options.Output;
     while (folder.size() > 1 && folder.endsWith(PathSeparator()))
         folder.chop(1);
     if (folder.isEmpty()) return {};
@@ -137,7 +137,7 @@ private:
     // Output names drop everything from the first dot, so two pictures of a run can give
     // the same file; the later one then replaces what the run itself wrote.
     void NoteWritten() {
-        if (job_.OutFormat == QLatin1String("MICO")) return;
+        if (job_.OutFormat == TOutFormat::Mico) return;
         const QString key = QFileInfo(job_.OutPath).absoluteFilePath();
         const QString source = CurrentPicture(job_);
         const auto earlier = writtenFrom_.constFind(key);

@@ -2,7 +2,7 @@
 
 #include "cli/ConvertOptions.h"
 #include "core/JobState.h"
-#include "core/WizardView.h"
+#include "core/NullWizardView.h"
 
 #include <cstdio>
 
@@ -10,38 +10,25 @@
 // the file source, the automatic run, and on the save page the format, the location
 // and the replace box. Messages go to standard error as single lines, each after the
 // program's name.
-class TConvertView : public WizardView {
+class TConvertView : public TNullWizardView {
 public:
     TConvertView(const TJobState& job, const TConvertOptions& options, std::FILE* messages);
 
-    bool SourceIsClipboard() const override { return false; }
-    bool BatchIsAutomatic() const override { return true; }
     int ResolutionSizeItem() const override;
     int ResolutionColorItem() const override;
-    bool CropChosen() const override { return false; }
     int OutFormatItem() const override { return formatItem_; }
     QString OutLocationText() const override { return location_; }
     bool ReplaceChecked() const override { return options_.Replace; }
 
     void SetOutFormatItem(int item) override { formatItem_ = item; }
-    void SetChooserFilter(const QString&) override {}
-    void SetSaveControlsEnabled(bool) override {}
     void SetProgressRange(int minimum, int maximum) override;
     void SetProgressPosition(int position) override;
-    void SetProgressVisible(bool) override {}
 
-    void SetButtonsEnabled(bool) override {}
-    void SetBusyCursor(bool) override {}
-    void SetInputHeld(bool) override {}
-    void ProcessPendingEvents() override {}
     // The save page shows the output directory or the output file, as the wizard's page
     // does; what the user would type there is put in afterwards with SetLocationText.
     void ShowPage() override;
     void ShowMessage(const QString& text, const QString& caption) override;
     void CloseWizard() override { closed_ = true; }
-
-    bool ClipboardHasBitmap() const override { return false; }
-    QImage ClipboardImage() const override { return {}; }
 
     // What the user types into the save page's location box.
     void SetLocationText(const QString& text) { location_ = text; }

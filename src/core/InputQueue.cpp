@@ -1,5 +1,7 @@
 #include "core/InputQueue.h"
 
+#include "core/PathParts.h"
+
 #include <QFileInfo>
 #include <Qt>
 
@@ -13,29 +15,14 @@ const std::array<QString, 5> kSupportedExtensions{QStringLiteral(".bmp"), QStrin
                                                   QStringLiteral(".jpeg"), QStringLiteral(".gif"),
                                                   QStringLiteral(".ico")};
 
-qsizetype lastSeparator(const QString& path) {
-    qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
-#ifdef Q_OS_WIN
-    cut = std::max(cut, path.lastIndexOf(QLatin1Char('\\')));
-#endif
-    return cut;
-}
-
 } // namespace
 
 QString TInputQueue::HintLine() {
     return QStringLiteral("Drag file(s) to me or click \"Add\" button");
 }
 
-QString TInputQueue::FileNamePart(const QString& path) {
-    return path.mid(lastSeparator(path) + 1);
-}
-
 bool TInputQueue::IsSupportedFile(const QString& path) {
-    const QString name = FileNamePart(path);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0) return false;
-    const QString extension = name.mid(dot).toLower();
+    const QString extension = LowerExtension(path);
     if (std::find(kSupportedExtensions.begin(), kSupportedExtensions.end(), extension) ==
         kSupportedExtensions.end())
         return false;

@@ -56,8 +56,6 @@ public:
 
     // The line the empty list shows.
     static QString HintLine();
-    // The file-name part of a path: what follows its last separator.
-    static QString FileNamePart(const QString& path);
 
 private:
     QStringList& list_;

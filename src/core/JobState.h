@@ -18,6 +18,16 @@ enum WizardPage : std::uint8_t {
     PageFinish = 6,
 };
 
+// Where the current picture came from; Unset before the first load, None after a failed one.
+enum class TSourceKind : std::uint8_t { Unset, None, Clip, Bmp, Ico, Jpg, Gif };
+// The output format: one normal icon per picture, one multi-resource icon for the run, or
+// one Windows bitmap per picture. The values are the save page's format items.
+enum class TOutFormat : std::uint8_t { Ico, Mico, Bmp };
+
+// The codes "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF" and "ICO", "MICO", "BMP".
+QString SourceKindText(TSourceKind kind);
+QString OutFormatText(TOutFormat format);
+
 // The whole state of one conversion run. The wizard's main window owns one for the
 // program's life; tessaly-convert and the tests own their own. Every field starts at
 // the value a new run starts with.
@@ -25,20 +35,20 @@ struct TJobState {
     std::int32_t MaskViewWidth = 0;
     std::uint8_t Step = PageSource;
     bool WaitForUser = false;
-    std::int32_t AutoMode = 0;
+    bool AutoMode = false; // the automatic run ("All in one shot")
     std::int32_t FileIndex = 0;
     std::int32_t SubIndex = 0;
     std::int32_t FileCount = 0;
     std::int32_t SubCount = 0;
-    QString SourceKind;                        // "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF"
-    QString OutFormat = QStringLiteral("ICO"); // "ICO", "MICO", "BMP"
+    TSourceKind SourceKind = TSourceKind::Unset;
+    TOutFormat OutFormat = TOutFormat::Ico;
     std::int32_t IconSize = 32;
     std::int32_t IconBPP = 8;
     std::int32_t Sizing = 0;
     std::int32_t Masking = 0;
     QString OutDir;
     QString OutPath;
-    std::int32_t OutIsDirectory = 0;
+    bool OutIsDirectory = false; // the save page asks for a folder, not a file
     bool SavePageShown = false;
     TPxlMap IconMap{};
     TPxlMap MaskMap{};

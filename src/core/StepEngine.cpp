@@ -1,9 +1,9 @@
 #include "core/StepEngine.h"
 
+#include "core/PathParts.h"
 #include "core/PictureProcessor.h"
 #include "core/WizardView.h"
 
-#include <algorithm>
 #include <array>
 #include <exception>
 
@@ -11,27 +11,17 @@ namespace {
 
 constexpr std::array<std::int32_t, 3> kSizeByItem{16, 32, 48};
 constexpr std::array<std::int32_t, 2> kDepthByItem{4, 8};
-const std::array<QString, 3> kFormatByItem{QStringLiteral("ICO"), QStringLiteral("MICO"),
-                                           QStringLiteral("BMP")};
+constexpr std::array<TOutFormat, 3> kFormatByItem{TOutFormat::Ico, TOutFormat::Mico,
+                                                  TOutFormat::Bmp};
 
-// The folder part of a path, up to and including its last separator; empty when the
-// path names no folder.
-QString folderPart(const QString& path) {
-    qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
-#ifdef Q_OS_WIN
-    cut = std::max(cut, path.lastIndexOf(QLatin1Char('\\')));
-#endif
-    return cut < 0 ? QString() : path.left(cut + 1);
-}
-
-// Holds the view's input and the engine's own guard for the length of one loop, and
+// Holds the window's input and the engine's own guard for the length of one loop, and
 // gives both back however the loop ends.
 class LoopGuard {
 public:
-    LoopGuard(bool& running, WizardView& view) : running_(running), view_(view) {
+    LoopGuard(bool& running, WizardWindow& window) : running_(running), window_(window) {
         running_ = true;
-        view_.SetInputHeld(true);
-        view_.SetBusyCursor(true);
+        window_.SetInputHeld(true);
+        window_.SetBusyCursor(true);
     }
     ~LoopGuard() {
         releaseView();
@@ -46,21 +36,27 @@ public:
     void releaseView() {
         if (!viewReleased_) {
             viewReleased_ = true;
-            view_.SetBusyCursor(false);
-            view_.SetInputHeld(false);
+            window_.SetBusyCursor(false);
+            window_.SetInputHeld(false);
         }
     }
 
 private:
     bool& running_;
-    WizardView& view_;
+    WizardWindow& window_;
     bool viewReleased_ = false;
 };
 
 } // namespace
 
+TStepEngine::TStepEngine(TJobState& job, const PageAnswers& answers, SavePageControls& savePage,
+                         WizardWindow& window, WizardMessages& messages,
+                         PictureProcessor& processor)
+    : job_(job), answers_(answers), savePage_(savePage), window_(window), messages_(messages),
+      processor_(processor) {}
+
 TStepEngine::TStepEngine(TJobState& job, WizardView& view, PictureProcessor& processor)
-    : job_(job), view_(view), processor_(processor) {}
+    : TStepEngine(job, view, view, view, view, processor) {}
 
 QString TStepEngine::ErrorCaption() {
     return QStringLiteral("Vantrel Tessaly 3.5");
@@ -85,12 +81,12 @@ bool TStepEngine::AcceptsDroppedFiles() const {
 
 void TStepEngine::Close() {
     closed_ = true;
-    view_.CloseWizard();
+    window_.CloseWizard();
 }
 
 void TStepEngine::RunLoop(bool forward) {
     if (running_ || closed_) return;
-    LoopGuard guard(running_, view_);
+    LoopGuard guard(running_, window_);
 
     QString failure;
     bool failed = false;
@@ -102,7 +98,7 @@ void TStepEngine::RunLoop(bool forward) {
             else
                 StepBack();
             if (closed_) break;
-            view_.ProcessPendingEvents();
+            window_.ProcessPendingEvents();
         }
     } catch (const std::exception& error) {
         failed = true;
@@ -120,29 +116,29 @@ void TStepEngine::RunLoop(bool forward) {
         // again (for instance with another location).
         job_.WaitForUser = true;
         if (job_.Step == PageSaving) {
-            view_.SetSaveControlsEnabled(true);
-            view_.SetProgressVisible(false);
+            savePage_.SetSaveControlsEnabled(true);
+            savePage_.SetProgressVisible(false);
         }
     }
-    view_.ShowPage();
-    if (failed) view_.ShowMessage(failure, ErrorCaption());
+    window_.ShowPage();
+    if (failed) messages_.ShowMessage(failure, ErrorCaption());
 }
 
 void TStepEngine::StepForward() {
     job_.WaitForUser = true;
-    const bool usePresets = job_.AutoMode == 1;
+    const bool usePresets = job_.AutoMode;
     switch (job_.Step) {
     case PageSource:
         job_.FileCount =
-            view_.SourceIsClipboard() ? 1 : static_cast<std::int32_t>(job_.InputList.size());
+            answers_.SourceIsClipboard() ? 1 : static_cast<std::int32_t>(job_.InputList.size());
         job_.FileIndex = 0;
         job_.SubIndex = 0;
-        job_.AutoMode = 0;
+        job_.AutoMode = false;
         // An empty queue has nothing to convert; the source page stays.
         if (job_.FileCount > 0) EnterStep(PageBatchMode);
         break;
     case PageBatchMode:
-        job_.AutoMode = view_.BatchIsAutomatic() ? 1 : 0;
+        job_.AutoMode = answers_.BatchIsAutomatic();
         EnterStep(PageResolution);
         break;
     case PageResolution:
@@ -152,8 +148,8 @@ void TStepEngine::StepForward() {
             // Also passes the sizing page: entering a step never raises WaitForUser.
             job_.WaitForUser = false;
         } else {
-            const int size = view_.ResolutionSizeItem();
-            const int depth = view_.ResolutionColorItem();
+            const int size = answers_.ResolutionSizeItem();
+            const int depth = answers_.ResolutionColorItem();
             if (size >= 0 && size < static_cast<int>(kSizeByItem.size()))
                 job_.IconSize = kSizeByItem[static_cast<std::size_t>(size)];
             if (depth >= 0 && depth < static_cast<int>(kDepthByItem.size()))
@@ -165,7 +161,7 @@ void TStepEngine::StepForward() {
         if (usePresets || job_.FixSizing)
             job_.Sizing = job_.PresetSizing;
         else
-            job_.Sizing = view_.CropChosen() ? 1 : 0;
+            job_.Sizing = answers_.CropChosen() ? 1 : 0;
         if (job_.InputImage.width() == job_.IconSize && job_.InputImage.height() == job_.IconSize)
             job_.Sizing = 0;
         EnterStep(PageMasking);
@@ -191,26 +187,26 @@ void TStepEngine::StepForward() {
 // The Save press; the order matters: the answers are taken over before the output is
 // prepared, and the controls are off before anything is written.
 void TStepEngine::LeaveSavingStep() {
-    const int item = view_.OutFormatItem();
+    const int item = answers_.OutFormatItem();
     if (item >= 0 && item < static_cast<int>(kFormatByItem.size()))
         job_.OutFormat = kFormatByItem[static_cast<std::size_t>(item)];
 
-    const QString location = view_.OutLocationText();
-    if (job_.OutIsDirectory == 1) {
+    const QString location = answers_.OutLocationText();
+    if (job_.OutIsDirectory) {
         job_.OutDir = location;
     } else {
         job_.OutPath = location;
-        job_.OutDir = folderPart(location);
+        job_.OutDir = FolderPart(location);
     }
 
     processor_.PrepareOutput();
 
-    view_.SetButtonsEnabled(false);
-    view_.SetSaveControlsEnabled(false);
-    view_.SetProgressPosition(job_.FileIndex);
-    view_.SetProgressVisible(true);
+    window_.SetButtonsEnabled(false);
+    savePage_.SetSaveControlsEnabled(false);
+    savePage_.SetProgressPosition(job_.FileIndex);
+    savePage_.SetProgressVisible(true);
 
-    processor_.WriteOutput(view_.ReplaceChecked());
+    processor_.WriteOutput(answers_.ReplaceChecked());
 
     EnterStep(AdvanceSource() ? PageResolution : PageFinish);
 }
@@ -243,10 +239,10 @@ void TStepEngine::StepBack() {
 void TStepEngine::EnterStep(int n) {
     if (n < PageSource || n > PageFinish) return;
     job_.Step = static_cast<std::uint8_t>(n);
-    const bool usePresets = job_.AutoMode == 1;
+    const bool usePresets = job_.AutoMode;
     switch (n) {
     case PageBatchMode:
-        view_.SetProgressRange(0, job_.FileCount - 1);
+        savePage_.SetProgressRange(0, job_.FileCount - 1);
         if (job_.FileCount <= 1) job_.WaitForUser = false;
         break;
     case PageResolution:

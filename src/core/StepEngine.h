@@ -4,6 +4,10 @@
 
 #include <QString>
 
+class PageAnswers;
+class SavePageControls;
+class WizardWindow;
+class WizardMessages;
 class WizardView;
 class PictureProcessor;
 
@@ -12,9 +16,9 @@ class PictureProcessor;
 // already known (presets, automatic run, a picture that fits, a picture that failed to
 // load) are passed without stopping.
 //
-// The engine does not own the job, the view or the processor; all three must outlive it.
+// The engine does not own the job, the view's roles or the processor; all must outlive it.
 //
-// Re-entry: while a loop runs, the engine holds the view's input (WizardView::SetInputHeld)
+// Re-entry: while a loop runs, the engine holds the window's input (SetInputHeld)
 // and ignores any further NextButtonClick, BackButtonClick or CancelButtonClick (they
 // return without effect), so events processed between iterations cannot start a second
 // loop or close the window halfway through a step.
@@ -24,6 +28,8 @@ class PictureProcessor;
 // the save page, its controls enabled) and the error's own text is shown in a message box.
 class TStepEngine {
 public:
+    TStepEngine(TJobState& job, const PageAnswers& answers, SavePageControls& savePage,
+                WizardWindow& window, WizardMessages& messages, PictureProcessor& processor);
     TStepEngine(TJobState& job, WizardView& view, PictureProcessor& processor);
     TStepEngine(const TStepEngine&) = delete;
     TStepEngine& operator=(const TStepEngine&) = delete;
@@ -57,7 +63,10 @@ private:
     void Close();
 
     TJobState& job_;
-    WizardView& view_;
+    const PageAnswers& answers_;
+    SavePageControls& savePage_;
+    WizardWindow& window_;
+    WizardMessages& messages_;
     PictureProcessor& processor_;
     bool running_ = false;
     bool closed_ = false;

@@ -4,20 +4,20 @@
 #include <QString>
 
 // What the wizard's pages hold and do, as the step engine and the processing work see
-// it. The wizard window implements it with widgets; tessaly-convert implements it
-// without a window (scripted answers); the tests implement it with fakes.
+// them, cut by role so that each part depends only on what it uses. The wizard window
+// implements every role with widgets; tessaly-convert implements them without a window
+// (scripted answers); the tests implement them with fakes.
 //
-// The view reads the job state it was made for (a TJobState it keeps a reference to)
-// when it draws a page; the engine never passes the job through this interface.
-//
-// Item numbers are the positions of the choices in their groups, counted from 0:
-//   size 0 "16 x 16", 1 "32 x 32", 2 "48 x 48"; colour 0 "16 colors", 1 "256 colors";
-//   format 0 "Normal Icon", 1 "Multi-Resource Icon", 2 "Windows Bitmap".
-class WizardView {
-public:
-    virtual ~WizardView() = default;
+// A view reads the job state it was made for (a TJobState it keeps a reference to) when
+// it draws a page; the engine never passes the job through these interfaces.
 
-    // --- Answers the pages hold (read when Next is pressed) ---------------------------
+// The answers the pages hold, read when Next is pressed. Item numbers are the positions
+// of the choices in their groups, counted from 0: size 0 "16 x 16", 1 "32 x 32",
+// 2 "48 x 48"; colour 0 "16 colors", 1 "256 colors"; format 0 "Normal Icon",
+// 1 "Multi-Resource Icon", 2 "Windows Bitmap".
+class PageAnswers {
+public:
+    virtual ~PageAnswers() = default;
 
     // Source page: true when "From clipboard" is chosen, false for "From file".
     virtual bool SourceIsClipboard() const = 0;
@@ -32,8 +32,12 @@ public:
     virtual int OutFormatItem() const = 0;
     virtual QString OutLocationText() const = 0;
     virtual bool ReplaceChecked() const = 0;
+};
 
-    // --- Save page controls (output preparation and the Save press) -------------------
+// The save page's controls, set by output preparation and the Save press.
+class SavePageControls {
+public:
+    virtual ~SavePageControls() = default;
 
     // Selects the format item (0..2) without any further reaction of the page.
     virtual void SetOutFormatItem(int item) = 0;
@@ -47,8 +51,12 @@ public:
     virtual void SetProgressRange(int minimum, int maximum) = 0;
     virtual void SetProgressPosition(int position) = 0;
     virtual void SetProgressVisible(bool visible) = 0;
+};
 
-    // --- Window ------------------------------------------------------------------------
+// The window around the pages.
+class WizardWindow {
+public:
+    virtual ~WizardWindow() = default;
 
     // Enables or disables Back, Next and Cancel together. Drawing a page enables them
     // again (the finish page then disables Back and Cancel itself).
@@ -67,16 +75,34 @@ public:
     // Draws the page of the job's current step with everything on it. Must not call
     // back into the engine; a call made from here is ignored.
     virtual void ShowPage() = 0;
-    // A modal message box with the given text and caption.
-    virtual void ShowMessage(const QString& text, const QString& caption) = 0;
     // Closes the wizard (Cancel, Finish): the run is over and the program ends once the
     // current event returns. Called at most once per run.
     virtual void CloseWizard() = 0;
+};
 
-    // --- Clipboard ---------------------------------------------------------------------
+// The system clipboard, as far as pictures go.
+class WizardClipboard {
+public:
+    virtual ~WizardClipboard() = default;
 
     // True when a picture is on the clipboard.
     virtual bool ClipboardHasBitmap() const = 0;
     // The picture on the clipboard; a null image when there is none.
     virtual QImage ClipboardImage() const = 0;
 };
+
+// Message boxes.
+class WizardMessages {
+public:
+    virtual ~WizardMessages() = default;
+
+    // A modal message box with the given text and caption.
+    virtual void ShowMessage(const QString& text, const QString& caption) = 0;
+};
+
+// Every role at once, for front ends that implement them all in one object.
+class WizardView : public PageAnswers,
+                   public SavePageControls,
+                   public WizardWindow,
+                   public WizardClipboard,
+                   public WizardMessages {};

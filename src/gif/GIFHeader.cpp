@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "gif/GIFStream.h"
+#include "image/LittleEndian.h"
 #include "reduce/GraphicErrors.h"
 
 namespace {
@@ -10,10 +11,6 @@ namespace {
 bool StartsWithGIF(const std::uint8_t* signature) {
     return std::toupper(signature[0]) == 'G' && std::toupper(signature[1]) == 'I' &&
            std::toupper(signature[2]) == 'F';
-}
-
-int Word(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8);
 }
 
 } // namespace
@@ -40,8 +37,8 @@ void TGIFHeader::LoadFromStream(TGIFStream& stream) {
 
     std::uint8_t descriptor[7];
     stream.ReadExact(descriptor, sizeof descriptor);
-    FWidth = Word(descriptor);
-    FHeight = Word(descriptor + 2);
+    FWidth = static_cast<int>(ReadLE16(descriptor));
+    FHeight = static_cast<int>(ReadLE16(descriptor + 2));
     FFlags = descriptor[4];
     FBackgroundColorIndex = descriptor[5];
     FAspectRatio = descriptor[6];

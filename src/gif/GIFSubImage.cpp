@@ -13,14 +13,11 @@
 #include "gif/GIFStream.h"
 #include "gif/GIFTextExtension.h"
 #include "gif/GIFUnknownAppExtension.h"
+#include "image/LittleEndian.h"
 #include "reduce/DIB.h"
 #include "reduce/GraphicErrors.h"
 
 namespace {
-
-int Word(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8);
-}
 
 // `head` holds the introducer, the label and, for an application extension, the block size,
 // identifier and authentication code, as far as the file has them.
@@ -88,10 +85,10 @@ void TGIFSubImage::LoadImage(TGIFStream& stream) {
 
     std::uint8_t descriptor[10];
     stream.ReadExact(descriptor, sizeof descriptor);
-    FLeft = Word(descriptor + 1);
-    FTop = Word(descriptor + 3);
-    FWidth = Word(descriptor + 5);
-    FHeight = Word(descriptor + 7);
+    FLeft = static_cast<int>(ReadLE16(descriptor + 1));
+    FTop = static_cast<int>(ReadLE16(descriptor + 3));
+    FWidth = static_cast<int>(ReadLE16(descriptor + 5));
+    FHeight = static_cast<int>(ReadLE16(descriptor + 7));
     FFlags = descriptor[9];
     if (FWidth == 0 || FHeight == 0) {
         FWidth = Image() != nullptr ? Image()->Width() : 0;

@@ -1,6 +1,7 @@
 #include "image/IconLayout.h"
 
 #include "image/ImageErrors.h"
+#include "image/LittleEndian.h"
 
 #include <QDir>
 
@@ -34,14 +35,14 @@ struct Entry {
 } // namespace
 
 std::uint32_t IconLayout::Word(std::span<const std::uint8_t> bytes, std::size_t pos) {
-    return bytes[pos] | (static_cast<std::uint32_t>(bytes[pos + 1]) << 8);
+    return ReadLE16(&bytes[pos]);
 }
 
 std::uint32_t IconLayout::Long(std::span<const std::uint8_t> bytes, std::size_t pos) {
-    return Word(bytes, pos) | (Word(bytes, pos + 2) << 16);
+    return ReadLE32(&bytes[pos]);
 }
 
-bool IconLayout::CanWrite(TPxlMap& color, TPxlMap& mask) {
+bool IconLayout::CanWrite(const TPxlMap& color, const TPxlMap& mask) {
     if (!color.Initialized || !mask.Initialized) return false;
     if (color.Width != mask.Width || color.Height != mask.Height) return false;
     if (color.Width != color.Height || color.Width < 1 || color.Width > TPxlMap::MaxSize)
@@ -50,7 +51,7 @@ bool IconLayout::CanWrite(TPxlMap& color, TPxlMap& mask) {
     return (bits == 1 || bits == 4 || bits == 8) && mask.BitCount == 1;
 }
 
-QByteArray IconLayout::EncodeImage(TPxlMap& color, TPxlMap& mask) {
+QByteArray IconLayout::EncodeImage(const TPxlMap& color, const TPxlMap& mask) {
     const std::int32_t colors = TPxlMap::ColorCount(color.BitCount);
     const std::int32_t colorBytes = color.PackedSize();
     const std::int32_t maskBytes = mask.PackedSize();
@@ -67,13 +68,13 @@ QByteArray IconLayout::EncodeImage(TPxlMap& color, TPxlMap& mask) {
     // readers take as 2^bits entries.
     std::memcpy(data + InfoHeaderSize, color.Palette, static_cast<std::size_t>(4 * colors));
     std::uint8_t* bits = data + InfoHeaderSize + 4 * colors;
-    color.ExportBits({bits, static_cast<std::size_t>(colorBytes)});
-    mask.ExportBits({bits + colorBytes, static_cast<std::size_t>(maskBytes)});
+    color.PackBits({bits, static_cast<std::size_t>(colorBytes)});
+    mask.PackBits({bits + colorBytes, static_cast<std::size_t>(maskBytes)});
     return image;
 }
 
 QByteArray IconLayout::Rebuild(const QByteArray& existing, bool exists, std::int32_t index,
-                               TPxlMap& color, TPxlMap& mask, const QString& fileName) {
+                               const TPxlMap& color, const TPxlMap& mask, const QString& fileName) {
     const auto old =
         std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(existing.constData()),
                                       static_cast<std::size_t>(existing.size()));

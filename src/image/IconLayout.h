@@ -23,11 +23,11 @@ struct IconLayout {
     // True when the pair can be written as one icon image: both maps hold pictures of
     // the same square size of 1 to 100 pixels, the colour map at 1, 4 or 8 bits and the
     // mask at 1 bit.
-    static bool CanWrite(TPxlMap& color, TPxlMap& mask);
+    static bool CanWrite(const TPxlMap& color, const TPxlMap& mask);
 
     // The image data of the pair: info header, the full 2^bits palette, colour rows,
     // mask rows.
-    static QByteArray EncodeImage(TPxlMap& color, TPxlMap& mask);
+    static QByteArray EncodeImage(const TPxlMap& color, const TPxlMap& mask);
 
     // The whole new file: `existing` (the old file's bytes, when `exists`) with the pair
     // put in as image `index` (appended for -1, any other negative index or an index not
@@ -36,5 +36,5 @@ struct IconLayout {
     // Throws EInOutError (naming `fileName`) when the old directory points past the end
     // of the old file or the count cannot grow.
     static QByteArray Rebuild(const QByteArray& existing, bool exists, std::int32_t index,
-                              TPxlMap& color, TPxlMap& mask, const QString& fileName);
+                              const TPxlMap& color, const TPxlMap& mask, const QString& fileName);
 };

@@ -157,10 +157,7 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
 
 void WriteIconImage(const QString& fileName, std::int32_t index, const TPxlMap& colorMap,
                     const TPxlMap& maskMap) {
-    // Working copies: exporting moves the maps' pixel cursors.
-    TPxlMap color = colorMap;
-    TPxlMap mask = maskMap;
-    if (!IconLayout::CanWrite(color, mask)) return;
+    if (!IconLayout::CanWrite(colorMap, maskMap)) return;
 
     const QFileInfo info(fileName);
     QByteArray existing;
@@ -175,6 +172,7 @@ void WriteIconImage(const QString& fileName, std::int32_t index, const TPxlMap& 
         if (existing.size() < IconLayout::HeaderSize) throw EInvalidIcon(NotValid);
     }
 
-    const QByteArray content = IconLayout::Rebuild(existing, exists, index, color, mask, fileName);
+    const QByteArray content =
+        IconLayout::Rebuild(existing, exists, index, colorMap, maskMap, fileName);
     SafeFile::Write(fileName, fileName + QStringLiteral(".tmp"), content);
 }

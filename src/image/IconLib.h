@@ -1,19 +1,10 @@
 #pragma once
 
+#include "image/ImageErrors.h"
 #include "image/PxlMap.h"
 
 #include <QString>
 #include <cstdint>
-#include <stdexcept>
-#include <string>
-
-// Raised for icon files that cannot be used. Its two messages are "Cannot open icon
-// file" (the file does not exist) and "Icon file is not valid" (a read runs past the
-// end of the file, or the file is too short for its own header).
-class EInvalidIcon : public std::runtime_error {
-public:
-    explicit EInvalidIcon(const std::string& message) : std::runtime_error(message) {}
-};
 
 // Reads image `index` (from 0) of an icon file into the two maps, which are cleared
 // first: colorMap gets the image's own depth (1, 4 or 8 bits) and palette, maskMap a

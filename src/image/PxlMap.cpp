@@ -1,5 +1,7 @@
 #include "image/PxlMap.h"
 
+#include "image/LittleEndian.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -64,6 +66,11 @@ void TPxlMap::Fail(std::int32_t number, std::int32_t detail) {
                       static_cast<int>(detail));
     else
         std::snprintf(ErrorText, ErrorTextSize, "%s", MessageOf(number));
+}
+
+bool TPxlMap::Ready() {
+    if (!Initialized) Fail(5);
+    return Initialized;
 }
 
 void TPxlMap::ClearError() {
@@ -133,17 +140,14 @@ bool TPxlMap::NewImage(std::int32_t width, std::int32_t height, std::int32_t bit
 }
 
 bool TPxlMap::Clear() {
-    if (!Initialized) {
-        Fail(5);
-        return false;
-    }
+    if (!Ready()) return false;
     Initialized = false;
     ClearError();
     return true;
 }
 
 void TPxlMap::SetBitCount(std::int32_t bitCount) {
-    if (!Initialized) return Fail(5);
+    if (!Ready()) return;
     if (!IsSupportedDepth(bitCount)) return Fail(8, bitCount);
     if (bitCount == Header[BitCountPos]) return;
     Header[BitCountPos] = static_cast<std::uint8_t>(bitCount);
@@ -158,10 +162,7 @@ void TPxlMap::SetBitCount(std::int32_t bitCount) {
 }
 
 std::uint8_t TPxlMap::GetPixel(std::int32_t x, std::int32_t y) {
-    if (!Initialized) {
-        Fail(5);
-        return 0;
-    }
+    if (!Ready()) return 0;
     if (x < 0 || x >= Width || y < 0 || y >= Height) {
         Fail(11);
         return 0;
@@ -170,17 +171,14 @@ std::uint8_t TPxlMap::GetPixel(std::int32_t x, std::int32_t y) {
 }
 
 void TPxlMap::SetPixel(std::int32_t x, std::int32_t y, std::uint8_t index) {
-    if (!Initialized) return Fail(5);
+    if (!Ready()) return;
     if (x < 0 || x >= Width || y < 0 || y >= Height) return Fail(11);
     if (index >= ColorCount(BitCount)) return Fail(12);
     Pixels[x][y] = index;
 }
 
 std::uint32_t TPxlMap::GetPaletteColor(std::uint8_t index) {
-    if (!Initialized) {
-        Fail(5);
-        return 0;
-    }
+    if (!Ready()) return 0;
     if (index >= ColorCount(BitCount)) {
         Fail(12);
         return 0xFFFFFFFFu;
@@ -189,7 +187,7 @@ std::uint32_t TPxlMap::GetPaletteColor(std::uint8_t index) {
 }
 
 void TPxlMap::SetPaletteColor(std::uint8_t index, std::uint32_t color) {
-    if (!Initialized) return Fail(5);
+    if (!Ready()) return;
     if (index >= ColorCount(BitCount)) return Fail(12);
     Palette[index] = SwapRB(color);
 }
@@ -200,10 +198,7 @@ std::int32_t TPxlMap::PaletteEntries() {
 }
 
 bool TPxlMap::ImportPalette(std::span<const std::uint8_t> buffer) {
-    if (!Initialized) {
-        Fail(5);
-        return false;
-    }
+    if (!Ready()) return false;
     const std::size_t bytes = static_cast<std::size_t>(PaletteEntries()) * 4;
     if (buffer.size() < bytes) return false;
     std::memcpy(Palette, buffer.data(), bytes);
@@ -211,10 +206,7 @@ bool TPxlMap::ImportPalette(std::span<const std::uint8_t> buffer) {
 }
 
 bool TPxlMap::ExportPalette(std::span<std::uint8_t> buffer) {
-    if (!Initialized) {
-        Fail(5);
-        return false;
-    }
+    if (!Ready()) return false;
     const std::size_t bytes = static_cast<std::size_t>(PaletteEntries()) * 4;
     if (buffer.size() < bytes) return false;
     std::memcpy(buffer.data(), Palette, bytes);
@@ -222,10 +214,7 @@ bool TPxlMap::ExportPalette(std::span<std::uint8_t> buffer) {
 }
 
 bool TPxlMap::ImportBits(std::span<const std::uint8_t> buffer) {
-    if (!Initialized) {
-        Fail(5);
-        return false;
-    }
+    if (!Ready()) return false;
     if (buffer.size() < static_cast<std::size_t>(std::max(PackedSize(), 0))) return false;
     for (std::int32_t y = 0; y < Height; ++y) {
         for (std::int32_t x = 0; x < Width; ++x) {
@@ -238,80 +227,62 @@ bool TPxlMap::ImportBits(std::span<const std::uint8_t> buffer) {
 }
 
 bool TPxlMap::ExportBits(std::span<std::uint8_t> buffer) {
-    if (!Initialized) {
-        Fail(5);
-        return false;
-    }
+    if (!Ready()) return false;
     if (buffer.size() < static_cast<std::size_t>(std::max(PackedSize(), 0))) return false;
-    for (std::int32_t y = 0; y < Height; ++y) {
-        for (std::int32_t x = 0; x < Width; ++x) {
-            LocatePixel(x, y);
-            std::uint8_t& byte = buffer[static_cast<std::size_t>(PackedPos)];
-            const auto bits = static_cast<std::uint8_t>(Pixels[x][y] << PackedShift);
-            byte = static_cast<std::uint8_t>((byte & ~PackedMask) | (bits & PackedMask));
-        }
-    }
+    PackBits(buffer);
+    // The working values end at the last pixel, as the packing loop leaves them.
+    if (Width > 0 && Height > 0) LocatePixel(Width - 1, Height - 1);
     return true;
 }
 
-std::int32_t TPxlMap::GetOffBits() {
-    if (!Initialized) {
-        Fail(5);
-        return 0;
+void TPxlMap::PackBits(std::span<std::uint8_t> buffer) const {
+    for (std::int32_t y = 0; y < Height; ++y) {
+        for (std::int32_t x = 0; x < Width; ++x) {
+            const TPackedSlot slot = PackedSlot(x, y);
+            std::uint8_t& byte = buffer[static_cast<std::size_t>(slot.Pos)];
+            const auto bits = static_cast<std::uint8_t>(Pixels[x][y] << slot.Shift);
+            byte = static_cast<std::uint8_t>((byte & ~slot.Mask) | (bits & slot.Mask));
+        }
     }
+}
+
+std::int32_t TPxlMap::GetOffBits() {
+    if (!Ready()) return 0;
     return ReadHeaderLong(OffBitsPos);
 }
 
 std::int32_t TPxlMap::GetInfoSize() {
-    if (!Initialized) {
-        Fail(5);
-        return 0;
-    }
+    if (!Ready()) return 0;
     return ReadHeaderLong(InfoSizePos);
 }
 
 std::int32_t TPxlMap::GetWidth() {
-    if (!Initialized) {
-        Fail(5);
-        return 0;
-    }
+    if (!Ready()) return 0;
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(ReadHeaderLong(WidthPos)) &
                                      DimensionMask);
 }
 
 std::int32_t TPxlMap::GetHeight() {
-    if (!Initialized) {
-        Fail(5);
-        return 0;
-    }
+    if (!Ready()) return 0;
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(ReadHeaderLong(HeightPos)) &
                                      DimensionMask);
 }
 
 std::uint8_t TPxlMap::GetBitCount() {
-    if (!Initialized) {
-        Fail(5);
-        return 0;
-    }
+    if (!Ready()) return 0;
     const std::uint8_t value = Header[BitCountPos];
     return value == 0 ? 24 : value;
 }
 
 std::int32_t TPxlMap::GetImageSize() {
-    if (!Initialized) {
-        Fail(5);
-        return 0;
-    }
+    if (!Ready()) return 0;
     const auto value = static_cast<std::int32_t>(
         static_cast<std::uint32_t>(ReadHeaderLong(SizeImagePos)) & OptionalMask);
     return value != 0 ? value : PackedSize();
 }
 
 std::int32_t TPxlMap::GetColorsUsed() {
-    if (!Initialized) {
-        Fail(5);
-        return 0;
-    }
+    if (!Ready()) return 0;
     const auto value = static_cast<std::int32_t>(
         static_cast<std::uint32_t>(ReadHeaderLong(ClrUsedPos)) & OptionalMask);
     return value != 0 ? value : ColorCount(BitCount);
@@ -319,10 +290,7 @@ std::int32_t TPxlMap::GetColorsUsed() {
 
 std::int32_t TPxlMap::ReadHeaderLong(std::int32_t pos) const {
     if (pos < 0 || pos > HeaderSize - 4) return 0;
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | Header[pos + i];
-    return static_cast<std::int32_t>(value);
+    return static_cast<std::int32_t>(ReadLE32(Header + pos));
 }
 
 void TPxlMap::WriteHeaderLong(std::int32_t pos, std::int32_t value) {
@@ -359,11 +327,18 @@ bool TPxlMap::SetInfoFormat(std::uint8_t size) {
     return false;
 }
 
-void TPxlMap::LocatePixel(std::int32_t x, std::int32_t y) {
+TPxlMap::TPackedSlot TPxlMap::PackedSlot(std::int32_t x, std::int32_t y) const {
     const std::int32_t bitPos = x * BitCount;
-    PackedShift = static_cast<std::uint8_t>(8 - BitCount - bitPos % 8);
-    PackedPos = bitPos / 8 + (Height - 1 - y) * RowStride;
-    PackedMask = static_cast<std::uint8_t>(((1u << BitCount) - 1u) << PackedShift);
+    const auto shift = static_cast<std::uint8_t>(8 - BitCount - bitPos % 8);
+    return {bitPos / 8 + (Height - 1 - y) * RowStride,
+            static_cast<std::uint8_t>(((1u << BitCount) - 1u) << shift), shift};
+}
+
+void TPxlMap::LocatePixel(std::int32_t x, std::int32_t y) {
+    const TPackedSlot slot = PackedSlot(x, y);
+    PackedPos = slot.Pos;
+    PackedMask = slot.Mask;
+    PackedShift = slot.Shift;
 }
 
 std::int32_t TPxlMap::ColorCount(std::int32_t bitCount) {

@@ -73,6 +73,15 @@ struct TPxlMap {
     bool ImportBits(std::span<const std::uint8_t> buffer);
     bool ExportBits(std::span<std::uint8_t> buffer);
 
+    // Readers for code that has checked the map and its coordinates already (an
+    // initialized map, (x, y) inside Width x Height, index below 2^BitCount): no checks,
+    // no effect on the error, so they read through a const map.
+    std::uint8_t PixelAt(std::int32_t x, std::int32_t y) const { return Pixels[x][y]; }
+    std::uint32_t PaletteColorAt(std::uint8_t index) const { return SwapRB(Palette[index]); }
+    // The packed rows as ExportBits writes them, into a buffer of at least PackedSize()
+    // bytes, of an initialized map; the map's working values stay as they are.
+    void PackBits(std::span<std::uint8_t> buffer) const;
+
     // Header access.
     std::int32_t GetOffBits();
     std::int32_t GetInfoSize();
@@ -89,6 +98,13 @@ struct TPxlMap {
     // Helpers without checks and without effect on the error.
     bool SetInfoFormat(std::uint8_t size);
     void LocatePixel(std::int32_t x, std::int32_t y);
+    // Where LocatePixel finds pixel (x, y), without keeping it.
+    struct TPackedSlot {
+        std::int32_t Pos;
+        std::uint8_t Mask;
+        std::uint8_t Shift;
+    };
+    TPackedSlot PackedSlot(std::int32_t x, std::int32_t y) const;
     static std::int32_t ColorCount(std::int32_t bitCount);
     static std::uint32_t SwapRB(std::uint32_t value);
 
@@ -109,6 +125,8 @@ struct TPxlMap {
 
 private:
     void Fail(std::int32_t number, std::int32_t detail = 0);
+    // False, with error 5, for an empty map.
+    bool Ready();
     void ClearError();
     void ComputeRowSizes();
     void WriteDepthFields();

@@ -139,10 +139,7 @@ bool TPxlMap::LoadFromBMP(const QString& fileName) {
 }
 
 bool TPxlMap::EncodeBMP(QByteArray& bytes) {
-    if (!Initialized) {
-        Fail(5);
-        return false;
-    }
+    if (!Ready()) return false;
     if (InfoSize != 12 && InfoSize != 40) {
         Fail(3);
         return false;

@@ -1,5 +1,6 @@
 #include "process/BitmapCheck.h"
 
+#include "image/LittleEndian.h"
 #include "process/PictureLoader.h"
 #include "reduce/GraphicErrors.h"
 
@@ -19,11 +20,11 @@ constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3, kAlphaBi
 }
 
 std::uint32_t u16(const QByteArray& bytes, qsizetype at) {
-    return static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8;
+    return ReadLE16(bytes.constData() + at);
 }
 
 std::uint32_t u32(const QByteArray& bytes, qsizetype at) {
-    return u16(bytes, at) | u16(bytes, at + 2) << 16;
+    return ReadLE32(bytes.constData() + at);
 }
 
 bool isOneRun(std::uint32_t mask) {

@@ -7,10 +7,6 @@
 
 namespace {
 
-bool IsSeparator(QChar c) {
-    return c == PathSeparator() || c == QLatin1Char('/');
-}
-
 bool HasDriveLetters() {
 #ifdef _WIN32
     return true;
@@ -20,9 +16,9 @@ bool HasDriveLetters() {
 }
 
 bool IsRoot(const QString& folder) {
-    if (folder.size() == 1) return IsSeparator(folder[0]);
+    if (folder.size() == 1) return IsPathSeparator(folder[0]);
     return HasDriveLetters() && folder.size() == 3 && folder[1] == QLatin1Char(':') &&
-           IsSeparator(folder[2]);
+           IsPathSeparator(folder[2]);
 }
 
 } // namespace
@@ -89,13 +85,13 @@ QString AnswerForTypedName(const QString& text, const QString& folder) {
 
 QString JoinFolderAndName(const QString& folder, const QString& name) {
     if (folder.isEmpty() || name.isEmpty()) return QString();
-    if (IsSeparator(folder.back())) return folder + name;
+    if (IsPathSeparator(folder.back())) return folder + name;
     return folder + PathSeparator() + name;
 }
 
 QString FolderAnswer(const QString& folder) {
     QString result = folder;
-    while (!result.isEmpty() && IsSeparator(result.back()) && !IsRoot(result))
+    while (!result.isEmpty() && IsPathSeparator(result.back()) && !IsRoot(result))
         result.chop(1);
     return result;
 }
@@ -123,9 +119,9 @@ QString DriveOf(const QString& folder, const QStringList& roots) {
     QString best;
     for (const QString& root : roots) {
         if (root.size() <= best.size()) continue;
-        const bool holds =
-            folder == root || (folder.startsWith(root) &&
-                               (IsSeparator(root.back()) || IsSeparator(folder[root.size()])));
+        const bool holds = folder == root ||
+                           (folder.startsWith(root) &&
+                            (IsPathSeparator(root.back()) || IsPathSeparator(folder[root.size()])));
         if (holds) best = root;
     }
     if (best.isEmpty() && !roots.isEmpty()) return roots.front();

@@ -1,19 +1,8 @@
 #include "process/CropState.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
-
-std::uint32_t fromQRgb(QRgb color) {
-    return static_cast<std::uint32_t>(qRed(color)) |
-           static_cast<std::uint32_t>(qGreen(color)) << 8 |
-           static_cast<std::uint32_t>(qBlue(color)) << 16;
-}
-
-std::uint32_t tableColor(const QImage& picture, int index) {
-    return index < picture.colorCount() ? fromQRgb(picture.color(index)) : 0;
-}
 
 void fillRect(QImage& image, int left, int top, int right, int bottom, std::uint32_t color) {
     left = std::max(left, 0);
@@ -22,11 +11,8 @@ void fillRect(QImage& image, int left, int top, int right, int bottom, std::uint
     bottom = std::min(bottom, image.height());
     for (int y = top; y < bottom; ++y) {
         uchar* row = image.scanLine(y);
-        for (int x = left; x < right; ++x) {
-            row[3 * x] = static_cast<uchar>(color >> 16);
-            row[3 * x + 1] = static_cast<uchar>(color >> 8);
-            row[3 * x + 2] = static_cast<uchar>(color);
-        }
+        for (int x = left; x < right; ++x)
+            PutColor(row, x, color);
     }
 }
 
@@ -39,34 +25,6 @@ std::int32_t readNumber(const QString& text, std::int32_t fallback) {
 }
 
 } // namespace
-
-std::uint32_t PictureColor(const QImage& picture, int x, int y) {
-    const uchar* row = picture.constScanLine(y);
-    switch (picture.format()) {
-    case QImage::Format_Mono:
-        return tableColor(picture, (row[x >> 3] >> (7 - (x & 7))) & 1);
-    case QImage::Format_MonoLSB:
-        return tableColor(picture, (row[x >> 3] >> (x & 7)) & 1);
-    case QImage::Format_Indexed8:
-        return tableColor(picture, row[x]);
-    case QImage::Format_RGB32:
-    case QImage::Format_ARGB32: {
-        QRgb value;
-        std::memcpy(&value, row + 4 * x, sizeof value);
-        return fromQRgb(value);
-    }
-    case QImage::Format_BGR888:
-        return static_cast<std::uint32_t>(row[3 * x + 2]) |
-               static_cast<std::uint32_t>(row[3 * x + 1]) << 8 |
-               static_cast<std::uint32_t>(row[3 * x]) << 16;
-    case QImage::Format_RGB888:
-        return static_cast<std::uint32_t>(row[3 * x]) |
-               static_cast<std::uint32_t>(row[3 * x + 1]) << 8 |
-               static_cast<std::uint32_t>(row[3 * x + 2]) << 16;
-    default:
-        return fromQRgb(picture.pixel(x, y));
-    }
-}
 
 void TCropState::SetPicture(const QImage& picture, std::int32_t iconSize) {
     picture_ = picture;

@@ -1,15 +1,12 @@
 #pragma once
 
+#include "process/PictureColor.h"
+
 #include <QImage>
 #include <QString>
 #include <cstdint>
 
-// Colours here are 0x00BBGGRR values (red in the low byte), as the pixel maps use them.
 inline constexpr std::uint32_t LimeColor = 0x0000FF00;
-
-// Colour of pixel (x, y) of a source picture of any format as 0x00BBGGRR, alpha ignored.
-// Coordinates must lie inside the picture. Indices outside a colour table read as black.
-std::uint32_t PictureColor(const QImage& picture, int x, int y);
 
 // A rectangle with exclusive right and bottom edges.
 struct TCropRect {

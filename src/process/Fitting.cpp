@@ -8,23 +8,8 @@
 
 namespace {
 
-void putColor(uchar* row, int x, std::uint32_t color) {
-    row[3 * x] = static_cast<uchar>(color >> 16);
-    row[3 * x + 1] = static_cast<uchar>(color >> 8);
-    row[3 * x + 2] = static_cast<uchar>(color);
-}
-
 std::uint32_t luminance(std::uint32_t color) {
     return 30 * (color & 0xFF) + 59 * ((color >> 8) & 0xFF) + 11 * ((color >> 16) & 0xFF);
-}
-
-// Colour table entry as 0x00BBGGRR; a missing entry reads as black.
-std::uint32_t tableEntry(const QImage& picture, int index) {
-    if (index >= picture.colorCount()) return 0;
-    const QRgb color = picture.color(index);
-    return static_cast<std::uint32_t>(qRed(color)) |
-           static_cast<std::uint32_t>(qGreen(color)) << 8 |
-           static_cast<std::uint32_t>(qBlue(color)) << 16;
 }
 
 // Start of target pixel i's source span on an axis of `extent` source pixels.
@@ -35,7 +20,7 @@ std::int64_t spanStart(std::int64_t i, std::int64_t extent, std::int64_t size) {
 } // namespace
 
 bool PrepareCrop(TJobState& job, TCropState& crop) {
-    if (job.SourceKind == QLatin1String("NONE")) return false;
+    if (job.SourceKind == TSourceKind::None) return false;
     crop.SetPicture(job.InputImage, job.IconSize);
     return true;
 }
@@ -51,7 +36,7 @@ QImage StretchNearest(const QImage& picture, std::int32_t size) {
         const int sourceY = static_cast<int>(spanStart(j, height, size));
         uchar* row = result.scanLine(j);
         for (int i = 0; i < size; ++i)
-            putColor(row, i, PictureColor(picture, columns[i], sourceY));
+            PutColor(row, i, PictureColor(picture, columns[i], sourceY));
     }
     return result;
 }
@@ -69,8 +54,8 @@ std::vector<int> StretchRows(int height, std::int32_t size) {
 
 QImage StretchMonochrome(const QImage& picture, std::int32_t size) {
     const bool lsbFirst = picture.format() == QImage::Format_MonoLSB;
-    const std::uint32_t entry0 = tableEntry(picture, 0);
-    const std::uint32_t entry1 = tableEntry(picture, 1);
+    const std::uint32_t entry0 = TableColor(picture, 0);
+    const std::uint32_t entry1 = TableColor(picture, 1);
     const int darkIndex = luminance(entry1) < luminance(entry0) ? 1 : 0;
     const std::uint32_t dark = darkIndex == 1 ? entry1 : entry0;
     const std::uint32_t light = darkIndex == 1 ? entry0 : entry1;
@@ -97,7 +82,7 @@ QImage StretchMonochrome(const QImage& picture, std::int32_t size) {
                     }
                 }
             }
-            putColor(row, i, found ? dark : light);
+            PutColor(row, i, found ? dark : light);
         }
     }
     return result;
@@ -116,7 +101,7 @@ QImage FitPicture(const TJobState& job, const TCropState& crop) {
         for (int y = 0; y < size; ++y) {
             uchar* row = result.scanLine(y);
             for (int x = 0; x < size; ++x)
-                putColor(row, x, crop.PaddedColor(x, y));
+                PutColor(row, x, crop.PaddedColor(x, y));
         }
         return result;
     }

@@ -14,8 +14,8 @@
 
 namespace {
 
-void serviceEvents(WizardView* view) {
-    if (view) view->ProcessPendingEvents();
+void serviceEvents(WizardWindow* window) {
+    if (window) window->ProcessPendingEvents();
 }
 
 // The fitted bitmap with one black row below it.
@@ -51,7 +51,7 @@ void loadReduced(TPxlMap& map, const QImage& reduced) {
     }
 }
 
-void resetMask(TPxlMap& mask, int size, WizardView* view) {
+void resetMask(TPxlMap& mask, int size, WizardWindow* window) {
     mask.Clear();
     mask.NewImage(size, size, 1);
     mask.SetPaletteColor(0, 0x000000);
@@ -59,18 +59,18 @@ void resetMask(TPxlMap& mask, int size, WizardView* view) {
     for (int x = 0; x < size; ++x) {
         for (int y = 0; y < size; ++y)
             mask.SetPixel(x, y, 0);
-        serviceEvents(view);
+        serviceEvents(window);
     }
 }
 
 } // namespace
 
 void MoveBlackToIndexZero(TPxlMap& iconMap, std::int32_t size, std::int32_t bits,
-                          WizardView* view) {
+                          WizardWindow* window) {
     int k = -1;
     for (int i = (1 << bits) - 1; i >= 1; --i)
         if (iconMap.GetPaletteColor(static_cast<std::uint8_t>(i)) == 0) k = i;
-    serviceEvents(view);
+    serviceEvents(window);
     if (k < 1) {
         iconMap.SetPaletteColor(0, 0);
         return;
@@ -87,12 +87,12 @@ void MoveBlackToIndexZero(TPxlMap& iconMap, std::int32_t size, std::int32_t bits
             else if (index == black)
                 iconMap.SetPixel(x, y, 0);
         }
-        serviceEvents(view);
+        serviceEvents(window);
     }
 }
 
-bool BuildIcon(TJobState& job, const TCropState& crop, WizardView* view) {
-    if (job.SourceKind == QLatin1String("NONE")) return false;
+bool BuildIcon(TJobState& job, const TCropState& crop, WizardWindow* window) {
+    if (job.SourceKind == TSourceKind::None) return false;
     const std::int32_t size = job.IconSize;
     const std::int32_t bits = job.IconBPP;
 
@@ -103,19 +103,19 @@ bool BuildIcon(TJobState& job, const TCropState& crop, WizardView* view) {
         reduced.height() != size + 1)
         throw EInvalidGraphic("Colour reduction gave no picture");
     reduced = reduced.copy(0, 0, size, size); // the black row goes again
-    serviceEvents(view);
+    serviceEvents(window);
 
     loadReduced(job.IconMap, reduced);
     job.IconMap.SetBitCount(bits);
-    MoveBlackToIndexZero(job.IconMap, size, bits, view);
+    MoveBlackToIndexZero(job.IconMap, size, bits, window);
     job.IconImage = std::move(reduced);
-    resetMask(job.MaskMap, size, view);
+    resetMask(job.MaskMap, size, window);
     return true;
 }
 
 void AutoMask(TJobState& job) {
-    if (job.SourceKind == QLatin1String("NONE")) return;
-    if (job.SourceKind == QLatin1String("ICO") &&
+    if (job.SourceKind == TSourceKind::None) return;
+    if (job.SourceKind == TSourceKind::Ico &&
         job.IconMap.GetWidth() == job.SourceMaskMap.GetWidth() &&
         job.IconMap.GetHeight() == job.SourceMaskMap.GetHeight()) {
         job.MaskMap = job.SourceMaskMap;

@@ -3,7 +3,7 @@
 #include "core/JobState.h"
 
 class TCropState;
-class WizardView;
+class WizardWindow;
 
 // Entering the masking step: builds the icon from the fitted source picture.
 //   - IconMap: S x S (S = job.IconSize) at job.IconBPP bits, exactly what the pixel map
@@ -17,16 +17,16 @@ class WizardView;
 // palette normally holds pure black; the row is dropped again afterwards.
 //
 // False, with nothing done, while SourceKind is "NONE". Errors of the reduction pass on
-// (EInvalidGraphic and its kind); the job's maps may then be half rebuilt. `view`, when
+// (EInvalidGraphic and its kind); the job's maps may then be half rebuilt. `window`, when
 // given, gets ProcessPendingEvents calls between the longer loops.
-bool BuildIcon(TJobState& job, const TCropState& crop, WizardView* view = nullptr);
+bool BuildIcon(TJobState& job, const TCropState& crop, WizardWindow* window = nullptr);
 
 // Moves pure black to palette index 0 of an icon map at `bits` (4 or 8) bits: the lowest
 // index from 1 up whose colour is black trades places with index 0, palette and pixels;
 // without such an index, entry 0 itself turns black. The picture looks the same
 // afterwards except in that last case.
 void MoveBlackToIndexZero(TPxlMap& iconMap, std::int32_t size, std::int32_t bits,
-                          WizardView* view = nullptr);
+                          WizardWindow* window = nullptr);
 
 // Makes the background transparent. For an icon-file source whose own image already had
 // the icon's size, MaskMap becomes a copy of SourceMaskMap. Otherwise eight border pixels

@@ -8,34 +8,15 @@
 namespace {
 
 const std::array<TOutputFormat, 3> kFormats = {{
-    {"ICO", "Normal Icon", 0, ".ico", "Normal Icon|*.ico", true},
-    {"MICO", "Multi-Resource Icon", 1, ".ico", "Multi-Resource Icon|*.ico", false},
-    {"BMP", "Windows Bitmap", 2, ".bmp", "Windows Bitmap|*.bmp", true},
+    {TOutFormat::Ico, "Normal Icon", 0, ".ico", "Normal Icon|*.ico", true},
+    {TOutFormat::Mico, "Multi-Resource Icon", 1, ".ico", "Multi-Resource Icon|*.ico", false},
+    {TOutFormat::Bmp, "Windows Bitmap", 2, ".bmp", "Windows Bitmap|*.bmp", true},
 }};
-
-bool IsSeparator(QChar c) {
-#ifdef _WIN32
-    // Qt hands out paths with forward slashes on Windows too.
-    return c == QLatin1Char('\\') || c == QLatin1Char('/');
-#else
-    return c == QLatin1Char('/');
-#endif
-}
-
-qsizetype LastSeparator(const QString& path) {
-    for (qsizetype i = path.size() - 1; i >= 0; --i) {
-        if (IsSeparator(path[i])) return i;
-    }
-    return -1;
-}
 
 } // namespace
 
-const TOutputFormat& OutputFormatFor(const QString& code) {
-    for (const TOutputFormat& format : kFormats) {
-        if (code == QLatin1String(format.Code)) return format;
-    }
-    return kFormats[0];
+const TOutputFormat& OutputFormatFor(TOutFormat format) {
+    return kFormats[static_cast<std::size_t>(format)];
 }
 
 const TOutputFormat& OutputFormatAt(int index) {
@@ -43,27 +24,11 @@ const TOutputFormat& OutputFormatAt(int index) {
     return kFormats[static_cast<std::size_t>(index)];
 }
 
-QChar PathSeparator() {
-#ifdef _WIN32
-    return QLatin1Char('\\');
-#else
-    return QLatin1Char('/');
-#endif
-}
-
 QString WithTrailingSeparator(const QString& dir) {
     QString result = dir;
     if (result.isEmpty()) result = QDir::toNativeSeparators(QDir::currentPath());
-    if (result.isEmpty() || !IsSeparator(result.back())) result += PathSeparator();
+    if (result.isEmpty() || !IsPathSeparator(result.back())) result += PathSeparator();
     return result;
-}
-
-QString FileNamePart(const QString& path) {
-    return path.mid(LastSeparator(path) + 1);
-}
-
-QString FolderPart(const QString& path) {
-    return path.left(LastSeparator(path) + 1);
 }
 
 QString BaseNameAtFirstDot(const QString& path) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/JobState.h"
+#include "core/PathParts.h"
+
 #include <QChar>
 #include <QString>
 
@@ -9,7 +12,7 @@
 
 // One row of the format table, in the order of the save page's format list.
 struct TOutputFormat {
-    const char* Code;      // "ICO", "MICO", "BMP"
+    TOutFormat Format;
     const char* ComboItem; // the format list's item text
     int Index;             // the item's position in the list
     const char* Extension; // with its dot
@@ -17,24 +20,15 @@ struct TOutputFormat {
     bool ReplaceOffered;   // whether the page shows "Replace existing file"
 };
 
-// The row for a format code; any unknown code (empty included) is the "ICO" row.
-const TOutputFormat& OutputFormatFor(const QString& code);
+const TOutputFormat& OutputFormatFor(TOutFormat format);
 // The row for a format list item; an item outside 0..2 is the "ICO" row.
 const TOutputFormat& OutputFormatAt(int index);
-
-// The platform's path separator, as paths shown to the user and formed here use it.
-QChar PathSeparator();
 
 // The output directory as PrepareOutput keeps it: the current working directory when
 // empty, and ending with exactly one separator added when it had none (a directory that
 // already ends with one is left exactly as it is).
 QString WithTrailingSeparator(const QString& dir);
 
-// The file-name part of a path: everything after its last separator.
-QString FileNamePart(const QString& path);
-// The folder part of a path: everything up to and including its last separator; empty
-// when it has none.
-QString FolderPart(const QString& path);
 // The file-name part cut at its first dot: "my.photo.jpg" gives "my", "noext" stays whole.
 QString BaseNameAtFirstDot(const QString& path);
 

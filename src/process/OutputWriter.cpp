@@ -16,8 +16,6 @@
 
 namespace {
 
-const QString kNone = QStringLiteral("NONE");
-
 std::string WriteErrorText(const QString& path, const QString& reason) {
     return QStringLiteral("Cannot write %1: %2")
         .arg(QDir::toNativeSeparators(path), reason)
@@ -42,9 +40,7 @@ bool KeepsExistingFile(const QString& path) {
 // The icon writer skips maps it cannot write without a word; a picture must not go
 // missing silently, so that is an error here.
 void CheckIconImage(const QString& target, const TPxlMap& colorMap, const TPxlMap& maskMap) {
-    TPxlMap color = colorMap;
-    TPxlMap mask = maskMap;
-    if (!IconLayout::CanWrite(color, mask)) {
+    if (!IconLayout::CanWrite(colorMap, maskMap)) {
         throw EInOutError(WriteErrorText(target, QStringLiteral("the icon image is not complete")));
     }
 }
@@ -52,9 +48,7 @@ void CheckIconImage(const QString& target, const TPxlMap& colorMap, const TPxlMa
 // A new icon file holding just this image, put in place of whatever is at target by the
 // one atomic rename of the safe write: the old file stays whole until the new one is.
 void WriteNewIconFile(const QString& target, const TPxlMap& colorMap, const TPxlMap& maskMap) {
-    TPxlMap color = colorMap;
-    TPxlMap mask = maskMap;
-    SafeFile::Write(target, IconLayout::Rebuild(QByteArray(), false, 0, color, mask, target));
+    SafeFile::Write(target, IconLayout::Rebuild(QByteArray(), false, 0, colorMap, maskMap, target));
 }
 
 void WriteBitmapFile(const QString& target, TPxlMap& colorMap) {
@@ -64,22 +58,21 @@ void WriteBitmapFile(const QString& target, TPxlMap& colorMap) {
 
 } // namespace
 
-bool PrepareOutput(TJobState& job, WizardView& view) {
-    if (job.SourceKind == kNone) return false;
-    view.SetSaveControlsEnabled(true);
-    view.SetProgressVisible(false);
+bool PrepareOutput(TJobState& job, SavePageControls& savePage) {
+    if (job.SourceKind == TSourceKind::None) return false;
+    savePage.SetSaveControlsEnabled(true);
+    savePage.SetProgressVisible(false);
 
     const TOutputFormat& format = OutputFormatFor(job.OutFormat);
-    job.OutFormat = QLatin1String(format.Code);
-    view.SetOutFormatItem(format.Index);
+    savePage.SetOutFormatItem(format.Index);
     const QString extension = QLatin1String(format.Extension);
-    view.SetChooserFilter(QLatin1String(format.Filter));
+    savePage.SetChooserFilter(QLatin1String(format.Filter));
 
     job.OutDir = WithTrailingSeparator(job.OutDir);
 
     if (!job.OutPath.isEmpty()) {
         job.OutPath = job.OutDir + BaseNameAtFirstDot(job.OutPath) + extension;
-    } else if (job.SourceKind != QLatin1String("CLIP")) {
+    } else if (job.SourceKind != TSourceKind::Clip) {
         const QString source = job.FileIndex >= 0 && job.FileIndex < job.InputList.size()
                                    ? job.InputList[job.FileIndex]
                                    : QString();
@@ -88,12 +81,12 @@ bool PrepareOutput(TJobState& job, WizardView& view) {
         job.OutPath = ClipboardOutputPath(job.OutDir, extension);
     }
 
-    job.OutIsDirectory = (job.AutoMode == 1 && job.OutFormat != QLatin1String("MICO")) ? 1 : 0;
+    job.OutIsDirectory = job.AutoMode && job.OutFormat != TOutFormat::Mico;
     return true;
 }
 
 TWriteResult WriteOutput(TJobState& job, bool replace) {
-    if (job.SourceKind == kNone) return TWriteResult::Nothing;
+    if (job.SourceKind == TSourceKind::None) return TWriteResult::Nothing;
 
     // A transparent pixel is stored black: index 0, which the icon build made black.
     const int size = job.IconSize;
@@ -104,18 +97,17 @@ TWriteResult WriteOutput(TJobState& job, bool replace) {
     }
 
     const QString& path = job.OutPath;
-    const TOutputFormat& format = OutputFormatFor(job.OutFormat);
-    const QString code = QLatin1String(format.Code);
+    const TOutFormat format = job.OutFormat;
     try {
         // A picture that is not written anyway is no error, however incomplete.
-        if (code != QLatin1String("MICO") && !replace && KeepsExistingFile(path))
+        if (format != TOutFormat::Mico && !replace && KeepsExistingFile(path))
             return TWriteResult::KeptExisting;
-        if (code != QLatin1String("BMP")) CheckIconImage(path, job.IconMap, job.MaskMap);
-        if (code == QLatin1String("MICO")) {
+        if (format != TOutFormat::Bmp) CheckIconImage(path, job.IconMap, job.MaskMap);
+        if (format == TOutFormat::Mico) {
             WriteIconImage(path, -1, job.IconMap, job.MaskMap);
             return TWriteResult::Written;
         }
-        if (code == QLatin1String("BMP"))
+        if (format == TOutFormat::Bmp)
             WriteBitmapFile(path, job.IconMap);
         else
             WriteNewIconFile(path, job.IconMap, job.MaskMap);

@@ -2,7 +2,7 @@
 
 #include "core/JobState.h"
 
-class WizardView;
+class SavePageControls;
 
 // What WriteOutput did with the current picture.
 enum class TWriteResult {
@@ -18,7 +18,7 @@ enum class TWriteResult {
 // "_N" for the images of a multi-image icon file; the clipboard gives the first free
 // "clipboardN"), and OutIsDirectory. Enables the page's controls and hides the progress
 // bar. False, with nothing changed, when no picture is loaded.
-bool PrepareOutput(TJobState& job, WizardView& view);
+bool PrepareOutput(TJobState& job, SavePageControls& savePage);
 
 // Writes the current picture to OutPath: first every pixel whose mask is set gets colour
 // index 0 (black), then "ICO" writes a new one-image icon file, "MICO" appends the image

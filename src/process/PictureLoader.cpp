@@ -1,5 +1,6 @@
 #include "process/PictureLoader.h"
 
+#include "core/PathParts.h"
 #include "core/WizardView.h"
 #include "gif/GIFImage.h"
 #include "image/IconLib.h"
@@ -7,27 +8,12 @@
 #include "process/JpegLoader.h"
 #include "reduce/GraphicErrors.h"
 
-#include <QFile>
 #include <QImageReader>
 
-#include <algorithm>
 #include <cstdlib>
-#include <new>
+#include <stdexcept>
 
 namespace {
-
-const QString kNone = QStringLiteral("NONE");
-
-// The extension of the path's file name, from its last dot, in lower case; empty when the
-// name has no dot.
-QString lowerExtension(const QString& path) {
-    qsizetype nameStart = path.lastIndexOf(QLatin1Char('/')) + 1;
-#ifdef Q_OS_WIN
-    nameStart = std::max(nameStart, path.lastIndexOf(QLatin1Char('\\')) + 1);
-#endif
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    return dot < nameStart ? QString() : path.mid(dot).toLower();
-}
 
 // A picture the later steps can work with: it has pixels and stays within the limit.
 void checkPicture(const QImage& picture) {
@@ -66,27 +52,27 @@ void loadIconImage(TJobState& job, const QString& path) {
     checkPicture(picture);
     job.InputImage = picture;
     job.InputRowsFor = 0;
-    job.SourceKind = QStringLiteral("ICO");
+    job.SourceKind = TSourceKind::Ico;
 }
 
 void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor) {
-    const QString extension = lowerExtension(path);
+    const QString extension = LowerExtension(path);
     if (extension == QLatin1String(".ico")) {
         loadIconImage(job, path);
         return;
     }
     QImage picture;
-    QString kind;
+    TSourceKind kind = TSourceKind::None;
     std::int32_t rowsKept = 0;
     if (extension == QLatin1String(".bmp")) {
         picture = LoadBitmapPicture(path);
-        kind = QStringLiteral("BMP");
+        kind = TSourceKind::Bmp;
     } else if (extension == QLatin1String(".gif")) {
         picture = LoadGifPicture(path);
-        kind = QStringLiteral("GIF");
+        kind = TSourceKind::Gif;
     } else if (extension == QLatin1String(".jpg") || extension == QLatin1String(".jpeg")) {
         picture = LoadJpegPicture(path, MaxPicturePixels, rowsFor);
-        kind = QStringLiteral("JPG");
+        kind = TSourceKind::Jpg;
         rowsKept = rowsFor;
     } else {
         throw EInvalidGraphic("Unknown picture file extension");
@@ -128,23 +114,22 @@ QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
     return picture;
 }
 
-bool LoadPictureQuietly(TJobState& job, const WizardView& view, std::int32_t rowsFor,
-                        TLoadFailure* failure) {
-    job.SourceKind = kNone;
-    if (job.OutFormat == QLatin1String("ICO") || job.OutFormat == QLatin1String("BMP"))
-        job.OutPath.clear();
+bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
+                        std::int32_t rowsFor, TLoadFailure* failure) {
+    job.SourceKind = TSourceKind::None;
+    if (job.OutFormat != TOutFormat::Mico) job.OutPath.clear();
 
-    const bool fromClipboard = view.SourceIsClipboard();
+    const bool fromClipboard = page.SourceIsClipboard();
     QString name = QStringLiteral("in clipboard");
     bool iconSource = false;
     QString reason;
     try {
         if (fromClipboard) {
-            QImage picture = view.ClipboardImage();
+            QImage picture = clipboard.ClipboardImage();
             checkPicture(picture);
             job.InputImage = std::move(picture);
             job.InputRowsFor = 0;
-            job.SourceKind = QStringLiteral("CLIP");
+            job.SourceKind = TSourceKind::Clip;
             job.SubCount = 1;
             return true;
         }
@@ -153,46 +138,36 @@ bool LoadPictureQuietly(TJobState& job, const WizardView& view, std::int32_t row
             throw EInvalidGraphic("No such queue entry");
         }
         name = job.InputList.at(job.FileIndex);
-        iconSource = lowerExtension(name) == QLatin1String(".ico");
+        iconSource = LowerExtension(name) == QLatin1String(".ico");
         loadFile(job, name, rowsFor);
         return true;
-    } catch (const std::bad_alloc&) {
-        reason = QStringLiteral("not enough memory");
-    } catch (const std::exception& error) {
+    } catch (const std::runtime_error& error) {
+        // Every reader reports a file it cannot use with a runtime error. Anything else (no
+        // memory for the program, a broken assumption) is no fault of the picture and goes
+        // on to the engine's report.
         reason = QString::fromUtf8(error.what());
     }
 
-    job.SourceKind = kNone;
+    job.SourceKind = TSourceKind::None;
     const bool countKnown = iconSource && job.IconFileIndex == job.FileIndex;
     job.SubCount = countKnown ? job.IconFileCount : 0;
     if (failure) *failure = {name, LoadFailureReason(reason)};
     return false;
 }
 
-bool LoadPicture(TJobState& job, WizardView& view, std::int32_t rowsFor) {
+bool LoadPicture(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
+                 WizardMessages& messages, std::int32_t rowsFor) {
     TLoadFailure failure;
-    if (LoadPictureQuietly(job, view, rowsFor, &failure)) return true;
+    if (LoadPictureQuietly(job, page, clipboard, rowsFor, &failure)) return true;
     // The wizard's message names the picture only.
-    view.ShowMessage(QStringLiteral("Cannot load picture ") + failure.Name,
-                     QStringLiteral("Picture error"));
+    messages.ShowMessage(QStringLiteral("Cannot load picture ") + failure.Name,
+                         QStringLiteral("Picture error"));
     return false;
 }
 
 QImage LoadGifPicture(const QString& fileName, std::int64_t maxPixels) {
-    // The logical screen's size, from the header, before any frame is decoded. The
-    // reader also takes a signature found 4 bytes into the file.
-    QFile file(fileName);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray head = file.read(14);
-        for (qsizetype at : {qsizetype{0}, qsizetype{4}}) {
-            if (head.size() < at + 10 || !head.mid(at, 3).toUpper().startsWith("GIF")) continue;
-            const auto byte = [&](qsizetype i) { return static_cast<std::uint8_t>(head[i]); };
-            const std::int64_t width = byte(at + 6) | byte(at + 7) << 8;
-            const std::int64_t height = byte(at + 8) | byte(at + 9) << 8;
-            if (width * height > maxPixels) throw EInvalidGraphic("The GIF screen is too large");
-            break;
-        }
-    }
+    // The reader refuses a screen above GIFMaxPixels from its header, before any frame.
+    static_assert(GIFMaxPixels == MaxPicturePixels);
     TGIFImage gif;
     gif.LoadFromFile(fileName);
     if (static_cast<std::int64_t>(gif.Width()) * gif.Height() > maxPixels)

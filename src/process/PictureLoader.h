@@ -5,14 +5,16 @@
 #include <QString>
 #include <cstdint>
 
-class WizardView;
+class PageAnswers;
+class WizardClipboard;
+class WizardMessages;
 
 // The largest source picture taken, in pixels (width x height). Larger pictures are
 // refused from their header, before anything is decoded or allocated for them.
 inline constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 28;
 
 // Makes the job's current input its source picture (job.InputImage): the clipboard when
-// the view's source page says so, otherwise job.InputList[job.FileIndex], whose lower-case
+// the source page says so, otherwise job.InputList[job.FileIndex], whose lower-case
 // extension alone picks the decoder (".bmp", ".ico", ".gif", ".jpg", ".jpeg").
 //
 // On success: InputImage holds the picture at its own size in the format its decoder
@@ -27,7 +29,7 @@ inline constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 28;
 //
 // Every failure (unreadable or missing file, decoder error, picture without pixels or
 // above MaxPicturePixels, icon image the pixel maps cannot hold, unknown extension, no
-// picture on the clipboard) takes one path: SourceKind "NONE", SubCount 0, the view shows
+// picture on the clipboard) takes one path: SourceKind "NONE", SubCount 0, `messages` shows
 // "Cannot load picture " + the full path (or "in clipboard") with the caption
 // "Picture error", and the result is false. InputImage is then left as it was. Nothing
 // is thrown.
@@ -39,7 +41,8 @@ inline constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 28;
 // `rowsFor`, when positive, is the size of the only stretch the run will make of the
 // picture (scaling, never cropping): a large JPEG picture then holds just the rows that
 // stretch reads, and InputRowsFor says so (see FitPicture). InputRowsFor is 0 otherwise.
-bool LoadPicture(TJobState& job, WizardView& view, std::int32_t rowsFor = 0);
+bool LoadPicture(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
+                 WizardMessages& messages, std::int32_t rowsFor = 0);
 
 // Why a picture could not be loaded: the name the message gives (the full path, "in
 // clipboard", or empty for a queue entry that does not exist) and the reason in a few
@@ -51,15 +54,16 @@ struct TLoadFailure {
 
 // LoadPicture without the message: a failure leaves the job as LoadPicture does and fills
 // `failure` (when given) instead, for a front end that reports it its own way.
-bool LoadPictureQuietly(TJobState& job, const WizardView& view, std::int32_t rowsFor,
-                        TLoadFailure* failure);
+bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
+                        std::int32_t rowsFor, TLoadFailure* failure);
 
 // Decodes a ".bmp" file with Qt's bitmap reader alone (no guessing from the content).
 // Throws EInvalidGraphic when the file cannot be read or is larger than maxPixels.
 QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels = MaxPicturePixels);
 
 // Decodes frame 0 of a GIF file on its logical screen. Throws EInvalidGraphic for a
-// logical screen above maxPixels (read from the header first), for a file that ends inside
+// logical screen above maxPixels (the reader refuses one above MaxPicturePixels from the
+// header, before any frame is decoded), for a file that ends inside
 // the image data of any frame, and for a frame 0 that shows a colour index beyond its
 // colour table; passes on the GIF reader's own errors.
 QImage LoadGifPicture(const QString& fileName, std::int64_t maxPixels = MaxPicturePixels);

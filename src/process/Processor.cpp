@@ -7,13 +7,20 @@
 
 #include <exception>
 
-TPictureProcessor::TPictureProcessor(TJobState& job, WizardView& view) : job_(job), view_(view) {}
+TPictureProcessor::TPictureProcessor(TJobState& job, const PageAnswers& page,
+                                     const WizardClipboard& clipboard, WizardMessages& messages,
+                                     SavePageControls& savePage, WizardWindow& window)
+    : job_(job), page_(page), clipboard_(clipboard), messages_(messages), savePage_(savePage),
+      window_(window) {}
+
+TPictureProcessor::TPictureProcessor(TJobState& job, WizardView& view)
+    : TPictureProcessor(job, view, view, view, view, view) {}
 
 void TPictureProcessor::LoadPicture() {
     // Scaling is certain only in an automatic run with the preset to scale.
-    const bool scales = scaleOnly_ && job_.AutoMode == 1 && job_.PresetSizing == 0;
+    const bool scales = scaleOnly_ && job_.AutoMode && job_.PresetSizing == 0;
     TLoadFailure failure;
-    if (LoadPictureQuietly(job_, view_, scales ? job_.PresetIconSize : 0, &failure)) {
+    if (LoadPictureQuietly(job_, page_, clipboard_, scales ? job_.PresetIconSize : 0, &failure)) {
         ++tally_.Loaded;
         return;
     }
@@ -22,8 +29,8 @@ void TPictureProcessor::LoadPicture() {
 }
 
 void TPictureProcessor::ReportLoadFailure(const TLoadFailure& failure) {
-    view_.ShowMessage(QStringLiteral("Cannot load picture ") + failure.Name,
-                      QStringLiteral("Picture error"));
+    messages_.ShowMessage(QStringLiteral("Cannot load picture ") + failure.Name,
+                          QStringLiteral("Picture error"));
 }
 
 bool TPictureProcessor::PrepareCrop() {
@@ -31,7 +38,7 @@ bool TPictureProcessor::PrepareCrop() {
 }
 
 bool TPictureProcessor::BuildIcon() {
-    return ::BuildIcon(job_, crop_, &view_);
+    return ::BuildIcon(job_, crop_, &window_);
 }
 
 void TPictureProcessor::AutoMask() {
@@ -39,7 +46,7 @@ void TPictureProcessor::AutoMask() {
 }
 
 bool TPictureProcessor::PrepareOutput() {
-    return ::PrepareOutput(job_, view_);
+    return ::PrepareOutput(job_, savePage_);
 }
 
 void TPictureProcessor::WriteOutput(bool replace) {

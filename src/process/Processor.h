@@ -8,7 +8,12 @@
 
 #include <QString>
 
+class PageAnswers;
+class SavePageControls;
+class WizardClipboard;
+class WizardMessages;
 class WizardView;
+class WizardWindow;
 
 // What happened to the pictures of a run so far, for a summary after it.
 struct TRunTally {
@@ -24,9 +29,11 @@ struct TRunTally {
 // tessaly-convert and the tests hand it to the same step engine, so every front end
 // produces the same files. It owns the crop state the crop dialog shows.
 //
-// The job and the view are not owned and must outlive the processor.
+// The job and the view's roles are not owned and must outlive the processor.
 class TPictureProcessor : public PictureProcessor {
 public:
+    TPictureProcessor(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
+                      WizardMessages& messages, SavePageControls& savePage, WizardWindow& window);
     TPictureProcessor(TJobState& job, WizardView& view);
 
     void LoadPicture() override;
@@ -57,7 +64,11 @@ protected:
 
 private:
     TJobState& job_;
-    WizardView& view_;
+    const PageAnswers& page_;
+    const WizardClipboard& clipboard_;
+    WizardMessages& messages_;
+    SavePageControls& savePage_;
+    WizardWindow& window_;
     TCropState crop_;
     TRunTally tally_;
     bool scaleOnly_ = false;

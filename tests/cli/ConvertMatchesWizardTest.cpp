@@ -5,7 +5,7 @@
 
 #include "core/InputQueue.h"
 #include "core/StepEngine.h"
-#include "process/OutputFakeView.h"
+#include "fakes/FakeWizardView.h"
 #include "process/OutputNaming.h"
 #include "process/Processor.h"
 #include "utils/TestUtils.h"
@@ -42,10 +42,10 @@ void WizardRun(const QStringList& commandLine, const Answers& answers) {
     job.PresetMasking = answers.Masking;
     TInputQueue(job.InputList).QueueCommandLine(commandLine);
 
-    OutputFakeView view;
-    view.Clipboard = false;
-    view.Automatic = true;
-    view.Replace = answers.Replace;
+    FakeWizardView view(job);
+    view.clipboardChosen = false;
+    view.batchAutomatic = true;
+    view.replace = answers.Replace;
     TPictureProcessor processor(job, view);
     TStepEngine engine(job, view, processor);
 
@@ -53,15 +53,15 @@ void WizardRun(const QStringList& commandLine, const Answers& answers) {
     if (job.Step == PageBatchMode) engine.NextButtonClick();
     ASSERT_EQ(job.Step, PageSaving);
     // Choosing a format on the page prepares the output again for it.
-    view.FormatItem = answers.FormatItem;
-    job.OutFormat = QLatin1String(OutputFormatAt(answers.FormatItem).Code);
+    view.formatItem = answers.FormatItem;
+    job.OutFormat = OutputFormatAt(answers.FormatItem).Format;
     processor.PrepareOutput();
-    view.Location = !answers.Location.isEmpty() ? answers.Location
+    view.location = !answers.Location.isEmpty() ? answers.Location
                     : job.OutIsDirectory        ? job.OutDir
                                                 : job.OutPath;
     engine.NextButtonClick();
-    ASSERT_EQ(job.Step, PageFinish) << view.Messages.join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(view.Messages.isEmpty()) << view.Messages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(job.Step, PageFinish) << view.messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(view.messages.isEmpty()) << view.messages.join(QLatin1Char('\n')).toStdString();
 }
 
 std::map<std::string, std::vector<std::uint8_t>> Files(const fs::path& dir) {

@@ -19,7 +19,7 @@ TEST(ConvertOptions, DefaultsAreTheWizardsStartAnswers) {
     EXPECT_EQ(p.Options.IconSize, 32);
     EXPECT_EQ(p.Options.IconBPP, 8);
     EXPECT_EQ(p.Options.Masking, 1);
-    EXPECT_EQ(p.Options.Format, QStringLiteral("ICO"));
+    EXPECT_EQ(p.Options.Format, TOutFormat::Ico);
     EXPECT_FALSE(p.Options.OutputGiven);
     EXPECT_TRUE(p.Options.Replace);
     EXPECT_FALSE(p.Options.Quiet);
@@ -33,7 +33,7 @@ TEST(ConvertOptions, LongShortEqualsAndAttachedFormsAllWork) {
     EXPECT_EQ(p.Options.IconSize, 16);
     EXPECT_EQ(p.Options.IconBPP, 4);
     EXPECT_EQ(p.Options.Masking, 0);
-    EXPECT_EQ(p.Options.Format, QStringLiteral("BMP"));
+    EXPECT_EQ(p.Options.Format, TOutFormat::Bmp);
     EXPECT_EQ(p.Options.Output, QStringLiteral("/out"));
     EXPECT_TRUE(p.Options.OutputGiven);
     EXPECT_FALSE(p.Options.Replace);
@@ -46,7 +46,7 @@ TEST(ConvertOptions, LongShortEqualsAndAttachedFormsAllWork) {
     EXPECT_EQ(q.Options.IconSize, 48);
     EXPECT_EQ(q.Options.IconBPP, 8);
     EXPECT_EQ(q.Options.Masking, 1);
-    EXPECT_EQ(q.Options.Format, QStringLiteral("MICO"));
+    EXPECT_EQ(q.Options.Format, TOutFormat::Mico);
     EXPECT_EQ(q.Options.Output, QStringLiteral("o.ico"));
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FakePictureProcessor.h"
-#include "FakeWizardView.h"
 #include "core/JobState.h"
 #include "core/StepEngine.h"
+#include "fakes/FakePictureProcessor.h"
+#include "fakes/FakeWizardView.h"
 
 #include <gtest/gtest.h>
 

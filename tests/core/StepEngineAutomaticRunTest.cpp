@@ -34,7 +34,7 @@ TEST_F(AutomaticRunTest, ThreeFilesStopOnceOnTheSavePage) {
     EXPECT_EQ(job.Step, PageSaving);
     EXPECT_EQ(job.FileIndex, 0);
     EXPECT_TRUE(job.SavePageShown);
-    EXPECT_EQ(job.OutIsDirectory, 1) << "an automatic \"ICO\" run asks for a folder";
+    EXPECT_TRUE(job.OutIsDirectory) << "an automatic \"ICO\" run asks for a folder";
     EXPECT_EQ(job.IconSize, 48);
     EXPECT_EQ(job.IconBPP, 4);
     EXPECT_EQ(job.Sizing, 1);
@@ -97,7 +97,7 @@ TEST_F(AutomaticRunTest, SingleSourceRunsAutomaticallyWhenChosenEarlier) {
 
     queue({kA});
     engine.NextButtonClick();
-    EXPECT_EQ(job.AutoMode, 1) << "leaving the passed batch page still reads its choice";
+    EXPECT_TRUE(job.AutoMode) << "leaving the passed batch page still reads its choice";
     EXPECT_EQ(job.Step, PageSaving);
     EXPECT_EQ(job.IconSize, 48);
 
@@ -109,15 +109,15 @@ TEST_F(AutomaticRunTest, SingleSourceRunsAutomaticallyWhenChosenEarlier) {
 TEST_F(AutomaticRunTest, MultiResourceRunAsksForAFileName) {
     queue({kA, kB});
     view.formatItem = 1;
-    job.OutFormat = QStringLiteral("MICO");
+    job.OutFormat = TOutFormat::Mico;
     startAutomatic();
     ASSERT_EQ(job.Step, PageSaving);
-    EXPECT_EQ(job.OutIsDirectory, 0);
+    EXPECT_FALSE(job.OutIsDirectory);
 
     view.location = QStringLiteral("/out/all.ico");
     engine.NextButtonClick();
     EXPECT_EQ(job.Step, PageFinish);
-    EXPECT_EQ(job.OutFormat, QStringLiteral("MICO"));
+    EXPECT_EQ(job.OutFormat, TOutFormat::Mico);
     EXPECT_EQ(job.OutPath, QStringLiteral("/out/all.ico"));
     EXPECT_EQ(job.OutDir, QStringLiteral("/out/"));
     EXPECT_EQ(processor.writes.size(), 2);

@@ -37,7 +37,7 @@ TEST_F(ControlTest, SaveTakesTheAnswersThenPreparesThenLocksThenWrites) {
                                         "SaveControls on", "Progress hidden", "Buttons off",
                                         "SaveControls off", "ProgressPosition 0", "Progress shown",
                                         "ReplaceChecked?", "WriteOutput keep", "ShowPage 6"}));
-    EXPECT_EQ(job.OutFormat, QStringLiteral("BMP"));
+    EXPECT_EQ(job.OutFormat, TOutFormat::Bmp);
     EXPECT_EQ(job.OutPath, QStringLiteral("/out/x.y.bmp"));
     EXPECT_EQ(job.OutDir, QStringLiteral("/out/"));
 }

@@ -40,7 +40,7 @@ TEST_F(ManualRunTest, OnePictureStopsOnEveryPageAndIsWrittenOnce) {
     EXPECT_EQ(processor.writes, QStringList{kA + "#1"});
     EXPECT_EQ(job.IconSize, 48);
     EXPECT_EQ(job.IconBPP, 4);
-    EXPECT_EQ(job.AutoMode, 0);
+    EXPECT_FALSE(job.AutoMode);
     EXPECT_EQ(view.closeCount, 1);
     EXPECT_EQ(processor.autoMaskCount, 0) << "a manual run leaves the mask to the user";
 }
@@ -70,7 +70,7 @@ TEST_F(ManualRunTest, ClipboardSourceConvertsOnePictureWhateverIsQueued) {
     nextToEnd();
 
     EXPECT_EQ(job.FileCount, 1);
-    EXPECT_EQ(job.SourceKind, QStringLiteral("CLIP"));
+    EXPECT_EQ(job.SourceKind, TSourceKind::Clip);
     EXPECT_EQ(processor.writes, QStringList{"clipboard#1"});
     EXPECT_EQ(job.InputList.size(), 3) << "the queue stays for later";
     EXPECT_EQ(view.pagesShown.front(), PageResolution) << "one source: no batch page";
@@ -121,7 +121,7 @@ TEST_F(ManualRunTest, PictureThatFailsShowsOnlyItsResolutionPageAndIsSkipped) {
     engine.NextButtonClick(); // batch page
     engine.NextButtonClick();
     EXPECT_EQ(job.Step, PageResolution);
-    EXPECT_EQ(job.SourceKind, QStringLiteral("NONE"));
+    EXPECT_EQ(job.SourceKind, TSourceKind::None);
     EXPECT_EQ(view.messages, QStringList{"Picture error: Cannot load picture " + kA});
 
     engine.NextButtonClick();

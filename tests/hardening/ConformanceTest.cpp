@@ -98,7 +98,8 @@ Outcome LoadEveryImage(const fs::path& file) {
             EXPECT_GT(load.Picture.width(), 0);
             EXPECT_GT(load.Picture.height(), 0);
         } else {
-            EXPECT_EQ(load.Message, QStringLiteral("Cannot load picture ") + hardening::Q(file));
+            EXPECT_EQ(load.Message,
+                      QStringLiteral("Picture error: Cannot load picture ") + hardening::Q(file));
             outcome.sizes.push_back({});
         }
         // An icon file's count is known from its first image on, also when that fails.

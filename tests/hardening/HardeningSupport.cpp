@@ -2,6 +2,7 @@
 
 #include "cli/ConvertRun.h"
 #include "core/JobState.h"
+#include "fakes/FakeWizardView.h"
 #include "process/PictureLoader.h"
 #include "utils/TestUtils.h"
 
@@ -30,12 +31,12 @@ LoadResult LoadWithLoader(TJobState& job, const fs::path& file, int subIndex) {
     job.InputList = QStringList{Q(file)};
     job.FileIndex = 0;
     job.SubIndex = subIndex;
-    QuietView view;
+    FakeWizardView view;
     LoadResult result;
-    result.Ok = LoadPicture(job, view);
+    result.Ok = LoadPicture(job, view, view, view);
     result.SubCount = job.SubCount;
     if (result.Ok) result.Picture = job.InputImage;
-    if (!view.Messages.isEmpty()) result.Message = view.Messages.join(QLatin1Char('\n'));
+    result.Message = view.messages.join(QLatin1Char('\n'));
     return result;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/JobState.h"
-#include "core/NullWizardView.h"
 
 #include <QImage>
 #include <QString>
@@ -22,16 +21,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 QString Q(const std::filesystem::path& path);
 
-// Records the loader's message boxes; answers "from a file".
-class QuietView : public TNullWizardView {
-public:
-    void ShowMessage(const QString& text, const QString&) override { Messages << text; }
-
-    QStringList Messages;
-};
-
 // Loads image `subIndex` of `file` with the program's loader. On success `picture` holds
-// the source picture; `message` is the one message box shown (empty when none).
+// the source picture; `message` is the one message box shown as "caption: text" (empty
+// when none).
 struct LoadResult {
     bool Ok = false;
     QImage Picture;

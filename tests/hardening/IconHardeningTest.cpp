@@ -83,7 +83,8 @@ TEST(IconHardening, OnlyReservedZeroAndTypeOneMakeAnIconFile) {
         testutil::writeFile(dir / "bad.ico", bytes);
         const hardening::LoadResult load = hardening::LoadWithLoader(dir / "bad.ico");
         EXPECT_FALSE(load.Ok);
-        EXPECT_EQ(load.Message, QStringLiteral("Cannot load picture ") + Q(dir / "bad.ico"));
+        EXPECT_EQ(load.Message,
+                  QStringLiteral("Picture error: Cannot load picture ") + Q(dir / "bad.ico"));
     }
 }
 

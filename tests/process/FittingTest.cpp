@@ -36,7 +36,7 @@ QImage monochrome(int width, int height, QRgb entry0, QRgb entry1, int backgroun
 
 TJobState jobFor(const QImage& picture, int size, int sizing, TCropState& crop) {
     TJobState job;
-    job.SourceKind = QStringLiteral("BMP");
+    job.SourceKind = TSourceKind::Bmp;
     job.InputImage = picture;
     job.IconSize = size;
     job.Sizing = sizing;
@@ -48,13 +48,13 @@ TJobState jobFor(const QImage& picture, int size, int sizing, TCropState& crop) 
 
 TEST(FittingTest, PrepareCropDoesNothingWithoutAPicture) {
     TJobState job;
-    job.SourceKind = QStringLiteral("NONE");
+    job.SourceKind = TSourceKind::None;
     job.InputImage = gradient(50, 40);
     TCropState crop;
     EXPECT_FALSE(PrepareCrop(job, crop));
     EXPECT_EQ(crop.PicWidth, 0);
 
-    job.SourceKind = QStringLiteral("JPG");
+    job.SourceKind = TSourceKind::Jpg;
     job.IconSize = 16;
     crop.LeftEdited(QStringLiteral("-5"));
     EXPECT_TRUE(PrepareCrop(job, crop));

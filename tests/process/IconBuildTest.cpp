@@ -54,7 +54,7 @@ TJobState sampledJob(int size, const std::array<int, 8>& samples) {
     for (int i = 0; i < 8; ++i)
         pixels[at[i][1]][at[i][0]] = samples[i];
     TJobState job;
-    job.SourceKind = QStringLiteral("BMP");
+    job.SourceKind = TSourceKind::Bmp;
     job.IconSize = size;
     job.IconMap = iconMap(size, 8, {0}, pixels);
     job.MaskMap = emptyMask(size);
@@ -75,7 +75,7 @@ bool sameMaps(const TPxlMap& a, const TPxlMap& b) {
 
 TJobState builtJob(const QImage& picture, int size, int bits, TCropState& crop) {
     TJobState job;
-    job.SourceKind = QStringLiteral("JPG");
+    job.SourceKind = TSourceKind::Jpg;
     job.InputImage = picture;
     job.IconSize = size;
     job.IconBPP = bits;
@@ -156,7 +156,7 @@ TEST(IconBuildBlackTest, LowestBlackIndexIsTakenAndFourBitMapsLookOnlyAtSixteenE
 
 TEST(IconBuildTest, NothingHappensWithoutAPicture) {
     TJobState job;
-    job.SourceKind = QStringLiteral("NONE");
+    job.SourceKind = TSourceKind::None;
     job.InputImage = photoLike(20, 20);
     TCropState crop;
     EXPECT_FALSE(BuildIcon(job, crop));
@@ -245,13 +245,13 @@ TEST(IconBuildTest, ReductionSeesTheAddedBlackRow) {
 TEST(IconBuildTest, EventsAreServicedThroughTheView) {
     TCropState crop;
     TJobState job;
-    job.SourceKind = QStringLiteral("GIF");
+    job.SourceKind = TSourceKind::Gif;
     job.InputImage = photoLike(16, 16);
     job.IconSize = 16;
     PrepareCrop(job, crop);
-    LoaderFakeView view;
+    FakeWizardView view;
     EXPECT_TRUE(BuildIcon(job, crop, &view));
-    EXPECT_GT(view.EventsProcessed, 0);
+    EXPECT_GT(view.processEventsCount, 0);
 }
 
 // --- AutoMask --------------------------------------------------------------------------
@@ -313,7 +313,7 @@ TEST(AutoMaskTest, SecondRunAlsoTakesTheBlackDetails) {
     auto pixels = filled(16, 1);
     pixels[6][6] = pixels[6][7] = pixels[9][9] = 0;
     TJobState job;
-    job.SourceKind = QStringLiteral("JPG");
+    job.SourceKind = TSourceKind::Jpg;
     job.IconSize = 16;
     job.IconMap = iconMap(16, 4, {0, 0xFFFFFF}, pixels);
     job.MaskMap = emptyMask(16);
@@ -326,7 +326,7 @@ TEST(AutoMaskTest, SecondRunAlsoTakesTheBlackDetails) {
 
 TEST(AutoMaskTest, IconSourceOfTheSameSizeGetsItsOwnMask) {
     TJobState job = sampledJob(32, {4, 4, 4, 4, 4, 4, 4, 4});
-    job.SourceKind = QStringLiteral("ICO");
+    job.SourceKind = TSourceKind::Ico;
     job.SourceMaskMap = emptyMask(32);
     job.SourceMaskMap.SetPixel(1, 2, 1);
     const TPxlMap colours = job.IconMap;
@@ -336,7 +336,7 @@ TEST(AutoMaskTest, IconSourceOfTheSameSizeGetsItsOwnMask) {
 
     // At another size the border is sampled as for any picture.
     TJobState other = sampledJob(16, {4, 4, 4, 4, 4, 4, 4, 4});
-    other.SourceKind = QStringLiteral("ICO");
+    other.SourceKind = TSourceKind::Ico;
     other.SourceMaskMap = emptyMask(32);
     AutoMask(other);
     EXPECT_EQ(maskedCount(other), 9);
@@ -344,7 +344,7 @@ TEST(AutoMaskTest, IconSourceOfTheSameSizeGetsItsOwnMask) {
 
 TEST(AutoMaskTest, NothingHappensWithoutAPicture) {
     TJobState job = sampledJob(16, {4, 4, 4, 4, 4, 4, 4, 4});
-    job.SourceKind = QStringLiteral("NONE");
+    job.SourceKind = TSourceKind::None;
     AutoMask(job);
     EXPECT_EQ(maskedCount(job), 0);
 }

@@ -58,20 +58,20 @@ TEST(LoaderConformanceTest, ValidPicturesLoadAndMalformedOnesAreRefusedCleanly) 
         const auto bytes = icon ? testutil::readFile(file) : std::vector<std::uint8_t>{};
 
         TJobState job;
-        LoaderFakeView view;
+        FakeWizardView view;
         const bool ok = loadFile(job, view, file, 0);
         ok ? ++loaded : ++refused;
         SCOPED_TRACE(entry.path);
 
         if (ok) {
-            EXPECT_NE(job.SourceKind, QLatin1String("NONE"));
+            EXPECT_NE(job.SourceKind, TSourceKind::None);
             EXPECT_FALSE(job.InputImage.isNull());
-            EXPECT_TRUE(view.Messages.isEmpty());
+            EXPECT_TRUE(view.messages.isEmpty());
         } else {
-            EXPECT_EQ(job.SourceKind, QLatin1String("NONE"));
-            EXPECT_EQ(view.Messages, QStringList{QStringLiteral("Cannot load picture ") +
-                                                 QString::fromStdString(file.string())});
-            EXPECT_EQ(view.Captions, QStringList{QStringLiteral("Picture error")});
+            EXPECT_EQ(job.SourceKind, TSourceKind::None);
+            EXPECT_EQ(view.messages,
+                      QStringList{QStringLiteral("Picture error: Cannot load picture ") +
+                                  QString::fromStdString(file.string())});
         }
 
         // Bitmap and JPEG files are decoded here; GIF and icon files by their own readers,
@@ -92,7 +92,7 @@ TEST(LoaderConformanceTest, ValidPicturesLoadAndMalformedOnesAreRefusedCleanly) 
         if (icon && entry.expect == 'V' && job.SubCount > 1) {
             const int count = job.SubCount;
             for (int index = 1; index < count; ++index) {
-                LoaderFakeView next;
+                FakeWizardView next;
                 EXPECT_EQ(loadFile(job, next, file, index), iconImageIsHeld(bytes, index))
                     << "image " << index;
                 EXPECT_EQ(job.SubCount, count);

@@ -195,13 +195,13 @@ TEST(LoaderPictureTest, EveryDecoderGivesItsKindAndOneImage) {
     };
     for (const Case& c : cases) {
         TJobState job;
-        LoaderFakeView view;
+        FakeWizardView view;
         EXPECT_TRUE(loadFile(job, view, c.file)) << c.file;
-        EXPECT_EQ(job.SourceKind, QLatin1String(c.kind)) << c.file;
+        EXPECT_EQ(SourceKindText(job.SourceKind), QLatin1String(c.kind)) << c.file;
         EXPECT_EQ(job.SubCount, 1) << c.file;
         EXPECT_EQ(job.InputImage.format(), c.format) << c.file;
         EXPECT_EQ(job.InputImage.size(), c.size) << c.file;
-        EXPECT_TRUE(view.Messages.isEmpty()) << c.file;
+        EXPECT_TRUE(view.messages.isEmpty()) << c.file;
     }
 }
 
@@ -213,17 +213,17 @@ TEST(LoaderPictureTest, ExtensionCaseDoesNotMatterButContentIsNotSniffed) {
     testutil::writeFile(dir / "photo.png", jpeg);
 
     TJobState job;
-    LoaderFakeView view;
+    FakeWizardView view;
     EXPECT_TRUE(loadFile(job, view, dir / "UPPER.JPEG"));
-    EXPECT_EQ(job.SourceKind, QLatin1String("JPG"));
+    EXPECT_EQ(job.SourceKind, TSourceKind::Jpg);
 
     for (const char* name : {"photo.bmp", "photo.png"}) {
-        LoaderFakeView failing;
+        FakeWizardView failing;
         EXPECT_FALSE(loadFile(job, failing, dir / name)) << name;
-        EXPECT_EQ(failing.Messages,
-                  QStringList{QStringLiteral("Cannot load picture ") + qs(dir / name)});
-        EXPECT_EQ(failing.Captions, QStringList{QStringLiteral("Picture error")});
-        EXPECT_EQ(job.SourceKind, QLatin1String("NONE"));
+        EXPECT_EQ(
+            failing.messages,
+            QStringList{QStringLiteral("Picture error: Cannot load picture ") + qs(dir / name)});
+        EXPECT_EQ(job.SourceKind, TSourceKind::None);
         EXPECT_EQ(job.SubCount, 0);
     }
 }
@@ -231,46 +231,48 @@ TEST(LoaderPictureTest, ExtensionCaseDoesNotMatterButContentIsNotSniffed) {
 TEST(LoaderPictureTest, FailureKeepsTheFormerPictureAndReportsTheFullPath) {
     testutil::TempDir dir;
     TJobState job;
-    LoaderFakeView view;
+    FakeWizardView view;
     ASSERT_TRUE(loadFile(job, view, jpegFile("hopper.jpg")));
     const QImage before = job.InputImage;
     EXPECT_FALSE(loadFile(job, view, dir / "gone.gif"));
-    EXPECT_EQ(view.Messages.size(), 1);
-    EXPECT_EQ(view.Messages.value(0),
-              QStringLiteral("Cannot load picture ") + qs(dir / "gone.gif"));
+    EXPECT_EQ(view.messages.size(), 1);
+    EXPECT_EQ(view.messages.value(0),
+              QStringLiteral("Picture error: Cannot load picture ") + qs(dir / "gone.gif"));
     EXPECT_EQ(job.InputImage, before);
     EXPECT_EQ(job.SubCount, 0);
 }
 
 TEST(LoaderPictureTest, OutputPathIsClearedForSingleFileFormatsOnly) {
-    for (const char* format : {"ICO", "BMP", "MICO"}) {
+    for (const TOutFormat format : {TOutFormat::Ico, TOutFormat::Bmp, TOutFormat::Mico}) {
         for (bool loads : {true, false}) {
             TJobState job;
-            LoaderFakeView view;
-            job.OutFormat = QLatin1String(format);
+            FakeWizardView view;
+            job.OutFormat = format;
             job.OutPath = QStringLiteral("/out/all.ico");
             loadFile(job, view, loads ? jpegFile("hopper.jpg") : fs::path("/no/such/file.jpg"));
-            const bool kept = job.OutFormat == QLatin1String("MICO");
-            EXPECT_EQ(job.OutPath, kept ? QStringLiteral("/out/all.ico") : QString()) << format;
+            const bool kept = job.OutFormat == TOutFormat::Mico;
+            EXPECT_EQ(job.OutPath, kept ? QStringLiteral("/out/all.ico") : QString())
+                << OutFormatText(format).toStdString();
         }
     }
 }
 
 TEST(LoaderPictureTest, ClipboardPictureOrItsAbsence) {
     TJobState job;
-    LoaderFakeView view;
-    view.Clipboard = true;
+    FakeWizardView view;
+    view.clipboardChosen = true;
     job.SubCount = 5;
-    EXPECT_FALSE(LoadPicture(job, view));
-    EXPECT_EQ(view.Messages, QStringList{QStringLiteral("Cannot load picture in clipboard")});
-    EXPECT_EQ(job.SourceKind, QLatin1String("NONE"));
+    EXPECT_FALSE(LoadPicture(job, view, view, view));
+    EXPECT_EQ(view.messages,
+              QStringList{QStringLiteral("Picture error: Cannot load picture in clipboard")});
+    EXPECT_EQ(job.SourceKind, TSourceKind::None);
     EXPECT_EQ(job.SubCount, 0);
 
     QImage picture(20, 10, QImage::Format_RGB32);
     picture.fill(qRgb(10, 20, 30));
-    view.ClipboardPicture = picture;
-    EXPECT_TRUE(LoadPicture(job, view));
-    EXPECT_EQ(job.SourceKind, QLatin1String("CLIP"));
+    view.clipboardImage = picture;
+    EXPECT_TRUE(LoadPicture(job, view, view, view));
+    EXPECT_EQ(job.SourceKind, TSourceKind::Clip);
     EXPECT_EQ(job.SubCount, 1);
     EXPECT_EQ(job.InputImage, picture);
 }
@@ -281,11 +283,11 @@ TEST(LoaderPictureTest, BitmapAboveTheLimitIsRefusedBeforeDecoding) {
     EXPECT_THROW(LoadBitmapPicture(qs(pal8), 127 * 64 - 1), EInvalidGraphic);
 
     TJobState job;
-    LoaderFakeView view;
+    FakeWizardView view;
     const fs::path big =
         testDataDir() / "bad" / "bmp" / "generated" / "claims-30000x30000-24bit.bmp";
     EXPECT_FALSE(loadFile(job, view, big));
-    EXPECT_EQ(view.Messages.size(), 1);
+    EXPECT_EQ(view.messages.size(), 1);
 }
 
 // --- Icon files: one image per load, and the image count --------------------------
@@ -337,10 +339,10 @@ TEST(LoaderIconTest, EachImageOfAThreeImageFileLoadsAtItsOwnSizeAndDepth) {
     const int sizes[] = {16, 32, 48};
     const int depths[] = {4, 8, 1};
     TJobState job;
-    LoaderFakeView view;
+    FakeWizardView view;
     for (int index = 0; index < 3; ++index) {
         ASSERT_TRUE(loadFile(job, view, file, index)) << index;
-        EXPECT_EQ(job.SourceKind, QLatin1String("ICO"));
+        EXPECT_EQ(job.SourceKind, TSourceKind::Ico);
         EXPECT_EQ(job.SubCount, 3);
         EXPECT_EQ(job.InputImage.size(), QSize(sizes[index], sizes[index]));
         EXPECT_EQ(job.InputImage.format(),
@@ -356,7 +358,7 @@ TEST(LoaderIconTest, EachImageOfAThreeImageFileLoadsAtItsOwnSizeAndDepth) {
                 ASSERT_EQ(job.SourceMaskMap.GetPixel(x, y), x == 0 ? 1 : 0);
             }
     }
-    EXPECT_TRUE(view.Messages.isEmpty());
+    EXPECT_TRUE(view.messages.isEmpty());
 }
 
 TEST(LoaderIconTest, CountTakenAtTheFirstImageSurvivesAppendingToTheSameFile) {
@@ -366,7 +368,7 @@ TEST(LoaderIconTest, CountTakenAtTheFirstImageSurvivesAppendingToTheSameFile) {
     appendImage(file, 16, 4, 2);
 
     TJobState job;
-    LoaderFakeView view;
+    FakeWizardView view;
     ASSERT_TRUE(loadFile(job, view, file, 0));
     EXPECT_EQ(job.SubCount, 2);
     // A multi-resource output appends the converted picture to this very file.
@@ -390,12 +392,13 @@ TEST(LoaderIconTest, UnloadableImageKeepsTheCountSoLaterImagesAreStillTried) {
     testutil::writeFile(file, bytes);
 
     TJobState job;
-    LoaderFakeView view;
+    FakeWizardView view;
     EXPECT_TRUE(loadFile(job, view, file, 0));
     EXPECT_FALSE(loadFile(job, view, file, 1));
-    EXPECT_EQ(job.SourceKind, QLatin1String("NONE"));
+    EXPECT_EQ(job.SourceKind, TSourceKind::None);
     EXPECT_EQ(job.SubCount, 3);
-    EXPECT_EQ(view.Messages, QStringList{QStringLiteral("Cannot load picture ") + qs(file)});
+    EXPECT_EQ(view.messages,
+              QStringList{QStringLiteral("Picture error: Cannot load picture ") + qs(file)});
     EXPECT_TRUE(loadFile(job, view, file, 2));
     EXPECT_EQ(job.SubCount, 3);
 
@@ -411,7 +414,7 @@ TEST(LoaderIconTest, FileWithoutAReadableDirectoryHasNoCount) {
     const fs::path text = dir / "text.ico";
     testutil::writeFile(text, {'h', 'e', 'l', 'l', 'o'});
     TJobState job;
-    LoaderFakeView view;
+    FakeWizardView view;
     job.SubCount = 4;
     EXPECT_FALSE(loadFile(job, view, text, 0));
     EXPECT_EQ(job.SubCount, 0);

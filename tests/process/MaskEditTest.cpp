@@ -8,7 +8,7 @@ namespace {
 // 0..7 carry index 0, 8..15 index 1 and so on; the mask is empty.
 TJobState maskJob() {
     TJobState job;
-    job.SourceKind = QStringLiteral("BMP");
+    job.SourceKind = TSourceKind::Bmp;
     job.IconSize = 32;
     job.MaskViewWidth = 242;
     job.IconMap.NewImage(32, 32, 8);

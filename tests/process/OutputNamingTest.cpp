@@ -29,33 +29,30 @@ TEST(OutputFormatTable, RowsInListOrderWithTheirExtensionsAndFilters) {
     const TOutputFormat& ico = OutputFormatAt(0);
     const TOutputFormat& mico = OutputFormatAt(1);
     const TOutputFormat& bmp = OutputFormatAt(2);
-    EXPECT_STREQ(ico.Code, "ICO");
+    EXPECT_EQ(OutFormatText(ico.Format), QStringLiteral("ICO"));
     EXPECT_STREQ(ico.ComboItem, "Normal Icon");
     EXPECT_STREQ(ico.Extension, ".ico");
     EXPECT_STREQ(ico.Filter, "Normal Icon|*.ico");
     EXPECT_TRUE(ico.ReplaceOffered);
-    EXPECT_STREQ(mico.Code, "MICO");
+    EXPECT_EQ(OutFormatText(mico.Format), QStringLiteral("MICO"));
     EXPECT_STREQ(mico.ComboItem, "Multi-Resource Icon");
     EXPECT_STREQ(mico.Extension, ".ico");
     EXPECT_STREQ(mico.Filter, "Multi-Resource Icon|*.ico");
     EXPECT_FALSE(mico.ReplaceOffered);
-    EXPECT_STREQ(bmp.Code, "BMP");
+    EXPECT_EQ(OutFormatText(bmp.Format), QStringLiteral("BMP"));
     EXPECT_STREQ(bmp.ComboItem, "Windows Bitmap");
     EXPECT_STREQ(bmp.Extension, ".bmp");
     EXPECT_STREQ(bmp.Filter, "Windows Bitmap|*.bmp");
     EXPECT_TRUE(bmp.ReplaceOffered);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(OutputFormatAt(i).Index, i);
-        EXPECT_EQ(&OutputFormatFor(QLatin1String(OutputFormatAt(i).Code)), &OutputFormatAt(i));
+        EXPECT_EQ(&OutputFormatFor(OutputFormatAt(i).Format), &OutputFormatAt(i));
     }
 }
 
-TEST(OutputFormatTable, UnknownCodesAndItemsAreNormalIcon) {
-    EXPECT_STREQ(OutputFormatFor(QString()).Code, "ICO");
-    EXPECT_STREQ(OutputFormatFor(QStringLiteral("ico")).Code, "ICO"); // codes are exact
-    EXPECT_STREQ(OutputFormatFor(QStringLiteral("PNG")).Code, "ICO");
-    EXPECT_STREQ(OutputFormatAt(-1).Code, "ICO");
-    EXPECT_STREQ(OutputFormatAt(3).Code, "ICO");
+TEST(OutputFormatTable, UnknownItemsAreNormalIcon) {
+    EXPECT_EQ(OutputFormatAt(-1).Format, TOutFormat::Ico);
+    EXPECT_EQ(OutputFormatAt(3).Format, TOutFormat::Ico);
 }
 
 TEST(OutputDirectory, GetsExactlyOneTrailingSeparator) {

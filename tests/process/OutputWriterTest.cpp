@@ -1,6 +1,6 @@
 #include "process/OutputWriter.h"
 
-#include "OutputFakeView.h"
+#include "fakes/FakeWizardView.h"
 #include "image/IconLib.h"
 #include "image/ImageErrors.h"
 #include "image/SafeFile.h"
@@ -35,8 +35,8 @@ void LoadedFile(TJobState& job, const QStringList& queue, int fileIndex, int sub
     job.FileIndex = fileIndex;
     job.SubCount = subCount;
     job.SubIndex = subIndex;
-    job.SourceKind = QStringLiteral("JPG");
-    if (job.OutFormat != QLatin1String("MICO")) job.OutPath.clear();
+    job.SourceKind = TSourceKind::Jpg;
+    if (job.OutFormat != TOutFormat::Mico) job.OutPath.clear();
 }
 
 // An icon of size x size at `bits` whose pixel (x, y) has index (x + y) % 8, entry i of the
@@ -86,48 +86,44 @@ private:
 
 TEST(PrepareOutput, DoesNothingWithoutAPicture) {
     TJobState job;
-    OutputFakeView view;
-    job.SourceKind = QStringLiteral("NONE");
-    job.OutFormat = QStringLiteral("XYZ");
+    FakeWizardView view;
+    job.SourceKind = TSourceKind::None;
+    job.OutFormat = TOutFormat::Bmp;
     job.OutPath = QStringLiteral("keep.me");
-    job.OutIsDirectory = 1;
+    job.OutIsDirectory = true;
     EXPECT_FALSE(PrepareOutput(job, view));
-    EXPECT_EQ(job.OutFormat, QStringLiteral("XYZ"));
+    EXPECT_EQ(job.OutFormat, TOutFormat::Bmp);
     EXPECT_EQ(job.OutDir, QString());
     EXPECT_EQ(job.OutPath, QStringLiteral("keep.me"));
-    EXPECT_EQ(job.OutIsDirectory, 1);
-    EXPECT_FALSE(view.SaveControlsEnabled);
-    EXPECT_TRUE(view.ProgressVisible);
-    EXPECT_TRUE(view.Filter.isEmpty());
+    EXPECT_TRUE(job.OutIsDirectory);
+    EXPECT_TRUE(view.events.isEmpty());
+    EXPECT_TRUE(view.chooserFilter.isEmpty());
 }
 
 TEST(PrepareOutput, SetsUpTheSavePageForTheFormat) {
     TJobState job;
-    OutputFakeView view;
-    view.FormatItem = 2;
+    FakeWizardView view;
+    view.formatItem = 2;
     LoadedFile(job, {QStringLiteral("/in/a.jpg")}, 0);
     job.OutDir = QStringLiteral("/out");
-    job.OutFormat = QStringLiteral("bogus");
     ASSERT_TRUE(PrepareOutput(job, view));
-    EXPECT_EQ(job.OutFormat, QStringLiteral("ICO"));
-    EXPECT_EQ(view.FormatItem, 0);
-    EXPECT_EQ(view.Filter, QStringLiteral("Normal Icon|*.ico"));
-    EXPECT_TRUE(view.SaveControlsEnabled);
-    EXPECT_FALSE(view.ProgressVisible);
+    EXPECT_EQ(view.formatItem, 0);
+    EXPECT_EQ(view.chooserFilter, QStringLiteral("Normal Icon|*.ico"));
+    EXPECT_EQ(view.events, QStringList({"SaveControls on", "Progress hidden"}));
 
-    job.OutFormat = QStringLiteral("MICO");
+    job.OutFormat = TOutFormat::Mico;
     ASSERT_TRUE(PrepareOutput(job, view));
-    EXPECT_EQ(view.FormatItem, 1);
-    EXPECT_EQ(view.Filter, QStringLiteral("Multi-Resource Icon|*.ico"));
-    job.OutFormat = QStringLiteral("BMP");
+    EXPECT_EQ(view.formatItem, 1);
+    EXPECT_EQ(view.chooserFilter, QStringLiteral("Multi-Resource Icon|*.ico"));
+    job.OutFormat = TOutFormat::Bmp;
     ASSERT_TRUE(PrepareOutput(job, view));
-    EXPECT_EQ(view.FormatItem, 2);
-    EXPECT_EQ(view.Filter, QStringLiteral("Windows Bitmap|*.bmp"));
+    EXPECT_EQ(view.formatItem, 2);
+    EXPECT_EQ(view.chooserFilter, QStringLiteral("Windows Bitmap|*.bmp"));
 }
 
 TEST(PrepareOutput, NamesEachFileOfTheQueueAfterItsSource) {
     TJobState job;
-    OutputFakeView view;
+    FakeWizardView view;
     job.OutDir = QStringLiteral("/D");
     const QStringList queue{QStringLiteral("/in/a.jpg"), QStringLiteral("/x/b.jpg"),
                             QStringLiteral("/y.z/c.gif"), QStringLiteral("/in/my.photo.jpg"),
@@ -144,13 +140,13 @@ TEST(PrepareOutput, NamesEachFileOfTheQueueAfterItsSource) {
 }
 
 TEST(PrepareOutput, NumbersTheImagesOfAMultiImageIconFile) {
-    for (const char* format : {"BMP", "ICO"}) {
+    for (const TOutFormat format : {TOutFormat::Bmp, TOutFormat::Ico}) {
         TJobState job;
-        OutputFakeView view;
-        job.OutFormat = QLatin1String(format);
+        FakeWizardView view;
+        job.OutFormat = format;
         job.OutDir = QStringLiteral("/o/");
         const QString ext =
-            job.OutFormat == QLatin1String("BMP") ? QStringLiteral(".bmp") : QStringLiteral(".ico");
+            job.OutFormat == TOutFormat::Bmp ? QStringLiteral(".bmp") : QStringLiteral(".ico");
         for (int sub = 0; sub < 3; ++sub) {
             LoadedFile(job, {QStringLiteral("/i/tools.ico")}, 0, 3, sub);
             ASSERT_TRUE(PrepareOutput(job, view));
@@ -166,7 +162,7 @@ TEST(PrepareOutput, OutputDirectoryGetsOneSeparatorAndDefaultsToTheCurrentOne) {
     testutil::TempDir dir;
     CurrentDirGuard cwd(Q(dir.path()));
     TJobState job;
-    OutputFakeView view;
+    FakeWizardView view;
     LoadedFile(job, {QStringLiteral("/in/a.jpg")}, 0);
     ASSERT_TRUE(PrepareOutput(job, view));
     EXPECT_EQ(job.OutDir, QDir::currentPath() + QLatin1Char('/'));
@@ -183,32 +179,35 @@ TEST(PrepareOutput, OutputDirectoryGetsOneSeparatorAndDefaultsToTheCurrentOne) {
 
 TEST(PrepareOutput, AsksForAFolderOnlyInAnAutomaticRunWithoutMultiResource) {
     struct Case {
-        int AutoMode;
-        const char* Format;
-        int Expected;
+        bool AutoMode;
+        TOutFormat Format;
+        bool Expected;
     };
-    for (const Case c : {Case{1, "ICO", 1}, Case{1, "BMP", 1}, Case{1, "MICO", 0},
-                         Case{0, "ICO", 0}, Case{0, "BMP", 0}, Case{0, "MICO", 0}}) {
+    using enum TOutFormat;
+    for (const Case c :
+         {Case{true, Ico, true}, Case{true, Bmp, true}, Case{true, Mico, false},
+          Case{false, Ico, false}, Case{false, Bmp, false}, Case{false, Mico, false}}) {
         TJobState job;
-        OutputFakeView view;
+        FakeWizardView view;
         job.AutoMode = c.AutoMode;
-        job.OutFormat = QLatin1String(c.Format);
+        job.OutFormat = c.Format;
         job.OutDir = QStringLiteral("/o/");
         LoadedFile(job, {QStringLiteral("/in/a.jpg")}, 0);
         ASSERT_TRUE(PrepareOutput(job, view));
-        EXPECT_EQ(job.OutIsDirectory, c.Expected) << c.AutoMode << " " << c.Format;
+        EXPECT_EQ(job.OutIsDirectory, c.Expected)
+            << c.AutoMode << " " << OutFormatText(c.Format).toStdString();
     }
 }
 
 TEST(PrepareOutput, AGivenNameKeepsItsBaseAndTakesTheFormatsExtension) {
     TJobState job;
-    OutputFakeView view;
+    FakeWizardView view;
     job.OutDir = QStringLiteral("/D/");
     LoadedFile(job, {QStringLiteral("/in/a.jpg")}, 0);
     ASSERT_TRUE(PrepareOutput(job, view));
     ASSERT_EQ(job.OutPath, QStringLiteral("/D/a.ico"));
     // The format list changes to "Windows Bitmap": same folder, new extension.
-    job.OutFormat = QStringLiteral("BMP");
+    job.OutFormat = TOutFormat::Bmp;
     ASSERT_TRUE(PrepareOutput(job, view));
     EXPECT_EQ(job.OutPath, QStringLiteral("/D/a.bmp"));
 
@@ -221,8 +220,8 @@ TEST(PrepareOutput, AGivenNameKeepsItsBaseAndTakesTheFormatsExtension) {
 
 TEST(PrepareOutput, MultiResourceRunsKeepTheFirstPicturesName) {
     TJobState job;
-    OutputFakeView view;
-    job.OutFormat = QStringLiteral("MICO");
+    FakeWizardView view;
+    job.OutFormat = TOutFormat::Mico;
     job.OutDir = QStringLiteral("/D/");
     const QStringList queue{QStringLiteral("/in/a.jpg"), QStringLiteral("/in/b.gif")};
     LoadedFile(job, queue, 0);
@@ -238,14 +237,14 @@ TEST(PrepareOutput, ClipboardPicturesTakeTheFirstFreeClipboardName) {
     testutil::writeFile(dir / "clipboard0.ico", {0});
     testutil::writeFile(dir / "clipboard1.ico", {0});
     TJobState job;
-    OutputFakeView view;
-    job.SourceKind = QStringLiteral("CLIP");
+    FakeWizardView view;
+    job.SourceKind = TSourceKind::Clip;
     job.SubCount = 1;
     job.OutDir = Q(dir.path());
     ASSERT_TRUE(PrepareOutput(job, view));
     EXPECT_EQ(job.OutPath, Q(dir / "clipboard2.ico"));
     job.OutPath.clear();
-    job.OutFormat = QStringLiteral("BMP");
+    job.OutFormat = TOutFormat::Bmp;
     ASSERT_TRUE(PrepareOutput(job, view));
     EXPECT_EQ(job.OutPath, Q(dir / "clipboard0.bmp"));
 }
@@ -256,28 +255,29 @@ TEST(WriteOutput, WritesNothingWithoutAPicture) {
     testutil::TempDir dir;
     TJobState job;
     BuiltIcon(job, 32, 8);
-    job.SourceKind = QStringLiteral("NONE");
+    job.SourceKind = TSourceKind::None;
     job.OutPath = Q(dir / "a.ico");
     EXPECT_EQ(WriteOutput(job, true), TWriteResult::Nothing);
     EXPECT_TRUE(Entries(dir.path()).empty());
 }
 
 TEST(WriteOutput, MaskedPixelsAreWrittenWithIndexZeroInIconsAndBitmaps) {
-    for (const char* format : {"ICO", "BMP", "MICO"}) {
+    for (const TOutFormat format : {TOutFormat::Ico, TOutFormat::Bmp, TOutFormat::Mico}) {
         testutil::TempDir dir;
         TJobState job;
-        job.SourceKind = QStringLiteral("BMP");
-        job.OutFormat = QLatin1String(format);
+        job.SourceKind = TSourceKind::Bmp;
+        job.OutFormat = format;
         BuiltIcon(job, 16, 4);
         job.IconMap.SetPixel(3, 4, 7);
         job.MaskMap.SetPixel(3, 4, 1);
         job.MaskMap.SetPixel(15, 15, 1);
-        job.OutPath = Q(dir / (job.OutFormat == QLatin1String("BMP") ? "a.bmp" : "a.ico"));
-        ASSERT_EQ(WriteOutput(job, true), TWriteResult::Written) << format;
+        job.OutPath = Q(dir / (job.OutFormat == TOutFormat::Bmp ? "a.bmp" : "a.ico"));
+        ASSERT_EQ(WriteOutput(job, true), TWriteResult::Written)
+            << OutFormatText(format).toStdString();
 
         TPxlMap color{};
         TPxlMap mask{};
-        if (job.OutFormat == QLatin1String("BMP")) {
+        if (job.OutFormat == TOutFormat::Bmp) {
             ASSERT_TRUE(color.LoadFromBMP(job.OutPath));
         } else {
             ASSERT_EQ(ReadIconImage(job.OutPath, 0, color, mask), 1);
@@ -286,11 +286,13 @@ TEST(WriteOutput, MaskedPixelsAreWrittenWithIndexZeroInIconsAndBitmaps) {
             EXPECT_EQ(mask.GetPixel(2, 4), 0);
         }
         ASSERT_EQ(color.GetBitCount(), 4);
-        EXPECT_EQ(color.GetPixel(3, 4), 0) << format;
-        EXPECT_EQ(color.GetPixel(15, 15), 0) << format;
-        EXPECT_EQ(color.GetPixel(2, 4), 6) << format; // unmasked pixels keep their index
-        EXPECT_EQ(color.GetPixel(4, 4), 0) << format; // (4 + 4) % 8: index 0 by itself
-        EXPECT_EQ(color.GetPixel(5, 4), 1) << format;
+        EXPECT_EQ(color.GetPixel(3, 4), 0) << OutFormatText(format).toStdString();
+        EXPECT_EQ(color.GetPixel(15, 15), 0) << OutFormatText(format).toStdString();
+        EXPECT_EQ(color.GetPixel(2, 4), 6)
+            << OutFormatText(format).toStdString(); // unmasked pixels keep their index
+        EXPECT_EQ(color.GetPixel(4, 4), 0)
+            << OutFormatText(format).toStdString(); // (4 + 4) % 8: index 0 by itself
+        EXPECT_EQ(color.GetPixel(5, 4), 1) << OutFormatText(format).toStdString();
         EXPECT_EQ(color.GetPaletteColor(0), 0u);
     }
 }
@@ -299,7 +301,7 @@ TEST(WriteOutput, NormalIconReplacesAnyFileWithAOneImageIcon) {
     testutil::TempDir dir;
     const QString path = Q(dir / "a.ico");
     TJobState job;
-    job.SourceKind = QStringLiteral("ICO");
+    job.SourceKind = TSourceKind::Ico;
     BuiltIcon(job, 16, 8);
     for (int i = 0; i < 3; ++i)
         WriteIconImage(path, -1, job.IconMap, job.MaskMap);
@@ -320,28 +322,30 @@ TEST(WriteOutput, NormalIconReplacesAnyFileWithAOneImageIcon) {
 }
 
 TEST(WriteOutput, ReplaceOffLeavesExistingFilesAlone) {
-    for (const char* format : {"ICO", "BMP"}) {
+    for (const TOutFormat format : {TOutFormat::Ico, TOutFormat::Bmp}) {
         testutil::TempDir dir;
         TJobState job;
-        job.SourceKind = QStringLiteral("GIF");
-        job.OutFormat = QLatin1String(format);
+        job.SourceKind = TSourceKind::Gif;
+        job.OutFormat = format;
         BuiltIcon(job, 32, 8);
         const std::vector<std::uint8_t> old{'o', 'l', 'd'};
         testutil::writeFile(dir / "a.out", old);
         job.OutPath = Q(dir / "a.out");
-        EXPECT_EQ(WriteOutput(job, false), TWriteResult::KeptExisting) << format;
+        EXPECT_EQ(WriteOutput(job, false), TWriteResult::KeptExisting)
+            << OutFormatText(format).toStdString();
         EXPECT_EQ(testutil::readFile(dir / "a.out"), old);
 
         // A link to nowhere is no file to keep: an error, and the link stays.
         fs::create_symlink(dir / "nowhere", dir / "link.out");
         job.OutPath = Q(dir / "link.out");
-        EXPECT_THROW(WriteOutput(job, false), EInOutError) << format;
+        EXPECT_THROW(WriteOutput(job, false), EInOutError) << OutFormatText(format).toStdString();
         EXPECT_TRUE(fs::is_symlink(dir / "link.out"));
 
         job.OutPath = Q(dir / "b.out");
-        EXPECT_EQ(WriteOutput(job, false), TWriteResult::Written) << format;
+        EXPECT_EQ(WriteOutput(job, false), TWriteResult::Written)
+            << OutFormatText(format).toStdString();
         EXPECT_EQ(testutil::readFile(dir / "b.out").size(),
-                  job.OutFormat == QLatin1String("BMP") ? 2102u : 2238u);
+                  job.OutFormat == TOutFormat::Bmp ? 2102u : 2238u);
     }
 }
 
@@ -349,8 +353,8 @@ TEST(WriteOutput, MultiResourceAppendsToTheFileWhateverReplaceSays) {
     testutil::TempDir dir;
     const QString path = Q(dir / "a.ico");
     TJobState job;
-    job.SourceKind = QStringLiteral("JPG");
-    job.OutFormat = QStringLiteral("MICO");
+    job.SourceKind = TSourceKind::Jpg;
+    job.OutFormat = TOutFormat::Mico;
     job.OutPath = path;
     BuiltIcon(job, 16, 4);
     WriteIconImage(path, 0, job.IconMap, job.MaskMap);
@@ -374,15 +378,15 @@ TEST(WriteOutput, MultiResourceAppendsToTheFileWhateverReplaceSays) {
 TEST(WriteOutput, AFolderThatCannotHoldFilesGivesAnErrorNamingThePath) {
     testutil::TempDir dir;
     testutil::writeFile(dir / "plain", {1, 2, 3});
-    for (const char* format : {"ICO", "BMP", "MICO"}) {
+    for (const TOutFormat format : {TOutFormat::Ico, TOutFormat::Bmp, TOutFormat::Mico}) {
         TJobState job;
-        job.SourceKind = QStringLiteral("BMP");
-        job.OutFormat = QLatin1String(format);
+        job.SourceKind = TSourceKind::Bmp;
+        job.OutFormat = format;
         BuiltIcon(job, 32, 8);
         job.OutPath = Q(dir / "plain" / "a.ico");
         try {
             WriteOutput(job, true);
-            ADD_FAILURE() << format << ": no error";
+            ADD_FAILURE() << OutFormatText(format).toStdString() << ": no error";
         } catch (const EInOutError& e) {
             const QString text = QString::fromUtf8(e.what());
             EXPECT_TRUE(text.contains(job.OutPath)) << text.toStdString();
@@ -393,11 +397,11 @@ TEST(WriteOutput, AFolderThatCannotHoldFilesGivesAnErrorNamingThePath) {
 }
 
 TEST(WriteOutput, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
-    for (const char* format : {"ICO", "BMP", "MICO"}) {
+    for (const TOutFormat format : {TOutFormat::Ico, TOutFormat::Bmp, TOutFormat::Mico}) {
         testutil::TempDir dir;
         TJobState job;
-        job.SourceKind = QStringLiteral("JPG");
-        job.OutFormat = QLatin1String(format);
+        job.SourceKind = TSourceKind::Jpg;
+        job.OutFormat = format;
         BuiltIcon(job, 16, 8);
         job.OutPath = Q(dir / "a.out");
         WriteIconImage(job.OutPath, 0, job.IconMap, job.MaskMap);
@@ -408,15 +412,16 @@ TEST(WriteOutput, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
             DiskFull full;
             try {
                 WriteOutput(job, true);
-                ADD_FAILURE() << format << ": no error";
+                ADD_FAILURE() << OutFormatText(format).toStdString() << ": no error";
             } catch (const EInOutError& e) {
                 const QString text = QString::fromUtf8(e.what());
                 EXPECT_TRUE(text.contains(job.OutPath)) << text.toStdString();
                 EXPECT_TRUE(text.contains(QStringLiteral("No space left"))) << text.toStdString();
             }
         }
-        EXPECT_EQ(testutil::readFile(dir / "a.out"), old) << format;
-        EXPECT_EQ(Entries(dir.path()), std::vector<fs::path>{"a.out"}) << format;
+        EXPECT_EQ(testutil::readFile(dir / "a.out"), old) << OutFormatText(format).toStdString();
+        EXPECT_EQ(Entries(dir.path()), std::vector<fs::path>{"a.out"})
+            << OutFormatText(format).toStdString();
     }
 }
 
@@ -425,8 +430,8 @@ TEST(WriteOutput, ExtendingAFileThatIsNoIconNamesTheFile) {
     const std::vector<std::uint8_t> junk{'n', 'o'};
     testutil::writeFile(dir / "a.ico", junk);
     TJobState job;
-    job.SourceKind = QStringLiteral("JPG");
-    job.OutFormat = QStringLiteral("MICO");
+    job.SourceKind = TSourceKind::Jpg;
+    job.OutFormat = TOutFormat::Mico;
     BuiltIcon(job, 32, 8);
     job.OutPath = Q(dir / "a.ico");
     try {
@@ -444,18 +449,18 @@ TEST(WriteOutput, ExtendingAFileThatIsNoIconNamesTheFile) {
 TEST(WriteOutput, AnIncompleteIconImageIsAnErrorNotASilentSkip) {
     testutil::TempDir dir;
     TJobState job;
-    job.SourceKind = QStringLiteral("JPG");
+    job.SourceKind = TSourceKind::Jpg;
     BuiltIcon(job, 32, 8);
     job.MaskMap.Clear();
     job.MaskMap.NewImage(16, 16, 1);
     job.OutPath = Q(dir / "a.ico");
     EXPECT_THROW(WriteOutput(job, true), EInOutError);
-    job.OutFormat = QStringLiteral("MICO");
+    job.OutFormat = TOutFormat::Mico;
     EXPECT_THROW(WriteOutput(job, true), EInOutError);
     EXPECT_TRUE(Entries(dir.path()).empty());
 
     // Replace off keeps a file whatever the picture, but a folder is no file to keep.
-    job.OutFormat = QStringLiteral("ICO");
+    job.OutFormat = TOutFormat::Ico;
     testutil::writeFile(dir / "a.ico", {1});
     EXPECT_EQ(WriteOutput(job, false), TWriteResult::KeptExisting);
     fs::remove(dir / "a.ico");

@@ -1,7 +1,7 @@
 #include "process/Processor.h"
 
-#include "OutputFakeView.h"
 #include "core/StepEngine.h"
+#include "fakes/FakeWizardView.h"
 #include "image/IconLib.h"
 #include "image/SafeFile.h"
 #include "utils/TestUtils.h"
@@ -47,8 +47,9 @@ std::uint32_t IconColour(TPxlMap& map, int x, int y) {
 }
 
 struct WizardRun {
+    WizardRun() { View.batchAutomatic = true; }
     TJobState Job;
-    OutputFakeView View;
+    FakeWizardView View{Job};
     TPictureProcessor Processor{Job, View};
     TStepEngine Engine{Job, View, Processor};
 };
@@ -61,21 +62,21 @@ TEST(PictureProcessor, AManualCropRunUsesTheSquareTheSizingStepPrepared) {
     ASSERT_TRUE(picture.save(Q(dir / "cells.bmp"), "BMP"));
     WizardRun run;
     run.Job.InputList << Q(dir / "cells.bmp");
-    run.View.Automatic = false;
+    run.View.batchAutomatic = false;
     run.Engine.NextButtonClick(); // one file: on to the resolution page
     ASSERT_EQ(run.Job.Step, PageResolution);
-    run.View.SizeItem = 0;
+    run.View.sizeItem = 0;
     run.Engine.NextButtonClick();
     ASSERT_EQ(run.Job.Step, PageSizing);
-    run.View.Crop = true;
+    run.View.crop = true;
     run.Engine.NextButtonClick();
     ASSERT_EQ(run.Job.Step, PageMasking);
     EXPECT_EQ(run.Processor.CropState().CropLeft, 0);
     run.Engine.NextButtonClick();
     ASSERT_EQ(run.Job.Step, PageSaving);
-    run.View.Location = Q(dir / "cut.icon.file");
+    run.View.location = Q(dir / "cut.icon.file");
     run.Engine.NextButtonClick();
-    ASSERT_EQ(run.Job.Step, PageFinish) << run.View.Messages.join(' ').toStdString();
+    ASSERT_EQ(run.Job.Step, PageFinish) << run.View.messages.join(' ').toStdString();
 
     TPxlMap color{};
     TPxlMap mask{};
@@ -100,13 +101,13 @@ TEST(PictureProcessor, ClipboardPicturesGetTheFirstFreeClipboardName) {
     WizardRun run;
     run.Job.InputList << QStringLiteral("/ignored/while/the/clipboard/is/chosen.bmp");
     run.Job.PresetMasking = 1;
-    run.View.Clipboard = true;
-    run.View.ClipboardPicture = CellPicture(32, 32, 2);
+    run.View.clipboardChosen = true;
+    run.View.clipboardImage = CellPicture(32, 32, 2);
     run.Job.OutDir = Q(dir.path());
     run.Engine.NextButtonClick();
     ASSERT_EQ(run.Job.Step, PageSaving);
     EXPECT_EQ(run.Job.OutPath, Q(dir / "clipboard2.ico"));
-    run.View.Location = run.Job.OutDir;
+    run.View.location = run.Job.OutDir;
     run.Engine.NextButtonClick();
     ASSERT_EQ(run.Job.Step, PageFinish);
 
@@ -139,11 +140,10 @@ TEST(PictureProcessor, TallyCountsFailedLoadsKeptFilesAndFailedWrites) {
     ASSERT_EQ(run.Job.Step, PageBatchMode);
     run.Engine.NextButtonClick();
     ASSERT_EQ(run.Job.Step, PageSaving);
-    EXPECT_EQ(run.View.Messages,
-              QStringList{QStringLiteral("Cannot load picture ") + Q(dir / "broken.bmp")});
-    EXPECT_EQ(run.View.Captions, QStringList{QStringLiteral("Picture error")});
-    run.View.Location = Q(dir / "out");
-    run.View.Replace = false;
+    EXPECT_EQ(run.View.messages, QStringList{QStringLiteral("Picture error: Cannot load picture ") +
+                                             Q(dir / "broken.bmp")});
+    run.View.location = Q(dir / "out");
+    run.View.replace = false;
     run.Engine.NextButtonClick();
     ASSERT_EQ(run.Job.Step, PageFinish);
     EXPECT_EQ(run.Processor.Tally().LoadFailed, 1);
@@ -161,19 +161,20 @@ TEST(PictureProcessor, AFailedWriteReachesTheViewWithThePathAndIsCounted) {
     run.Job.InputList << Q(dir / "a.bmp");
     run.Engine.NextButtonClick();
     ASSERT_EQ(run.Job.Step, PageSaving);
-    run.View.Location = Q(dir / "a.bmp" / "sub");
+    run.View.location = Q(dir / "a.bmp" / "sub");
     run.Engine.NextButtonClick();
     // The run stays on the save page and the message names the file and the reason.
     EXPECT_EQ(run.Job.Step, PageSaving);
-    ASSERT_EQ(run.View.Messages.size(), 1);
-    EXPECT_TRUE(run.View.Messages[0].contains(Q(dir / "a.bmp" / "sub" / "a.ico")))
-        << run.View.Messages[0].toStdString();
-    EXPECT_TRUE(run.View.Messages[0].contains(QStringLiteral("Not a directory")));
+    ASSERT_EQ(run.View.messages.size(), 1);
+    EXPECT_TRUE(run.View.messages[0].contains(Q(dir / "a.bmp" / "sub" / "a.ico")))
+        << run.View.messages[0].toStdString();
+    EXPECT_TRUE(run.View.messages[0].contains(QStringLiteral("Not a directory")));
     EXPECT_EQ(run.Processor.Tally().WriteFailed, 1);
-    EXPECT_EQ(run.Processor.LastWriteError(), run.View.Messages[0]);
+    EXPECT_EQ(TStepEngine::ErrorCaption() + QStringLiteral(": ") + run.Processor.LastWriteError(),
+              run.View.messages[0]);
 
     // Saving again into a good folder finishes the run.
-    run.View.Location = Q(dir.path());
+    run.View.location = Q(dir.path());
     run.Engine.NextButtonClick();
     EXPECT_EQ(run.Job.Step, PageFinish);
     EXPECT_EQ(run.Processor.Tally().Written, 1);
@@ -198,10 +199,10 @@ TEST(PictureProcessor, AScaleOnlyRunKeepsTheStretchRowsOfALargePhotoAndWritesThe
         run.Job.PresetIconSize = 48;
         run.Job.PresetSizing = presetSizing;
         run.Job.InputList << Q(dir / "photo.jpg");
-        run.View.Location = Q(folder);
+        run.View.location = Q(folder);
         run.Engine.NextButtonClick();
         if (run.Job.Step == PageSaving) run.Engine.NextButtonClick();
-        EXPECT_EQ(run.Job.Step, PageFinish) << run.View.Messages.join(' ').toStdString();
+        EXPECT_EQ(run.Job.Step, PageFinish) << run.View.messages.join(' ').toStdString();
         *rowsFor = run.Job.InputRowsFor;
         *source = run.Job.InputImage;
         return testutil::readFile(folder / "photo.ico");

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FakeWizardView.h"
 #include "core/JobState.h"
 #include "core/PictureProcessor.h"
+#include "fakes/FakeWizardView.h"
 
 #include <QMap>
 #include <QStringList>
@@ -46,17 +46,17 @@ public:
         ++loadCount;
         busyAtLoad.push_back(view_.busyCursor);
         note(QStringLiteral("LoadPicture %1.%2").arg(job_.FileIndex).arg(job_.SubIndex));
-        if (job_.OutFormat != QLatin1String("MICO")) job_.OutPath.clear();
+        if (job_.OutFormat != TOutFormat::Mico) job_.OutPath.clear();
         FakePicture picture = clipboardPicture;
-        QString kind = QStringLiteral("CLIP");
+        TSourceKind kind = TSourceKind::Clip;
         if (!view_.SourceIsClipboard()) {
             const QString path = job_.InputList.value(job_.FileIndex);
             picture = pictures.value(path, FakePicture{});
-            kind = picture.images > 1 ? QStringLiteral("ICO") : QStringLiteral("BMP");
+            kind = picture.images > 1 ? TSourceKind::Ico : TSourceKind::Bmp;
             if (job_.FileIndex >= job_.InputList.size()) picture.loads = false;
         }
         if (!picture.loads) {
-            job_.SourceKind = QStringLiteral("NONE");
+            job_.SourceKind = TSourceKind::None;
             job_.SubCount = 0;
             job_.InputImage = QImage();
             view_.ShowMessage(QStringLiteral("Cannot load picture ") +
@@ -86,13 +86,13 @@ public:
         if (!loaded()) return false;
         view_.SetSaveControlsEnabled(true);
         view_.SetProgressVisible(false);
-        job_.OutIsDirectory = job_.AutoMode == 1 && job_.OutFormat != QLatin1String("MICO");
+        job_.OutIsDirectory = job_.AutoMode && job_.OutFormat != TOutFormat::Mico;
         return true;
     }
     void WriteOutput(bool replace) override {
         note(QStringLiteral("WriteOutput %1").arg(replace ? "replace" : "keep"));
         if (!loaded()) return;
-        const QString source = job_.SourceKind == QLatin1String("CLIP")
+        const QString source = job_.SourceKind == TSourceKind::Clip
                                    ? QStringLiteral("clipboard")
                                    : job_.InputList.value(job_.FileIndex);
         const QString name = source + QLatin1Char('#') + QString::number(job_.SubIndex + 1);
@@ -104,7 +104,7 @@ public:
     }
 
 private:
-    bool loaded() const { return job_.SourceKind != QLatin1String("NONE"); }
+    bool loaded() const { return job_.SourceKind != TSourceKind::None; }
     void note(const QString& text) const { view_.note(text); }
 
     TJobState& job_;

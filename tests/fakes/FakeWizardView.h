@@ -7,13 +7,14 @@
 #include <functional>
 #include <vector>
 
-// A window without widgets: answers come from its public fields (set them as a user
-// would click), and everything the engine and the processing work ask of it is recorded.
-// Like the real window, drawing a page enables Back, Next and Cancel, except on the
-// finish page where only Next stays.
+// A window without widgets for every role: answers come from its public fields (set them
+// as a user would click), and everything the engine and the processing work ask of it is
+// recorded. Like the real window, selecting a format item changes the answer, and drawing
+// a page enables Back, Next and Cancel.
 class FakeWizardView : public WizardView {
 public:
-    explicit FakeWizardView(const TJobState& job) : job_(job) {}
+    FakeWizardView() = default;
+    explicit FakeWizardView(const TJobState& job) : job_(&job) {}
 
     // --- the user's answers ---
     bool clipboardChosen = false;
@@ -28,9 +29,9 @@ public:
     QImage clipboardImage;
 
     // --- what happened ---
-    std::vector<int> pagesShown; // the step drawn by every ShowPage
+    std::vector<int> pagesShown; // the step drawn by every ShowPage (-1 without a job)
     QStringList messages;        // "caption: text"
-    QStringList events;          // the view calls, in order (see note())
+    QStringList events;          // the calls that matter to the order, see note()
     bool closed = false;
     int closeCount = 0;
     bool buttonsEnabled = true;
@@ -43,7 +44,6 @@ public:
     bool busyCursor = false;
     bool inputHeld = false;
     int processEventsCount = 0;
-    int formatItemSet = -1;
     QString chooserFilter;
     // Runs inside ProcessPendingEvents: stands in for input arriving mid-loop.
     std::function<void()> onProcessEvents;
@@ -68,7 +68,7 @@ public:
         return replace;
     }
 
-    void SetOutFormatItem(int item) override { formatItemSet = item; }
+    void SetOutFormatItem(int item) override { formatItem = item; }
     void SetChooserFilter(const QString& filter) override { chooserFilter = filter; }
     void SetSaveControlsEnabled(bool enabled) override {
         note(enabled ? "SaveControls on" : "SaveControls off");
@@ -98,8 +98,9 @@ public:
         if (onProcessEvents) onProcessEvents();
     }
     void ShowPage() override {
-        note(QStringLiteral("ShowPage %1").arg(job_.Step));
-        pagesShown.push_back(job_.Step);
+        const int step = job_ ? job_->Step : -1;
+        note(QStringLiteral("ShowPage %1").arg(step));
+        pagesShown.push_back(step);
         buttonsEnabled = true;
         if (onShowPage) onShowPage();
     }
@@ -120,5 +121,5 @@ public:
     void note(const QString& text) const { log->append(text); }
 
 private:
-    const TJobState& job_;
+    const TJobState* job_ = nullptr;
 };

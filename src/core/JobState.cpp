@@ -1,0 +1,20 @@
+#include "core/JobState.h"
+
+#include <array>
+
+QString SourceKindText(TSourceKind kind) {
+    static const std::array<QString, 7> texts{QString(),
+                                              QStringLiteral("NONE"),
+                                              QStringLiteral("CLIP"),
+                                              QStringLiteral("BMP"),
+                                              QStringLiteral("ICO"),
+                                              QStringLiteral("JPG"),
+                                              QStringLiteral("GIF")};
+    return texts[static_cast<std::size_t>(kind)];
+}
+
+QString OutFormatText(TOutFormat format) {
+    static const std::array<QString, 3> texts{QStringLiteral("ICO"), QStringLiteral("MICO"),
+                                              QStringLiteral("BMP")};
+    return texts[static_cast<std::size_t>(format)];
+}
