@@ -3,7 +3,9 @@
 reads, written by Pillow and by hand-assembled bytes (icon files, 4-bit bitmaps)."""
 import io
 import os
+import shutil
 import struct
+import subprocess
 import sys
 
 from PIL import Image
@@ -114,6 +116,24 @@ save("jpeg", "grey.jpg", encode(gradient(16, 8, "L"), "JPEG"))
 save("jpeg", "cmyk.jpg", encode(gradient(8, 8, "CMYK"), "JPEG"))
 save("jpeg", "progressive.jpg", encode(gradient(20, 12), "JPEG", progressive=True))
 save("jpeg", "tiny.jpg", encode(gradient(1, 1), "JPEG"))
+
+# Narrow, short and odd-sized JPEGs in every subsampling: libjpeg upsamples components one or
+# two samples wide otherwise than wider ones, and the loader must keep the rows of a stretch
+# exactly as a full decode makes them there too. Pillow writes 4:4:4, 4:2:2 and 4:2:0;
+# cjpeg, where it is installed, the other layouts.
+odd_sizes = ((1, 300), (2, 100), (3, 41), (5, 64), (300, 1), (17, 35))
+for w, h in odd_sizes:
+    for sub in (0, 1, 2):
+        save("jpeg", f"odd_{w}x{h}_s{sub}.jpg", encode(gradient(w, h), "JPEG", subsampling=sub, quality=70))
+    save("jpeg", f"odd_{w}x{h}_prog.jpg", encode(gradient(w, h), "JPEG", subsampling=2, progressive=True))
+cjpeg = shutil.which("cjpeg")
+if cjpeg:
+    for w, h in odd_sizes[:4]:
+        ppm = encode(gradient(w, h), "PPM")
+        for sample in ("1x2", "4x1", "1x4", "4x2", "2x2,1x2,1x2", "2x1,1x2,1x2"):
+            data = subprocess.run([cjpeg, "-quality", "70", "-sample", sample], input=ppm,
+                                  stdout=subprocess.PIPE, check=True).stdout
+            save("jpeg", f"odd_{w}x{h}_{sample.replace(',', '_')}.jpg", data)
 
 # The whole conversion takes every kind: the first byte of an input picks its extension,
 # the second the icon size (its value mod 3), depth (bit 2), sizing (bit 3) and output

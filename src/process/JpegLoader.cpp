@@ -272,11 +272,60 @@ private:
     jpeg_decompress_struct* cinfo_;
 };
 
+JpegFrameLayout frameLayout(const jpeg_decompress_struct& cinfo) {
+    JpegFrameLayout layout;
+    layout.Width = cinfo.image_width;
+    layout.Height = cinfo.image_height;
+    layout.Components = cinfo.num_components;
+    for (int i = 0; i < std::min(cinfo.num_components, 4); ++i) {
+        layout.HSampling[i] = cinfo.comp_info[i].h_samp_factor;
+        layout.VSampling[i] = cinfo.comp_info[i].v_samp_factor;
+    }
+    return layout;
+}
+
 [[noreturn]] void fail(const ErrorManager& errors) {
     throw EInvalidGraphic(std::string("JPEG error: ") + errors.message);
 }
 
 } // namespace
+
+bool LineSkippingIsExact(const JpegFrameLayout& layout) {
+    // Smaller pictures are decoded whole. From this size on every component is at least
+    // four samples wide, so it is upsampled as in any photo and never by the simpler code
+    // libjpeg keeps for components one or two samples wide, whose rows a skip puts out of
+    // step.
+    constexpr std::int64_t kSmallestSkipped = 16;
+    if (layout.Width < kSmallestSkipped || layout.Height < kSmallestSkipped ||
+        layout.Components < 1 || layout.Components > 4)
+        return false;
+    int widest = 1;
+    int tallest = 1;
+    for (int i = 0; i < layout.Components; ++i) {
+        if (layout.HSampling[i] < 1 || layout.HSampling[i] > 4 || layout.VSampling[i] < 1 ||
+            layout.VSampling[i] > 4)
+            return false;
+        widest = std::max(widest, layout.HSampling[i]);
+        tallest = std::max(tallest, layout.VSampling[i]);
+    }
+    // (libjpeg refuses other ratios before any line is read.)
+    for (int i = 0; i < layout.Components; ++i)
+        if (widest % layout.HSampling[i] != 0 || tallest % layout.VSampling[i] != 0) return false;
+    // One line per row group: however wide the upsampling, a skip keeps every component's
+    // rows in step.
+    if (tallest == 1) return true;
+    // Two lines per row group stay in step only where some component is smoothed between
+    // rows (libjpeg then works with the rows around each group); upsampled by plain
+    // repetition, or by three or four lines, the line after a skip takes the wrong row of
+    // a subsampled component.
+    if (tallest > 2) return false;
+    bool smoothedBetweenRows = false;
+    for (int i = 0; i < layout.Components; ++i) {
+        if (widest / layout.HSampling[i] > 2) return false;
+        if (layout.VSampling[i] == 1) smoothedBetweenRows = true;
+    }
+    return smoothedBetweenRows;
+}
 
 QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int32_t rowsFor) {
     QFile file(fileName);
@@ -382,9 +431,10 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int
     bool decoded = false;
     bool skipped = false;
     // Grey lines go through libjpeg's dithering, which carries its error from line to line:
-    // skipped lines would change the kept ones. They are all decoded, the others kept away.
+    // skipped lines would change the kept ones. They are all decoded, the others kept away,
+    // as are the lines of colour layouts whose skipping is not known to be exact.
 #if TESSALY_JPEG_SKIPS_LINES
-    if (someRows && kind != OutputKind::Grey) {
+    if (someRows && kind != OutputKind::Grey && LineSkippingIsExact(frameLayout(*cinfo))) {
         std::vector<JSAMPLE> discard(std::max(stride, scratch.size()));
         decoded = readKeptRows(cinfo.get(), errors.get(), picture.bits(), stride, kind,
                                scratch.data(), inverted, kept, discard.data());

@@ -26,5 +26,25 @@
 // stretch to that size reads (StretchRows). Those rows come out as in a full decode, the
 // others read as 0 (black, or palette entry 0): the file is still read to its end with the
 // same warnings and errors, but colour pictures make no pixels of the other lines, and a
-// large picture takes memory only for the rows kept.
+// large picture takes memory only for the rows kept. Lines are skipped without being made
+// only where LineSkippingIsExact allows it; elsewhere every line is made and the rows not
+// kept are dropped.
 QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int32_t rowsFor = 0);
+
+// The frame of a JPEG file as far as line skipping cares: its size and each component's
+// sampling factors.
+struct JpegFrameLayout {
+    std::int64_t Width = 0;
+    std::int64_t Height = 0;
+    int Components = 0;
+    int HSampling[4] = {};
+    int VSampling[4] = {};
+};
+
+// Whether libjpeg's line skipping leaves the lines read after it exactly as a full decode
+// makes them, for a colour frame of this layout decoded with fancy upsampling. It is not
+// so everywhere: how a component is upsampled decides whether the skip keeps its rows in
+// step, and narrow components get a different upsampler than wide ones. Only the layouts
+// bench/jpeg_skip_survey.cpp checked line by line are admitted, and small pictures, which
+// cost next to nothing to decode whole, never skip.
+bool LineSkippingIsExact(const JpegFrameLayout& layout);
