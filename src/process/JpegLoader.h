@@ -45,6 +45,7 @@ struct JpegFrameLayout {
 // makes them, for a colour frame of this layout decoded with fancy upsampling. It is not
 // so everywhere: how a component is upsampled decides whether the skip keeps its rows in
 // step, and narrow components get a different upsampler than wide ones. Only the layouts
-// bench/jpeg_skip_survey.cpp checked line by line are admitted, and small pictures, which
-// cost next to nothing to decode whole, never skip.
+// bench/jpeg_skip_survey.cpp checked line by line are admitted (run it again after a
+// libjpeg update), and small pictures, which cost next to nothing to decode whole, never
+// skip.
 bool LineSkippingIsExact(const JpegFrameLayout& layout);
