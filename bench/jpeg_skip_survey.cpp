@@ -16,7 +16,8 @@
 //   cmake --build build -t jpeg_skip_survey && build/bin/jpeg_skip_survey [--named]
 //
 // --named leaves out the sweep of all layouts (which takes half an hour on a busy machine;
-// the named ones a few minutes).
+// the named ones a few minutes). The sweep runs each layout in a child process that is
+// stopped after five minutes, since on some layouts a skip never returns.
 #include "process/JpegLoader.h"
 
 #include <algorithm>
@@ -28,6 +29,8 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -234,6 +237,31 @@ bool report(const Layout& layout, const Tally& tally) {
     return tally.AdmittedAndDiffered == 0;
 }
 
+// Surveys the layout in a child process: jpeg_skip_scanlines never returns on some
+// layouts (progressive 1x4,1x2,1x1 with libjpeg-turbo 2.1.5), which is reported as such and
+// is a fault of the rule only if the rule skips there.
+bool surveyApart(const Layout& layout, const std::vector<int>& widths,
+                 const std::vector<int>& heights) {
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(300);
+        Tally tally;
+        survey(layout, widths, heights, tally);
+        std::_Exit(report(layout, tally) ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) return false;
+    if (WIFEXITED(status)) return WEXITSTATUS(status) == 0;
+    JpegFrameLayout frame{1000, 1000, layout.Components, {}, {}};
+    std::copy(layout.H, layout.H + 4, frame.HSampling);
+    std::copy(layout.V, layout.V + 4, frame.VSampling);
+    const bool admitted = LineSkippingIsExact(frame);
+    std::printf("%-26s a skip never returned%s\n", describe(layout).c_str(),
+                admitted ? "  RULE WRONG" : "");
+    return !admitted;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -287,10 +315,9 @@ int main(int argc, char** argv) {
                     blocks += layout.H[i] * layout.V[i];
                 }
                 if (blocks <= 10) {
-                    Tally tally;
-                    survey(layout, widths[components - 3], heights[components - 3], tally);
-                    ruleHolds = report(layout, tally) && ruleHolds;
-                    cases += tally.Cases;
+                    ruleHolds =
+                        surveyApart(layout, widths[components - 3], heights[components - 3]) &&
+                        ruleHolds;
                 }
                 more = false;
                 for (int i = 0; i < 2 * components && !more; ++i) {
@@ -300,7 +327,7 @@ int main(int argc, char** argv) {
             }
         }
     }
-    std::printf("%ld cases; the loader's rule %s\n", cases,
+    std::printf("%ld cases in the named layouts; the loader's rule %s\n", cases,
                 ruleHolds ? "skips only where rows came out exact" : "IS WRONG");
     return ruleHolds ? 0 : 1;
 }
