@@ -22,6 +22,13 @@ void SetMaskPixel(TJobState& job, std::int32_t x, std::int32_t y, bool transpare
     job.MaskMap.SetPixel(x, y, transparent ? 1 : 0);
 }
 
+bool ToggleMaskPixel(TJobState& job, std::int32_t x, std::int32_t y) {
+    const std::int32_t size = job.IconSize;
+    if (x < 0 || y < 0 || x >= size || y >= size) return false;
+    SetMaskPixel(job, x, y, job.MaskMap.GetPixel(x, y) == 0);
+    return true;
+}
+
 TMaskRedraw MaskMouseDown(TJobState& job, TMaskTool tool, TMouseButton button, std::int32_t x,
                           std::int32_t y) {
     const std::int32_t iconX = ViewToIcon(x, job.IconSize, job.MaskViewWidth);

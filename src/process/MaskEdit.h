@@ -34,6 +34,10 @@ bool MaskByColor(TJobState& job, std::int32_t x, std::int32_t y);
 // Sets one mask pixel: transparent (1) or opaque (0).
 void SetMaskPixel(TJobState& job, std::int32_t x, std::int32_t y, bool transparent);
 
+// The keyboard's counterpart of the pencil: flips one mask pixel between transparent and
+// opaque. Returns false, changing nothing, for a pixel outside the icon.
+bool ToggleMaskPixel(TJobState& job, std::int32_t x, std::int32_t y);
+
 // The mask view's mouse handlers, X and Y in view pixels (job.MaskViewWidth wide).
 // By colour, any button marks the clicked colour. By pixel, the right button paints
 // opaque and the left transparent while held (job.RightDrawing / job.LeftDrawing), and a

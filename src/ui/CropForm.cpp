@@ -1,0 +1,282 @@
+#include "ui/CropForm.h"
+
+#include "process/CropRender.h"
+
+#include <QColorDialog>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <QtMath>
+
+namespace {
+
+QColor toQColor(std::uint32_t color) {
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+std::uint32_t fromQColor(const QColor& color) {
+    return static_cast<std::uint32_t>(color.red()) |
+           static_cast<std::uint32_t>(color.green()) << 8 |
+           static_cast<std::uint32_t>(color.blue()) << 16;
+}
+
+QString sizeText(int width, int height) {
+    return QStringLiteral("%1 x %2").arg(width).arg(height);
+}
+
+} // namespace
+
+TCropPicture::TCropPicture(TCropState& crop, QWidget* parent) : QWidget(parent), crop_(crop) {
+    setObjectName(QStringLiteral("ShowImage"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleName(QStringLiteral("Picture with the crop square"));
+}
+
+void TCropPicture::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    for (const QRect& area : event->region()) {
+        const QImage shown = RenderCropView(crop_, area);
+        if (shown.isNull())
+            painter.fillRect(area, Qt::black);
+        else
+            painter.drawImage(area.topLeft(), shown);
+    }
+}
+
+void TCropPicture::mousePressEvent(QMouseEvent* event) {
+    const int x = qFloor(event->position().x());
+    const int y = qFloor(event->position().y());
+    if (event->button() == Qt::LeftButton) {
+        const TCropRect before = crop_.CropRect;
+        crop_.LeftButtonDown(x, y);
+        emit squareMoved(before);
+    } else if (event->button() == Qt::RightButton) {
+        crop_.RightButtonDown(x, y);
+    }
+}
+
+void TCropPicture::mouseMoveEvent(QMouseEvent* event) {
+    const TCropRect before = crop_.CropRect;
+    std::int32_t panX = 0;
+    std::int32_t panY = 0;
+    if (crop_.MouseMove(qFloor(event->position().x()), qFloor(event->position().y()), &panX, &panY))
+        emit squareMoved(before);
+    else if (panX != 0 || panY != 0)
+        emit panned(panX, panY);
+}
+
+void TCropPicture::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) crop_.LeftButtonUp();
+    if (event->button() == Qt::RightButton) crop_.RightButtonUp();
+}
+
+TColorSwatch::TColorSwatch(QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("Panel1"));
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLineWidth(2);
+    setFixedSize(33, 19);
+    setAutoFillBackground(true);
+    setAccessibleName(QStringLiteral("Frame Color"));
+}
+
+void TColorSwatch::SetColor(const QColor& color) {
+    QPalette colors = palette();
+    colors.setColor(QPalette::Window, color);
+    setPalette(colors);
+}
+
+void TColorSwatch::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) setFrameShadow(QFrame::Sunken);
+}
+
+void TColorSwatch::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    setFrameShadow(QFrame::Raised);
+    if (rect().contains(event->position().toPoint())) emit clicked();
+}
+
+TCropForm::TCropForm(TCropState& crop, QWidget* parent) : QDialog(parent), crop_(crop) {
+    setObjectName(QStringLiteral("CropForm"));
+    setWindowTitle(QStringLiteral("Crop option"));
+    // No close box: the dialog has nothing to cancel.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setModal(true);
+
+    scrollBox_ = new QScrollArea(this);
+    scrollBox_->setObjectName(QStringLiteral("ScrollBox1"));
+    scrollBox_->setFixedSize(320, 320);
+    showImage_ = new TCropPicture(crop_, scrollBox_);
+    scrollBox_->setWidget(showImage_);
+
+    auto* sizes = new QGridLayout;
+    picSize_ = new QLabel(this);
+    picSize_->setObjectName(QStringLiteral("PicWHText"));
+    iconSize_ = new QLabel(this);
+    iconSize_->setObjectName(QStringLiteral("IconSizeText"));
+    sizes->addWidget(new QLabel(QStringLiteral("Picture"), this), 0, 0);
+    sizes->addWidget(picSize_, 0, 1);
+    sizes->addWidget(new QLabel(QStringLiteral("Icon size"), this), 1, 0);
+    sizes->addWidget(iconSize_, 1, 1);
+
+    auto* group = new QGroupBox(QStringLiteral("Crop"), this);
+    auto* groupLayout = new QGridLayout(group);
+    thumbnail_ = new QLabel(group);
+    thumbnail_->setObjectName(QStringLiteral("ThumbnailImage"));
+    thumbnail_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    thumbnail_->setFixedSize(52, 52);
+    thumbnail_->setAlignment(Qt::AlignCenter);
+    groupLayout->addWidget(thumbnail_, 0, 0, 1, 2, Qt::AlignHCenter);
+    const struct {
+        QLineEdit** Edit;
+        const char* Name;
+        const char* Label;
+        const char* Text;
+    } edits[] = {{&left_, "CropLeftText", "Left", "0"},
+                 {&top_, "CropTopText", "Top", "0"},
+                 {&right_, "CropRightText", "Right", "31"},
+                 {&bottom_, "CropBottomText", "Bottom", "31"}};
+    int row = 1;
+    for (const auto& entry : edits) {
+        auto* edit = new QLineEdit(QString::fromLatin1(entry.Text), group);
+        edit->setObjectName(QString::fromLatin1(entry.Name));
+        edit->setFixedWidth(56);
+        edit->setAccessibleName(QString::fromLatin1(entry.Label));
+        edit->installEventFilter(this);
+        auto* label = new QLabel(QString::fromLatin1(entry.Label), group);
+        label->setBuddy(edit);
+        groupLayout->addWidget(label, row, 0);
+        groupLayout->addWidget(edit, row, 1);
+        *entry.Edit = edit;
+        ++row;
+    }
+
+    auto* frameRow = new QHBoxLayout;
+    swatch_ = new TColorSwatch(this);
+    swatch_->SetColor(toQColor(crop_.FrameColor));
+    frameRow->addWidget(new QLabel(QStringLiteral("Frame Color"), this));
+    frameRow->addWidget(swatch_);
+    frameRow->addStretch();
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("Button1"));
+    ok->setDefault(true);
+
+    auto* side = new QVBoxLayout;
+    side->addLayout(sizes);
+    side->addWidget(group);
+    side->addLayout(frameRow);
+    side->addStretch();
+    side->addWidget(ok);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(scrollBox_, 0, Qt::AlignTop);
+    layout->addLayout(side);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    colorDialog_ = new QColorDialog(this);
+    colorDialog_->setObjectName(QStringLiteral("ColorDialog1"));
+    colorDialog_->setOption(QColorDialog::DontUseNativeDialog);
+
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(showImage_, &TCropPicture::squareMoved, this, [this](const TCropRect& before) {
+        UpdateCrop();
+        FormPaint(before);
+    });
+    connect(showImage_, &TCropPicture::panned, this, &TCropForm::Pan);
+    connect(swatch_, &TColorSwatch::clicked, this, &TCropForm::Panel1Click);
+}
+
+void TCropForm::ShowState() {
+    picSize_->setText(sizeText(crop_.PicWidth, crop_.PicHeight));
+    iconSize_->setText(sizeText(crop_.IconSize, crop_.IconSize));
+    showImage_->setFixedSize(crop_.PaddedWidth(), crop_.PaddedHeight());
+    swatch_->SetColor(toQColor(crop_.FrameColor));
+    UpdateCrop();
+    FormPaint(crop_.CropRect);
+    showImage_->update();
+    const TCropRect& square = crop_.CropRect;
+    scrollBox_->ensureVisible((square.Left + square.Right) / 2, (square.Top + square.Bottom) / 2,
+                              160, 160);
+}
+
+void TCropForm::showEvent(QShowEvent* event) {
+    ShowState();
+    QDialog::showEvent(event);
+}
+
+void TCropForm::UpdateCrop() {
+    const std::pair<QLineEdit*, const QString*> texts[] = {{left_, &crop_.CropLeftText()},
+                                                           {top_, &crop_.CropTopText()},
+                                                           {right_, &crop_.CropRightText()},
+                                                           {bottom_, &crop_.CropBottomText()}};
+    for (const auto& [edit, text] : texts) {
+        const QSignalBlocker quiet(edit);
+        edit->setText(*text);
+    }
+}
+
+// Repaints what a change touched: the outline where it was and where it is, and the
+// thumbnail.
+void TCropForm::FormPaint(const TCropRect& before) {
+    showImage_->update(CropOutlineBounds(before));
+    showImage_->update(CropOutlineBounds(crop_.CropRect));
+    thumbnail_->setPixmap(QPixmap::fromImage(crop_.CropImage()));
+}
+
+bool TCropForm::eventFilter(QObject* watched, QEvent* event) {
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (edit && event->type() == QEvent::FocusOut) {
+        // Switching to another window or opening the edit's menu keeps the focus here.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            EditApplied(edit);
+    } else if (edit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) EditApplied(edit);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TCropForm::EditApplied(QLineEdit* edit) {
+    const TCropRect before = crop_.CropRect;
+    const QString text = edit->text();
+    if (edit == left_)
+        crop_.LeftEdited(text);
+    else if (edit == top_)
+        crop_.TopEdited(text);
+    else if (edit == right_)
+        crop_.RightEdited(text);
+    else if (edit == bottom_)
+        crop_.BottomEdited(text);
+    UpdateCrop();
+    FormPaint(before);
+}
+
+void TCropForm::Pan(int dx, int dy) {
+    if (dx != 0)
+        scrollBox_->horizontalScrollBar()->setValue(scrollBox_->horizontalScrollBar()->value() -
+                                                    dx);
+    if (dy != 0)
+        scrollBox_->verticalScrollBar()->setValue(scrollBox_->verticalScrollBar()->value() - dy);
+}
+
+void TCropForm::Panel1Click() {
+    colorDialog_->setCurrentColor(lastChosen_);
+    if (colorDialog_->exec() != QDialog::Accepted) return;
+    lastChosen_ = colorDialog_->selectedColor();
+    crop_.SetFrameColor(fromQColor(lastChosen_));
+    swatch_->SetColor(lastChosen_);
+    showImage_->update(); // the border strips run all round the picture
+    FormPaint(crop_.CropRect);
+}
