@@ -1,0 +1,71 @@
+#include "process/MaskViewRender.h"
+
+#include "process/MaskEdit.h"
+#include "utils/MaskViewReference.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+// An icon of S x S in random colours with the corners, the last row and column and a few
+// pixels inside transparent.
+TJobState RandomIcon(int size, std::mt19937& random) {
+    TJobState job;
+    job.IconSize = size;
+    job.MaskViewWidth = 242;
+    job.IconImage = QImage(size, size, QImage::Format_Indexed8);
+    QList<QRgb> table;
+    for (int i = 0; i < 256; ++i)
+        table << qRgb(random() % 256, random() % 256, random() % 256);
+    job.IconImage.setColorTable(table);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            job.IconImage.setPixel(x, y, random() % 256);
+    job.MaskMap.NewImage(size, size, 1);
+    for (int i = 0; i < size; ++i) {
+        SetMaskPixel(job, size - 1, i, i % 3 != 0);
+        SetMaskPixel(job, i, size - 1, i % 2 == 0);
+        SetMaskPixel(job, i, i / 2, true);
+    }
+    SetMaskPixel(job, 0, 0, true);
+    return job;
+}
+
+} // namespace
+
+TEST(MaskViewRenderTest, WholeViewAndEveryCellRedrawFollowTheRulesAtEachSize) {
+    std::mt19937 random(7);
+    for (const int size : {16, 32, 48}) {
+        SCOPED_TRACE(size);
+        TJobState job = RandomIcon(size, random);
+        QImage view = NewMaskView(242);
+        DrawMaskView(view, job, -1, -1);
+        ASSERT_EQ(testutil::FirstMaskViewDifference(job, view), "");
+
+        // Flipping pixels one at a time and redrawing only their cells gives the view of
+        // the new mask, and changes nothing outside the cell's region.
+        for (int i = 0; i < 20; ++i) {
+            const int x = random() % size;
+            const int y = random() % size;
+            ToggleMaskPixel(job, x, y);
+            const QImage before = view.copy();
+            DrawMaskView(view, job, x, y);
+            const QRegion region = MaskCellRegion(x, y, size, 242);
+            for (int Y = 0; Y < 242; ++Y)
+                for (int X = 0; X < 242; ++X) {
+                    if (view.pixel(X, Y) != before.pixel(X, Y)) {
+                        ASSERT_TRUE(region.contains(QPoint(X, Y))) << X << "," << Y;
+                    }
+                }
+        }
+        ASSERT_EQ(testutil::FirstMaskViewDifference(job, view), "");
+
+        // A request with only one coordinate -1 redraws everything.
+        for (int x = 0; x < size; ++x)
+            ToggleMaskPixel(job, x, 3);
+        DrawMaskView(view, job, 5, -1);
+        EXPECT_EQ(testutil::FirstMaskViewDifference(job, view), "");
+    }
+}
