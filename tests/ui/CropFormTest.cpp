@@ -1,0 +1,142 @@
+#define QTEST_QPA_MOUSE_HANDLING
+#include "ui/CropForm.h"
+
+#include <QColorDialog>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage Pattern(int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, y, qRgb(x * 2, y * 3, 90));
+    return picture;
+}
+
+struct CropDialogRun {
+    TCropState Crop;
+    TCropForm Form{Crop};
+    QWidget* Show = Form.findChild<QWidget*>(QStringLiteral("ShowImage"));
+    QLabel* Thumbnail = Form.findChild<QLabel*>(QStringLiteral("ThumbnailImage"));
+
+    explicit CropDialogRun(const QImage& picture) {
+        Crop.SetPicture(picture, 32);
+        Form.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Form));
+    }
+    QLineEdit* Edit(const char* name) { return Form.findChild<QLineEdit*>(QLatin1String(name)); }
+    QString Text(const char* name) { return Edit(name)->text(); }
+    // Types into a box and moves the focus on.
+    void Type(const char* name, const QString& text) {
+        Edit(name)->setText(text);
+        QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(Edit(name), &leave);
+    }
+    QImage Thumb() { return Thumbnail->pixmap().toImage().convertToFormat(QImage::Format_RGB32); }
+};
+
+} // namespace
+
+TEST(CropFormTest, EditsDragsAndPanning) {
+    CropDialogRun run(Pattern(100, 80));
+    EXPECT_EQ(run.Form.windowTitle(), QStringLiteral("Crop option"));
+    EXPECT_FALSE(run.Form.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(run.Form.findChild<QLabel*>(QStringLiteral("PicWHText"))->text(), "100 x 80");
+    EXPECT_EQ(run.Form.findChild<QLabel*>(QStringLiteral("IconSizeText"))->text(), "32 x 32");
+    EXPECT_EQ(run.Show->size(), QSize(160, 140));
+
+    run.Type("CropLeftText", QStringLiteral("abc"));
+    EXPECT_EQ(run.Crop.CropLeft, 0);
+    EXPECT_EQ(run.Text("CropLeftText"), "0");
+    run.Type("CropLeftText", QStringLiteral("-100"));
+    EXPECT_EQ(run.Text("CropLeftText"), "-30");
+    EXPECT_EQ(run.Text("CropRightText"), "1");
+    run.Type("CropRightText", QStringLiteral("500"));
+    EXPECT_EQ(run.Text("CropRightText"), "130");
+    EXPECT_EQ(run.Text("CropLeftText"), "99");
+
+    // Dragging far beyond the scroll box keeps the square in range; the picture on screen
+    // shows the outline only where the square now is.
+    QTest::mousePress(run.Show, Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_EQ(run.Crop.CropLeft, 19);
+    QTest::mouseMove(run.Show, QPoint(1000, -500));
+    QTest::mouseRelease(run.Show, Qt::LeftButton, {}, QPoint(1000, -500));
+    EXPECT_EQ(run.Crop.CropLeft, 99);
+    EXPECT_EQ(run.Crop.CropTop, -30);
+    EXPECT_EQ(run.Text("CropTopText"), "-30");
+    EXPECT_EQ(run.Text("CropBottomText"), "1");
+    const QImage shown = run.Show->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage& padded = run.Crop.EmbedImage();
+    for (int y = 0; y < 140; ++y)
+        for (int x = 0; x < 160; ++x) {
+            const bool edge = (x == 129 || x == 159) ? y < 31 : (y == 0 || y == 30) && x >= 129;
+            ASSERT_EQ(shown.pixel(x, y) ^ (edge ? 0x00FFFFFF : 0), padded.pixel(x, y) | 0xFF000000)
+                << x << "," << y;
+        }
+    // The thumbnail holds picture column 99 and row 0 in its last row and first column.
+    EXPECT_EQ(run.Thumb(), run.Crop.CropImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(run.Thumb().pixel(0, 31), qRgb(198, 0, 90));
+
+    // The right button pans: the view follows the pointer.
+    CropDialogRun big(Pattern(600, 500));
+    auto* box = big.Form.findChild<QScrollArea*>(QStringLiteral("ScrollBox1"));
+    box->horizontalScrollBar()->setValue(100);
+    box->verticalScrollBar()->setValue(100);
+    QTest::mousePress(big.Show, Qt::RightButton, {}, QPoint(200, 200));
+    QTest::mouseMove(big.Show, QPoint(190, 215));
+    // The grabbed point is back under the pointer.
+    QTest::mouseRelease(big.Show, Qt::RightButton, {}, QPoint(200, 200));
+    EXPECT_EQ(box->horizontalScrollBar()->value(), 110);
+    EXPECT_EQ(box->verticalScrollBar()->value(), 85);
+    EXPECT_EQ(big.Crop.CropLeft, 0);
+}
+
+TEST(CropFormTest, NewFrameColourRecoloursOnlyTheBorder) {
+    const QImage picture = Pattern(100, 80);
+    CropDialogRun run(picture);
+    run.Type("CropLeftText", QStringLiteral("-30"));
+    auto* swatch = run.Form.findChild<QFrame*>(QStringLiteral("Panel1"));
+    auto* dialog = run.Form.findChild<QColorDialog*>(QStringLiteral("ColorDialog1"));
+    QTest::mousePress(swatch, Qt::LeftButton);
+    EXPECT_EQ(swatch->frameShadow(), QFrame::Sunken);
+
+    QColor opened;
+    QTimer::singleShot(0, dialog, [&] {
+        opened = dialog->currentColor();
+        dialog->setCurrentColor(QColor(200, 10, 50));
+        dialog->accept();
+    });
+    QTest::mouseRelease(swatch, Qt::LeftButton);
+    EXPECT_EQ(swatch->frameShadow(), QFrame::Raised);
+    EXPECT_EQ(opened, QColor(Qt::black));
+    EXPECT_EQ(run.Crop.FrameColor, 0x00320AC8u);
+    const QImage& padded = run.Crop.EmbedImage();
+    for (int y = 0; y < 140; ++y)
+        for (int x = 0; x < 160; ++x) {
+            const bool border = x < 30 || y < 30 || x >= 130 || y >= 110;
+            ASSERT_EQ(padded.pixel(x, y) | 0xFF000000,
+                      border ? qRgb(200, 10, 50) : picture.pixel(x - 30, y - 30))
+                << x << "," << y;
+        }
+    // The square at L = -30, T = 0 holds border columns and picture column 0.
+    EXPECT_EQ(run.Thumb().pixel(0, 0), qRgb(200, 10, 50));
+    EXPECT_EQ(run.Thumb().pixel(31, 31), picture.pixel(0, 30));
+
+    // The colour dialog opens with the colour chosen last, not the frame colour.
+    run.Crop.SetFrameColor(0x0000FF00);
+    QTimer::singleShot(0, dialog, [&] {
+        opened = dialog->currentColor();
+        dialog->reject();
+    });
+    QTest::mouseClick(swatch, Qt::LeftButton);
+    EXPECT_EQ(opened, QColor(200, 10, 50));
+    EXPECT_EQ(run.Crop.FrameColor, 0x0000FF00u);
+}
