@@ -15,14 +15,10 @@ TJobState RandomIcon(int size, std::mt19937& random) {
     TJobState job;
     job.IconSize = size;
     job.MaskViewWidth = 242;
-    job.IconImage = QImage(size, size, QImage::Format_Indexed8);
-    QList<QRgb> table;
-    for (int i = 0; i < 256; ++i)
-        table << qRgb(random() % 256, random() % 256, random() % 256);
-    job.IconImage.setColorTable(table);
+    job.IconImage = QImage(size, size, QImage::Format_RGB32);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
-            job.IconImage.setPixel(x, y, random() % 256);
+            job.IconImage.setPixel(x, y, random() | 0xFF000000);
     job.MaskMap.NewImage(size, size, 1);
     for (int i = 0; i < size; ++i) {
         SetMaskPixel(job, size - 1, i, i % 3 != 0);

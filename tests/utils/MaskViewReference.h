@@ -3,6 +3,8 @@
 #include "core/JobState.h"
 
 #include <QImage>
+#include <QScreen>
+#include <QWidget>
 #include <algorithm>
 
 namespace testutil {
@@ -34,6 +36,15 @@ inline std::string FirstMaskViewDifference(const TJobState& job, const QImage& v
             if ((view.pixel(X, Y) | 0xFF000000) != ReferenceMaskPixel(job, V, X, Y))
                 return std::to_string(X) + "," + std::to_string(Y);
     return {};
+}
+
+// What the window system was given for `widget` (not a fresh rendering of it), in RGB32.
+inline QImage OnScreen(QWidget* widget) {
+    const QPoint at = widget->mapTo(widget->window(), QPoint(0, 0));
+    return widget->screen()
+        ->grabWindow(widget->window()->winId(), at.x(), at.y(), widget->width(), widget->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace testutil
