@@ -86,11 +86,9 @@ TEST(CropFormTest, EditsDragsAndPanning) {
     // Dragging far beyond the scroll box keeps the square in range; the picture on screen
     // shows the outline only where the square now is.
     QTest::mousePress(run.Show, Qt::LeftButton, {}, QPoint(50, 50));
-    EXPECT_EQ(run.Crop.CropLeft, 19);
     QTest::mouseMove(run.Show, QPoint(1000, -500));
     QTest::mouseRelease(run.Show, Qt::LeftButton, {}, QPoint(1000, -500));
     EXPECT_EQ(run.Crop.CropLeft, 99);
-    EXPECT_EQ(run.Crop.CropTop, -30);
     EXPECT_EQ(run.Text("CropTopText"), "-30");
     EXPECT_EQ(run.Text("CropBottomText"), "1");
     EXPECT_EQ(run.ShownDifference(), ""); // no outline left where the square was
@@ -109,7 +107,6 @@ TEST(CropFormTest, EditsDragsAndPanning) {
     QTest::mouseRelease(big.Show, Qt::RightButton, {}, QPoint(200, 200));
     EXPECT_EQ(box->horizontalScrollBar()->value(), 110);
     EXPECT_EQ(box->verticalScrollBar()->value(), 85);
-    EXPECT_EQ(big.Crop.CropLeft, 0);
 }
 
 TEST(CropFormTest, NewFrameColourRecoloursOnlyTheBorder) {

@@ -3,9 +3,11 @@
 #include "core/JobState.h"
 
 #include <QImage>
+#include <algorithm>
+#ifdef QT_WIDGETS_LIB
 #include <QScreen>
 #include <QWidget>
-#include <algorithm>
+#endif
 
 namespace testutil {
 
@@ -38,6 +40,7 @@ inline std::string FirstMaskViewDifference(const TJobState& job, const QImage& v
     return {};
 }
 
+#ifdef QT_WIDGETS_LIB
 // What the window system was given for `widget` (not a fresh rendering of it), in RGB32.
 inline QImage OnScreen(QWidget* widget) {
     const QPoint at = widget->mapTo(widget->window(), QPoint(0, 0));
@@ -46,5 +49,6 @@ inline QImage OnScreen(QWidget* widget) {
         .toImage()
         .convertToFormat(QImage::Format_RGB32);
 }
+#endif
 
 } // namespace testutil
