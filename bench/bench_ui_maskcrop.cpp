@@ -49,7 +49,7 @@ void BM_MaskPixelPainted(benchmark::State& state) {
     TPictureProcessor processor(job, view);
     TMaskingPage page(job, processor);
     job.MaskViewWidth = page.MaskViewWidth();
-    job.SourceKind = QStringLiteral("BMP");
+    job.SourceKind = TSourceKind::Bmp;
     job.InputImage = Stripes(200, 150);
     job.IconSize = 48;
     processor.PrepareCrop();

@@ -39,7 +39,7 @@ struct MaskingPageRun {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&Page));
     }
     void Build(int size) {
-        Job.SourceKind = QStringLiteral("BMP");
+        Job.SourceKind = TSourceKind::Bmp;
         Job.InputImage = BlockPicture();
         Job.IconSize = size;
         Processor.PrepareCrop();
