@@ -51,6 +51,15 @@ def bmp_indexed(w, h, bits, pixels, palette):
     return b"BM" + struct.pack("<IHHI", off + len(rows), 0, 0, off) + info + pal + bytes(rows)
 
 
+def bmp_rle(w, h, bits, codes, palette):
+    """A run-length coded bottom-up bitmap (RLE8 at 8 bits, RLE4 at 4) with the given codes."""
+    pal = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in palette)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, bits, 1 if bits == 8 else 2, len(codes), 2834, 2834,
+                       len(palette), 0)
+    off = 14 + 40 + len(pal)
+    return b"BM" + struct.pack("<IHHI", off + len(codes), 0, 0, off) + info + pal + bytes(codes)
+
+
 def ico(images):
     """An icon file from (size, bits, pixels, palette, mask) images."""
     blobs = []
@@ -96,7 +105,13 @@ for bits, pal in ((1, [(0, 0, 0), (255, 255, 255)]), (4, pal16), (8, pal256)):
         save("qt_bmp", f"p{bits}_{w}x{h}.bmp", bmp_indexed(w, h, bits, px, pal))
 save("qt_bmp", "rgb24.bmp", encode(gradient(13, 7), "BMP"))
 save("qt_bmp", "grey.bmp", encode(gradient(9, 9, "L"), "BMP"))
-save("qt_bmp", "rle8.bmp", encode(gradient(9, 9).convert("P"), "BMP"))
+save("qt_bmp", "p8_9x9.bmp", encode(gradient(9, 9).convert("P"), "BMP"))
+# Run-length codes of every kind: runs, a move, end of line, absolute runs of odd and even
+# length (RLE4: odd nibble counts too) and an end code that leaves the top rows unset.
+save("qt_bmp", "rle8.bmp", bmp_rle(12, 6, 8, [3, 1, 0, 2, 2, 1, 2, 7, 0, 3, 3, 1, 2, 0, 0, 0,
+                                             12, 9, 0, 0, 0, 4, 4, 5, 6, 7, 0, 0, 0, 1], pal256[:16]))
+save("qt_bmp", "rle4.bmp", bmp_rle(12, 6, 4, [5, 0x12, 0, 2, 1, 1, 4, 0x3C, 0, 0, 0, 5, 0x45, 0x67,
+                                             0x80, 0, 0, 4, 0x9A, 0xBC, 0, 1], pal16))
 
 # Icon files at 1, 4 and 8 bits, one and several images
 def icon_image(size, bits):

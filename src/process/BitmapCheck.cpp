@@ -1,12 +1,14 @@
 #include "process/BitmapCheck.h"
 
 #include "image/LittleEndian.h"
+#include "process/ByteStream.h"
 #include "process/PictureLoader.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QByteArray>
 #include <QFile>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <string>
@@ -27,6 +29,10 @@ std::uint32_t u32(const QByteArray& bytes, qsizetype at) {
     return ReadLE32(bytes.constData() + at);
 }
 
+bool runLength(std::uint32_t compression) {
+    return compression == kRle8 || compression == kRle4;
+}
+
 bool isOneRun(std::uint32_t mask) {
     if (mask == 0) return false;
     const std::uint32_t shifted = mask >> std::countr_zero(mask);
@@ -41,26 +47,6 @@ void checkMasks(const QByteArray& head, bool withAlpha) {
     if ((red & green) || (red & blue) || (green & blue) || (alpha & (red | green | blue)))
         refuse("colour masks overlap");
 }
-
-// Reads the file forward from the pixel data in chunks.
-class ByteStream {
-public:
-    ByteStream(QFile& file, qint64 start) : file_(file) { file_.seek(start); }
-    bool next(std::uint8_t& byte) {
-        if (at_ == chunk_.size()) {
-            chunk_ = file_.read(64 * 1024);
-            at_ = 0;
-            if (chunk_.isEmpty()) return false;
-        }
-        byte = static_cast<std::uint8_t>(chunk_[at_++]);
-        return true;
-    }
-
-private:
-    QFile& file_;
-    QByteArray chunk_;
-    qsizetype at_ = 0;
-};
 
 void checkIndices(QFile& file, qint64 offset, std::int64_t width, std::int64_t rows, int bits,
                   std::int64_t stride, std::uint32_t entries) {
@@ -81,67 +67,14 @@ void checkIndices(QFile& file, qint64 offset, std::int64_t width, std::int64_t r
     }
 }
 
-// Walks the run-length codes as a decoder would, without storing any pixel.
-void checkRunLength(QFile& file, qint64 offset, std::int64_t width, std::int64_t height, int bits,
-                    std::uint32_t entries) {
-    ByteStream stream(file, offset);
-    std::int64_t x = 0, y = 0;
-    auto take = [&](std::uint8_t& byte) {
-        if (!stream.next(byte)) refuse("run-length data ends without its end code");
-    };
-    auto place = [&](std::int64_t count, std::uint32_t first, std::uint32_t second) {
-        if (y >= height || x + count > width) refuse("run-length data runs past the picture");
-        if (first >= entries || (count > 1 && second >= entries))
-            refuse("pixel index beyond the palette");
-        x += count;
-    };
-    for (;;) {
-        std::uint8_t count = 0, value = 0;
-        take(count);
-        take(value);
-        if (count > 0) {
-            if (bits == 8)
-                place(count, value, value);
-            else
-                place(count, value >> 4, value & 0x0F);
-            continue;
-        }
-        if (value == 0) { // end of line
-            x = 0;
-            ++y;
-        } else if (value == 1) { // end of bitmap
-            return;
-        } else if (value == 2) { // move right and up
-            std::uint8_t dx = 0, dy = 0;
-            take(dx);
-            take(dy);
-            x += dx;
-            y += dy;
-            if (x > width || y > height) refuse("run-length move past the picture");
-        } else { // `value` pixels stored as they are, padded to an even byte count
-            const int bytes = bits == 8 ? value : (value + 1) / 2;
-            for (int i = 0; i < bytes; ++i) {
-                std::uint8_t data = 0;
-                take(data);
-                if (bits == 8)
-                    place(1, data, data);
-                else
-                    place(i * 2 + 1 < value ? 2 : 1, data >> 4, data & 0x0F);
-            }
-            std::uint8_t pad = 0;
-            if (bytes % 2) take(pad);
-        }
-    }
-}
-
 } // namespace
 
-void CheckBitmapFile(const QString& fileName) {
+std::optional<RunLengthLayout> CheckBitmapFile(const QString& fileName) {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) return; // the reader reports it
+    if (!file.open(QIODevice::ReadOnly)) return {}; // the reader reports it
     const qint64 size = file.size();
     const QByteArray head = file.read(14 + 124 + 16);
-    if (head.size() < 26 || head[0] != 'B' || head[1] != 'M') return;
+    if (head.size() < 26 || head[0] != 'B' || head[1] != 'M') return {};
 
     const std::uint32_t offBits = u32(head, 10);
     const std::uint32_t infoSize = u32(head, 14);
@@ -156,7 +89,7 @@ void CheckBitmapFile(const QString& fileName) {
         bits = u16(head, 24);
         entrySize = 3;
     } else if (infoSize == 40 || infoSize == 52 || infoSize == 56 || infoSize == 108 ||
-               infoSize == 124) {
+               infoSize == 124 || (infoSize == 64 && runLength(u32(head, 30)))) {
         if (head.size() < 14 + static_cast<qsizetype>(infoSize)) refuse("info header cut short");
         width = static_cast<std::int32_t>(u32(head, 18));
         height = static_cast<std::int32_t>(u32(head, 22));
@@ -164,14 +97,20 @@ void CheckBitmapFile(const QString& fileName) {
         compression = u32(head, 30);
         clrUsed = u32(head, 46);
     } else {
-        return;
+        // Qt's reader takes run-length data under no other header form; refusing it here
+        // keeps such files from reaching it.
+        if (infoSize >= 40 && head.size() >= 34 && runLength(u32(head, 30)))
+            refuse("run-length data under an unknown header");
+        return {};
     }
-    if (width <= 0 || height == 0) return;
+    if (width <= 0 || height == 0) return {};
     // No picture the program takes has a longer side; past it the sizes worked out below
     // would not fit in 64 bits.
     const std::int64_t rows = height < 0 ? -height : height;
     if (width > MaxPicturePixels || rows > MaxPicturePixels) refuse("picture sides out of range");
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return;
+    if (runLength(compression) && bits != (compression == kRle8 ? 8u : 4u))
+        refuse("run-length data of another depth");
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return {};
 
     qint64 headerEnd = 14 + infoSize;
     const bool masked = compression == kBitfields || compression == kAlphaBitfields;
@@ -181,8 +120,8 @@ void CheckBitmapFile(const QString& fileName) {
         if (infoSize == 40) headerEnd += maskBytes;
         if (head.size() < 54 + maskBytes) refuse("colour masks cut short");
         checkMasks(head, compression == kAlphaBitfields || infoSize >= 56);
-    } else if (compression != kRgb && compression != kRle8 && compression != kRle4) {
-        return;
+    } else if (compression != kRgb && !runLength(compression)) {
+        return {};
     }
 
     std::uint32_t entries = 0;
@@ -195,11 +134,22 @@ void CheckBitmapFile(const QString& fileName) {
     }
     if (offBits < headerEnd || offBits >= size) refuse("pixel data outside the file");
 
-    if (compression == kRle8 || compression == kRle4) {
-        if (bits != (compression == kRle8 ? 8u : 4u)) refuse("run-length data of another depth");
+    if (runLength(compression)) {
         if (height < 0) refuse("run-length data in a top-down picture");
-        checkRunLength(file, offBits, width, height, static_cast<int>(bits), entries);
-        return;
+        // Qt's reader takes neither header form with run-length data.
+        if (infoSize == 52 || infoSize == 56) refuse("run-length data under an unknown header");
+        RunLengthLayout layout;
+        layout.Width = width;
+        layout.Height = height;
+        layout.Bits = static_cast<int>(bits);
+        layout.Entries = entries;
+        layout.PaletteStart = headerEnd;
+        // Qt's reader takes the codes from the palette's end when the offset points
+        // inside the palette.
+        layout.CodesStart = std::max<qint64>(offBits, headerEnd + qint64{entries} * entrySize);
+        layout.DotsPerMeterX = static_cast<std::int32_t>(u32(head, 38));
+        layout.DotsPerMeterY = static_cast<std::int32_t>(u32(head, 42));
+        return layout;
     }
 
     const std::int64_t stride = (width * bits + 31) / 32 * 4;
@@ -208,4 +158,5 @@ void CheckBitmapFile(const QString& fileName) {
         refuse("pixel data cut short");
     if (bits <= 8 && entries < (1u << bits))
         checkIndices(file, offBits, width, rows, static_cast<int>(bits), stride, entries);
+    return {};
 }

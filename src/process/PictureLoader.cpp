@@ -6,6 +6,7 @@
 #include "image/IconLib.h"
 #include "process/BitmapCheck.h"
 #include "process/JpegLoader.h"
+#include "process/RunLengthBitmap.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QImageReader>
@@ -106,7 +107,8 @@ QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
     const QSize size = reader.size();
     if (static_cast<std::int64_t>(size.width()) * std::abs(std::int64_t{size.height()}) > maxPixels)
         throw EInvalidGraphic("The bitmap is too large");
-    CheckBitmapFile(fileName);
+    if (const auto runLength = CheckBitmapFile(fileName))
+        return DecodeRunLengthBitmap(fileName, *runLength, maxPixels);
     QImage picture;
     if (!reader.read(&picture)) throw EInvalidGraphic(reader.errorString().toStdString());
     if (static_cast<std::int64_t>(picture.width()) * picture.height() > maxPixels)

@@ -57,8 +57,10 @@ struct TLoadFailure {
 bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
                         std::int32_t rowsFor, TLoadFailure* failure);
 
-// Decodes a ".bmp" file with Qt's bitmap reader alone (no guessing from the content).
-// Throws EInvalidGraphic when the file cannot be read or is larger than maxPixels.
+// Decodes a ".bmp" file as a bitmap (no guessing from the content): with Qt's bitmap
+// reader, except run-length data (RLE8, RLE4), which is decoded here into the same
+// Format_Indexed8 picture with every pixel its codes leave unset at index 0. Throws
+// EInvalidGraphic when the file cannot be read or is larger than maxPixels.
 QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels = MaxPicturePixels);
 
 // Decodes frame 0 of a GIF file on its logical screen. Throws EInvalidGraphic for a
