@@ -108,10 +108,13 @@ save("qt_bmp", "grey.bmp", encode(gradient(9, 9, "L"), "BMP"))
 save("qt_bmp", "p8_9x9.bmp", encode(gradient(9, 9).convert("P"), "BMP"))
 # Run-length codes of every kind: runs, a move, end of line, absolute runs of odd and even
 # length (RLE4: odd nibble counts too) and an end code that leaves the top rows unset.
-save("qt_bmp", "rle8.bmp", bmp_rle(12, 6, 8, [3, 1, 0, 2, 2, 1, 2, 7, 0, 3, 3, 1, 2, 0, 0, 0,
-                                             12, 9, 0, 0, 0, 4, 4, 5, 6, 7, 0, 0, 0, 1], pal256[:16]))
-save("qt_bmp", "rle4.bmp", bmp_rle(12, 6, 4, [5, 0x12, 0, 2, 1, 1, 4, 0x3C, 0, 0, 0, 5, 0x45, 0x67,
-                                             0x80, 0, 0, 4, 0x9A, 0xBC, 0, 1], pal16))
+rle8 = [3, 1, 0, 2, 2, 1, 2, 7, 0, 3, 3, 1, 2, 0, 0, 0, 12, 9, 0, 0, 0, 4, 4, 5, 6, 7, 0, 0, 0, 1]
+rle4 = [5, 0x12, 0, 2, 1, 1, 4, 0x3C, 0, 0, 0, 5, 0x45, 0x67, 0x80, 0, 0, 4, 0x9A, 0xBC, 0, 1]
+save("qt_bmp", "rle8.bmp", bmp_rle(12, 6, 8, rle8, pal256[:16]))
+save("qt_bmp", "rle4.bmp", bmp_rle(12, 6, 4, rle4, pal16))
+# The decoder by itself: width - 1, height, depth (odd: 4 bits), palette size - 1, codes.
+save("rle", "rle8", bytes([11, 6, 0, 15] + rle8))
+save("rle", "rle4", bytes([11, 6, 1, 15] + rle4))
 
 # Icon files at 1, 4 and 8 bits, one and several images
 def icon_image(size, bits):
