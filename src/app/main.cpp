@@ -1,15 +1,32 @@
-#include <QApplication>
-#include <QLabel>
+#include "core/PageTexts.h"
+#include "ui/AboutForm.h"
+#include "ui/CropForm.h"
+#include "ui/Form1.h"
+#include "ui/PreSetForm.h"
+#include "ui/QtSettingsStore.h"
+#include "ui/WindowDialogs.h"
+#include "ui/WindowResources.h"
 
-// Placeholder window until the wizard pages exist.
+#include <QApplication>
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vantrel Tessaly 3.5"));
-    QLabel label(QStringLiteral("Vantrel Tessaly 3.5\n\nThe wizard is being built. "
-                                "Use tessaly-convert to convert pictures meanwhile."));
-    label.setAlignment(Qt::AlignCenter);
-    label.setMinimumSize(480, 200);
-    label.setWindowTitle(QStringLiteral("Vantrel Tessaly 3.5"));
-    label.show();
+    QApplication::setApplicationName(ApplicationTitle());
+    QApplication::setWindowIcon(ProgramIcon());
+    InstallFontSubstitutes();
+
+    TQtSettingsStore store;
+    TQtWindowDialogs dialogs;
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+
+    // The four windows in their order; the main window is ready before the others exist.
+    TForm1 form(store, dialogs, arguments);
+    TCropForm cropForm(form.Processor().CropState(), &form);
+    TAboutForm aboutForm(&form);
+    TPreSetForm preSetForm(form.Job(), store, &form);
+    form.SetDialogs(&cropForm, &aboutForm, &preSetForm);
+
+    form.show();
     return app.exec();
 }

@@ -1,0 +1,292 @@
+// The main window as the engine's view: the pages' answers, the controls the engine sets,
+// drawing the page of the current step, and the window's own events.
+#include "ui/Form1.h"
+
+#include "core/PagePreviews.h"
+#include "core/PageTexts.h"
+#include "process/OutputNaming.h"
+#include "ui/BatchPage.h"
+#include "ui/FinishPage.h"
+#include "ui/MaskingPage.h"
+#include "ui/ResolutionPage.h"
+#include "ui/SavingPage.h"
+#include "ui/SizingPage.h"
+#include "ui/SourcePage.h"
+#include "ui/WindowDialogs.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFrame>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScopedValueRollback>
+
+#include <array>
+
+bool TForm1::SourceIsClipboard() const {
+    return Panel1->ClipboardChosen();
+}
+
+bool TForm1::BatchIsAutomatic() const {
+    return Panel2->IsAutomatic();
+}
+
+int TForm1::ResolutionSizeItem() const {
+    return Panel3->SizeItem();
+}
+
+int TForm1::ResolutionColorItem() const {
+    return Panel3->ColorItem();
+}
+
+bool TForm1::CropChosen() const {
+    return Panel4->CropChosen();
+}
+
+int TForm1::OutFormatItem() const {
+    return Panel6->FormatItem();
+}
+
+QString TForm1::OutLocationText() const {
+    return Panel6->LocationText();
+}
+
+bool TForm1::ReplaceChecked() const {
+    return Panel6->ReplaceChecked();
+}
+
+void TForm1::SetOutFormatItem(int item) {
+    Panel6->SetFormatItem(item);
+}
+
+void TForm1::SetChooserFilter(const QString& filter) {
+    FileDialog.Filter = filter;
+}
+
+void TForm1::SetSaveControlsEnabled(bool enabled) {
+    Panel6->SetControlsEnabled(enabled);
+}
+
+void TForm1::SetProgressRange(int minimum, int maximum) {
+    Panel6->SetProgressRange(minimum, maximum);
+}
+
+void TForm1::SetProgressPosition(int position) {
+    Panel6->SetProgressPosition(position);
+}
+
+void TForm1::SetProgressVisible(bool visible) {
+    Panel6->SetProgressVisible(visible);
+}
+
+void TForm1::SetButtonsEnabled(bool enabled) {
+    BackButton->setEnabled(enabled);
+    NextButton->setEnabled(enabled);
+    CancelButton->setEnabled(enabled);
+}
+
+void TForm1::SetBusyCursor(bool busy) {
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void TForm1::SetInputHeld(bool held) {
+    if (held == inputHeld_) return;
+    inputHeld_ = held;
+    if (held)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (!inputHeld_ || !watched->isWidgetType()) return QDialog::eventFilter(watched, event);
+    // Only this window's input is held; a message box the work shows meanwhile takes its own.
+    if (static_cast<QWidget*>(watched)->window() != this)
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::TouchBegin:
+    case QEvent::TabletPress:
+        return true;
+    default:
+        return QDialog::eventFilter(watched, event);
+    }
+}
+
+void TForm1::ProcessPendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+void TForm1::ShowPage() {
+    if (drawing_) return;
+    const QScopedValueRollback<bool> drawing(drawing_, true);
+    redrawPending_ = false;
+    const int step = Job_.Step;
+    const std::array<QWidget*, 7> pages{Panel1, Panel2, Panel3, Panel4, Panel5, Panel6, Panel7};
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        pages[i]->setVisible(static_cast<int>(i) == step);
+    // The masking page is wider and covers the side picture.
+    LeftPicturePanel->setVisible(step != PageMasking);
+
+    NextButton->setText(NextCaption(step));
+    BackButton->setText(BackCaption());
+    CancelButton->setText(CancelCaption());
+    SetButtonsEnabled(true);
+    setAcceptDrops(step == PageSource);
+
+    switch (step) {
+    case PageSource:
+        BackButton->setEnabled(false);
+        Panel1->Show(Queue_.SourcePage(ClipboardHasBitmap(), Panel1->ClipboardChosen()));
+        NextButton->setEnabled(
+            Queue_.SourcePage(ClipboardHasBitmap(), SourceIsClipboard()).NextEnabled);
+        UpdateTitle(0);
+        break;
+    case PageBatchMode:
+        UpdateTitle(0);
+        break;
+    case PageResolution: {
+        UpdateTitle(1);
+        Panel3->SetChoicesEnabled(true);
+        if (Job_.FileIndex > 0 || Job_.SubIndex > 0) BackButton->setEnabled(false);
+        const bool loaded = Job_.SourceKind != QLatin1String("NONE");
+        if (Job_.AutoMode == 1) {
+            Panel3->HidePreview();
+        } else if (loaded) {
+            Panel3->ShowPreview(Job_.InputImage, ScalePreviewSize(Job_.InputImage.width(),
+                                                                  Job_.InputImage.height()));
+        } else {
+            Panel3->HidePreview();
+            Panel3->SetChoicesEnabled(false);
+            BackButton->setEnabled(false);
+        }
+        break;
+    }
+    case PageSizing:
+        UpdateTitle(1);
+        Panel4->Show(Job_.InputImage, Processor_.CropState().CropImage(), Job_.IconSize);
+        break;
+    case PageMasking:
+        UpdateTitle(1);
+        Panel5->ShowMasking();
+        break;
+    case PageSaving: {
+        UpdateTitle(1);
+        const int item = Panel6->FormatItem();
+        Panel6->SetReplaceVisible(OutputFormatAt(item).ReplaceOffered);
+        Panel6->ShowPreview(Job_.AutoMode == 1
+                                ? QImage()
+                                : LastPreviewPicture(Job_, palette().color(QPalette::Button)));
+        Panel6->Show(FormatDescription(item), LocationLabel(Job_.OutIsDirectory == 1),
+                     LocationText(Job_));
+        break;
+    }
+    case PageFinish:
+        BackButton->setEnabled(false);
+        CancelButton->setEnabled(false);
+        UpdateTitle(0);
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::UpdateTitle(int kind) {
+    setWindowTitle(WindowTitle(Job_, kind, Panel1->ClipboardChosen()));
+}
+
+void TForm1::ShowMessage(const QString& text, const QString& caption) {
+    Dialogs_.ShowMessage(this, text, caption);
+}
+
+void TForm1::CloseWizard() {
+    closing_ = true;
+    close();
+}
+
+bool TForm1::ClipboardHasBitmap() const {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasImage();
+}
+
+QImage TForm1::ClipboardImage() const {
+    return QGuiApplication::clipboard()->image();
+}
+
+void TForm1::FormActivate() {
+    if (Engine_.Closed() || closing_) return;
+    if (Engine_.Busy() || drawing_) {
+        redrawPending_ = true;
+        return;
+    }
+    // The save page depends on nothing outside; drawing it again would replace a location
+    // the user is typing.
+    if (Job_.Step == PageSaving) {
+        redrawPending_ = false;
+        return;
+    }
+    ShowPage();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    // The close box is Cancel; while a step runs it is not taken.
+    Engine_.CancelButtonClick();
+    if (closing_)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::reject() {
+    if (CancelButton->isEnabled() && CancelButton->isVisible()) CancelButtonClick();
+}
+
+QStringList TForm1::DroppedFiles(const QDropEvent& event) {
+    QStringList paths;
+    if (!event.mimeData()) return paths;
+    for (const QUrl& url : event.mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    return paths;
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (Engine_.AcceptsDroppedFiles() && !DroppedFiles(*event).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    if (!Engine_.AcceptsDroppedFiles()) {
+        event->ignore();
+        return;
+    }
+    Queue_.QueueDropped(DroppedFiles(*event));
+    event->acceptProposedAction();
+    ShowPage();
+}

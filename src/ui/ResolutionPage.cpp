@@ -1,0 +1,54 @@
+#include "ui/ResolutionPage.h"
+
+#include "ui/Controls.h"
+#include "ui/PictureBox.h"
+#include "ui/RadioGroup.h"
+
+#include <QFrame>
+
+TResolutionPage::TResolutionPage(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Panel3"));
+    resize(306, 245);
+    MakeLabel(this, QStringLiteral("Select output icon resolution"), {0, 0, 306, 16});
+    size_ = new TRadioGroup(
+        this, "RadioOutSize", QStringLiteral("&Size"),
+        {QStringLiteral("16 x 16"), QStringLiteral("32 x 32"), QStringLiteral("48 x 48")},
+        {0, 26, 150, 92}, 1);
+    color_ = new TRadioGroup(this, "RadioOutColor", QStringLiteral("&Color"),
+                             {QStringLiteral("16 colors"), QStringLiteral("256 colors")},
+                             {0, 126, 150, 70}, 1);
+
+    preview_ = new QWidget(this);
+    preview_->setObjectName(QStringLiteral("PanelPreview"));
+    preview_->setGeometry(190, 32, 68, 68);
+    MakeBox(preview_, {0, 0, 68, 68});
+    image_ = new TPictureBox(preview_);
+    Name(image_, "ScaleImage", QStringLiteral("Preview of the picture"));
+    image_->setGeometry(2, 2, 64, 64);
+}
+
+int TResolutionPage::SizeItem() const {
+    return size_->ItemIndex();
+}
+
+int TResolutionPage::ColorItem() const {
+    return color_->ItemIndex();
+}
+
+void TResolutionPage::SetChoicesEnabled(bool enabled) {
+    size_->setEnabled(enabled);
+    color_->setEnabled(enabled);
+}
+
+void TResolutionPage::ShowPreview(const QImage& picture, QSize size) {
+    image_->SetPicture(picture);
+    // Centred in the 64 x 64 inside of the frame.
+    image_->setGeometry(2 + (64 - size.width()) / 2, 2 + (64 - size.height()) / 2, size.width(),
+                        size.height());
+    preview_->show();
+}
+
+void TResolutionPage::HidePreview() {
+    image_->SetPicture({});
+    preview_->hide();
+}
