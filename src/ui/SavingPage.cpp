@@ -26,7 +26,7 @@ TSavingPage::TSavingPage(QWidget* parent) : QWidget(parent) {
     format_->setGeometry(0, 42, 190, 22);
     formatLabel->setBuddy(format_);
 
-    description_ = MakeLabel(this, QString(), {0, 72, 200, 30}, true);
+    description_ = MakeLabel(this, QString(), {0, 72, 306, 30}, true);
     description_->setObjectName(QStringLiteral("DescriptionText"));
     locationLabel_ = MakeLabel(this, QString(), {0, 110, 220, 16});
     locationLabel_->setObjectName(QStringLiteral("OutLocationText"));
