@@ -1,3 +1,5 @@
+#include "ui/WindowResources.h"
+
 #include <QApplication>
 #include <gmock/gmock.h>
 
@@ -6,6 +8,7 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    InstallFontSubstitutes();
     ::testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
 }

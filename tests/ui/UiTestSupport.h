@@ -1,0 +1,77 @@
+#pragma once
+
+#include "core/Settings.h"
+#include "ui/Form1.h"
+#include "ui/WindowDialogs.h"
+
+#include <QMap>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+// The settings store in memory.
+class FakeStore : public TSettingsStore {
+public:
+    QMap<QString, QString> Values;
+    std::optional<QString> ReadValue(const QString& name) const override {
+        if (!Values.contains(name)) return std::nullopt;
+        return Values.value(name);
+    }
+    bool WriteValue(const QString& name, const QString& value) override {
+        Values[name] = value;
+        return true;
+    }
+};
+
+// Dialogs answered at once: messages are recorded, the Add dialog gives FilesToAdd, the
+// font dialog gives Font, the program's dialogs and the chooser close with their answer.
+class FakeDialogs : public TWindowDialogs {
+public:
+    QStringList Messages; // "caption: text"
+    std::function<void()> OnMessage;
+    QStringList FilesToAdd;
+    int AddDialogs = 0;
+    std::optional<QFont> Font;
+    QFont FontOffered;
+    QStringList DialogsRun; // object names
+    void ShowMessage(QWidget*, const QString& text, const QString& caption) override {
+        Messages << caption + QStringLiteral(": ") + text;
+        if (OnMessage) OnMessage();
+    }
+    QStringList ChooseFilesToAdd(QWidget*, const QStringList&, const QString&) override {
+        ++AddDialogs;
+        return FilesToAdd;
+    }
+    std::optional<QFont> ChooseFont(QWidget*, const QFont& initial) override {
+        FontOffered = initial;
+        return Font;
+    }
+    bool Run(QDialog& dialog) override {
+        DialogsRun << dialog.objectName();
+        return true;
+    }
+    bool Run(TFileDialog&, QWidget*) override { return false; }
+};
+
+// One wizard window as the program starts it, shown (off screen).
+struct Wizard {
+    FakeStore Store;
+    FakeDialogs Dialogs;
+    std::unique_ptr<TForm1> Form;
+
+    explicit Wizard(const QStringList& arguments);
+    template <typename T = QWidget> T* Get(const char* name) const {
+        T* widget = Form->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    bool Shows(const char* name) const { return Get(name)->isVisible(); }
+    void Click(const char* name) const;
+    // The page shown, 1..7 for Panel1..Panel7; 0 when none is.
+    int Page() const;
+};
+
+// Writes a picture file of the given size with a few colours; gives its path.
+QString WritePicture(const QString& path, int width, int height);
+void ClearClipboard();

@@ -1,0 +1,160 @@
+// Whole runs through the real window: a manual run through every page, and automatic runs
+// whose files must be byte for byte those of tessaly-convert with the same answers.
+
+#include "UiTestSupport.h"
+#include "utils/TestUtils.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTest>
+
+#include "ui/PictureBox.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Q(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+// Runs the test's body in the given working folder (outputs land where the run started).
+class InFolder {
+public:
+    explicit InFolder(const fs::path& folder) : old_(QDir::currentPath()) {
+        QDir::setCurrent(Q(folder));
+    }
+    ~InFolder() { QDir::setCurrent(old_); }
+
+private:
+    QString old_;
+};
+
+std::map<std::string, std::vector<std::uint8_t>> Files(const fs::path& dir) {
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (const auto& entry : fs::directory_iterator(dir))
+        files[entry.path().filename().string()] = testutil::readFile(entry.path());
+    return files;
+}
+
+TEST(WizardRun, ManualRunFromABitmapToAnIcon) {
+    ClearClipboard();
+    testutil::TempDir dir;
+    InFolder folder(dir.path());
+    const QString picture = WritePicture(Q(dir / "a.bmp"), 40, 20);
+    Wizard w({picture});
+
+    ASSERT_EQ(w.Page(), 1);
+    EXPECT_TRUE(w.Get<QRadioButton>("RadioSrcFile")->isChecked());
+    EXPECT_FALSE(w.Get("RadioSrcClp")->isEnabled());
+    EXPECT_EQ(w.Get<QListWidget>("ListBox1")->item(0)->text(), "a.bmp");
+    EXPECT_FALSE(w.Get("BackButton")->isEnabled());
+    EXPECT_EQ(w.Form->windowTitle(), "Tessaly 3.5");
+
+    w.Click("NextButton"); // one picture: the batch page is passed
+    ASSERT_EQ(w.Page(), 3);
+    EXPECT_EQ(w.Form->windowTitle(), "Resolution : Source = \"a.bmp\"");
+    EXPECT_EQ(w.Get("ScaleImage")->size(), QSize(64, 32));
+    w.Click("RadioOutSize0");
+    w.Click("RadioOutColor0");
+
+    w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 4);
+    EXPECT_FALSE(w.Get("CropOption")->isEnabled());
+    w.Click("RadioCrop");
+    EXPECT_TRUE(w.Get("CropOption")->isEnabled());
+    const auto* preview = w.Get<TPictureBox>("CropPreview");
+    EXPECT_EQ(preview->geometry(), QRect(26, 26, 16, 16));
+    EXPECT_FALSE(preview->Stretch());
+    EXPECT_EQ(preview->Picture().size(), QSize(16, 16));
+    w.Click("BackButton");
+    EXPECT_EQ(w.Page(), 3);
+    w.Click("NextButton");
+    EXPECT_TRUE(w.Get<QRadioButton>("RadioCrop")->isChecked()) << "answers persist";
+
+    w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 5);
+    EXPECT_FALSE(w.Shows("LeftPicturePanel"));
+    EXPECT_EQ(w.Form->Job().Sizing, 1);
+    EXPECT_EQ(w.Form->Job().MaskViewWidth, 242);
+
+    w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 6);
+    EXPECT_EQ(w.Get<QAbstractButton>("NextButton")->text(), "Save");
+    EXPECT_EQ(w.Get<QLineEdit>("OutLocationEdit")->text(), Q(dir / "a.ico"));
+    EXPECT_EQ(w.Get<QLabel>("OutLocationText")->text(), "Output file &name");
+    EXPECT_EQ(w.Get("LastPreview")->size(), QSize(16, 16));
+    auto* format = w.Get<QComboBox>("OutFormatCombo");
+    QTest::keyClick(format, Qt::Key_Down);
+    EXPECT_EQ(w.Form->Job().OutFormat, "MICO");
+    EXPECT_FALSE(w.Shows("ReplaceCheckBox")) << "a multi-resource icon is always added to";
+    EXPECT_EQ(w.Get<QLabel>("DescriptionText")->text(),
+              "Merge one or more pictures into one ICO file.");
+    QTest::keyClick(format, Qt::Key_Up);
+    EXPECT_TRUE(w.Shows("ReplaceCheckBox"));
+
+    w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 7);
+    const auto icon = testutil::readFile(dir / "a.ico");
+    ASSERT_GE(icon.size(), 22u);
+    EXPECT_EQ(icon[4], 1) << "one image";
+    EXPECT_EQ(icon[6], 16) << "16 pixels wide";
+    EXPECT_EQ(w.Get<QAbstractButton>("NextButton")->text(), "Finish");
+    EXPECT_FALSE(w.Get("BackButton")->isEnabled());
+    EXPECT_FALSE(w.Get("CancelButton")->isEnabled());
+    w.Click("NextButton");
+    EXPECT_FALSE(w.Form->isVisible());
+    EXPECT_TRUE(w.Dialogs.Messages.isEmpty()) << w.Dialogs.Messages.join('\n').toStdString();
+}
+
+TEST(WizardRun, AutomaticRunWritesWhatTheConverterWrites) {
+    ClearClipboard();
+    testutil::TempDir dir;
+    QStringList pictures{WritePicture(Q(dir / "flat.bmp"), 41, 23),
+                         WritePicture(Q(dir / "square.bmp"), 30, 30),
+                         WritePicture(Q(dir / "wide.bmp"), 64, 48)};
+    struct Case {
+        int Size, Bits, Masking;
+    };
+    for (const Case c : {Case{32, 8, 1}, Case{16, 4, 0}, Case{48, 8, 1}}) {
+        const fs::path cli = dir / "cli", wizard = dir / "wizard";
+        fs::remove_all(cli);
+        fs::remove_all(wizard);
+        fs::create_directory(cli);
+        fs::create_directory(wizard);
+        std::string command =
+            testutil::shellQuote((testutil::binDir() / "tessaly-convert").string()) + " -s " +
+            std::to_string(c.Size) + " -c " + (c.Bits == 4 ? "16" : "256") + " -m " +
+            (c.Masking ? "auto" : "none") + " -o " + testutil::shellQuote(cli.string());
+        for (const QString& p : pictures)
+            command += " " + testutil::shellQuote(p.toStdString());
+        const auto converted = testutil::runCommand(command);
+        ASSERT_EQ(converted.exitCode, 0) << converted.output;
+
+        Wizard w(pictures);
+        w.Form->Job().PresetIconSize = c.Size; // as the preset dialog sets them
+        w.Form->Job().PresetIconBPP = c.Bits;
+        w.Form->Job().PresetMasking = c.Masking;
+        w.Click("NextButton");
+        ASSERT_EQ(w.Page(), 2);
+        w.Click("Handle_Auto");
+        w.Click("NextButton");
+        ASSERT_EQ(w.Page(), 6) << "the save page is shown once";
+        EXPECT_EQ(w.Form->windowTitle(), "Saving : Source = multiple files");
+        EXPECT_EQ(w.Get<QLabel>("OutLocationText")->text(), "Output &directory");
+        EXPECT_FALSE(w.Shows("LastPreview"));
+        w.Get<QLineEdit>("OutLocationEdit")->setText(Q(wizard));
+        w.Click("NextButton");
+        ASSERT_EQ(w.Page(), 7) << w.Dialogs.Messages.join('\n').toStdString();
+
+        const auto fromCli = Files(cli);
+        EXPECT_EQ(fromCli.size(), 3u);
+        EXPECT_EQ(Files(wizard), fromCli) << c.Size << " " << c.Bits;
+    }
+}
+
+} // namespace
