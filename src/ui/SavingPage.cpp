@@ -1,5 +1,6 @@
 #include "ui/SavingPage.h"
 
+#include "core/PageTexts.h"
 #include "process/OutputNaming.h"
 #include "ui/Controls.h"
 #include "ui/PictureBox.h"
@@ -31,7 +32,7 @@ TSavingPage::TSavingPage(QWidget* parent) : QWidget(parent) {
     locationLabel_ = MakeLabel(this, QString(), {0, 110, 220, 16});
     locationLabel_->setObjectName(QStringLiteral("OutLocationText"));
     location_ = new QLineEdit(this);
-    location_->setObjectName(QStringLiteral("OutLocationEdit"));
+    Name(location_, "OutLocationEdit", WithoutAccelerator(LocationLabel(false)));
     location_->setGeometry(0, 128, 222, 22);
     locationLabel_->setBuddy(location_);
     browse_ = MakeButton(this, "ChooseButton", QStringLiteral("&Browse"), {230, 127, 75, 25});

@@ -1,0 +1,251 @@
+// The window's edge cases: pictures that fail, previews, the clipboard and dropped files,
+// the queue's keys, a failed write, the font, and captions that must fit.
+
+#include "UiTestSupport.h"
+#include "utils/TestUtils.h"
+
+#include "ui/AboutForm.h"
+#include "ui/Controls.h"
+#include "ui/CropForm.h"
+#include "ui/PreSetForm.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Q(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+// A drag over the window and the drop, as the desktop delivers them.
+void Drop(TForm1& form, const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    const QPoint point(200, 100);
+    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &enter);
+    QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &drop);
+}
+
+TEST(WindowEdge, PictureThatFailsToLoadOffersNoChoices) {
+    ClearClipboard();
+    testutil::TempDir dir;
+    testutil::writeFile(dir / "bad.bmp", {'n', 'o', 't'});
+    Wizard w({Q(dir / "bad.bmp")});
+    int pageDuringMessage = -1;
+    w.Dialogs.OnMessage = [&] {
+        // The loop is still working: an activation now must wait until it has finished.
+        w.Form->FormActivate();
+        pageDuringMessage = w.Page();
+    };
+    w.Click("NextButton");
+    ASSERT_EQ(w.Dialogs.Messages,
+              QStringList{"Picture error: Cannot load picture " + Q(dir / "bad.bmp")});
+    EXPECT_EQ(pageDuringMessage, 1);
+    ASSERT_EQ(w.Page(), 3);
+    EXPECT_FALSE(w.Shows("PanelPreview"));
+    EXPECT_FALSE(w.Get("RadioOutSize")->isEnabled());
+    EXPECT_FALSE(w.Get("RadioOutColor")->isEnabled());
+    EXPECT_FALSE(w.Get("BackButton")->isEnabled());
+    w.Click("NextButton");
+    EXPECT_EQ(w.Page(), 7);
+}
+
+TEST(WindowEdge, PreviewsKeepProportionsAndLaterPicturesCannotGoBack) {
+    ClearClipboard();
+    testutil::TempDir dir;
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(Q(dir.path()));
+    Wizard w(
+        {WritePicture(Q(dir / "wide.bmp"), 200, 100), WritePicture(Q(dir / "tall.bmp"), 100, 300)});
+    w.Click("NextButton");
+    w.Click("NextButton"); // manually
+    ASSERT_EQ(w.Page(), 3);
+    EXPECT_EQ(w.Get("ScaleImage")->size(), QSize(21, 64));
+    EXPECT_EQ(w.Form->windowTitle(), "Resolution : Source = \"tall.bmp\", remain 1 files");
+    for (int press = 0; press < 4; ++press)
+        w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 3);
+    EXPECT_EQ(w.Get("ScaleImage")->size(), QSize(64, 32));
+    EXPECT_FALSE(w.Get("BackButton")->isEnabled());
+    QDir::setCurrent(old);
+    EXPECT_TRUE(fs::exists(dir / "tall.ico"));
+}
+
+TEST(WindowEdge, SourcePageFollowsClipboardAndCommandLine) {
+    testutil::TempDir dir;
+    const QStringList files{WritePicture(Q(dir / "a.bmp"), 8, 8),
+                            WritePicture(Q(dir / "b.bmp"), 8, 8)};
+    ClearClipboard();
+    {
+        Wizard w(files);
+        EXPECT_TRUE(w.Get<QRadioButton>("RadioSrcFile")->isChecked());
+        auto* list = w.Get<QListWidget>("ListBox1");
+        ASSERT_EQ(list->count(), 2);
+        EXPECT_EQ(list->item(0)->text(), "b.bmp");
+        EXPECT_EQ(list->item(1)->text(), "a.bmp");
+        // A picture copied elsewhere makes the clipboard choosable without any click.
+        QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
+        QApplication::processEvents();
+        EXPECT_TRUE(w.Get("RadioSrcClp")->isEnabled());
+        ClearClipboard();
+        EXPECT_FALSE(w.Get("RadioSrcClp")->isEnabled());
+    }
+    QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
+    Wizard w(files);
+    EXPECT_TRUE(w.Get<QRadioButton>("RadioSrcClp")->isChecked());
+    EXPECT_FALSE(w.Shows("PanelFromFile"));
+    EXPECT_EQ(w.Form->Job().InputList.size(), 2);
+    EXPECT_TRUE(w.Get("NextButton")->isEnabled());
+    ClearClipboard();
+}
+
+TEST(WindowEdge, DroppedFilesAndTheQueueKeys) {
+    ClearClipboard();
+    testutil::TempDir dir;
+    const QString a = WritePicture(Q(dir / "a.bmp"), 8, 8);
+    const QString b = WritePicture(Q(dir / "b.bmp"), 8, 8);
+    const QString c = WritePicture(Q(dir / "c.bmp"), 8, 8);
+    testutil::writeFile(dir / "x.png", {1});
+    fs::create_directory(dir / "folder.bmp");
+    Wizard w({});
+    EXPECT_FALSE(w.Get("NextButton")->isEnabled());
+    EXPECT_EQ(w.Get<QListWidget>("ListBox1")->item(0)->text(),
+              "Drag file(s) to me or click \"Add\" button");
+
+    Drop(*w.Form, {a, Q(dir / "folder.bmp"), Q(dir / "x.png"), b});
+    EXPECT_EQ(w.Form->Job().InputList, (QStringList{b, a}));
+    auto* list = w.Get<QListWidget>("ListBox1");
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(w.Form->Job().InputList, QStringList{a});
+    w.Dialogs.FilesToAdd = {c, b};
+    QTest::keyClick(list, Qt::Key_Insert);
+    EXPECT_EQ(w.Dialogs.AddDialogs, 1);
+    EXPECT_EQ(w.Form->Job().InputList, (QStringList{a, b, c}));
+
+    w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 2);
+    Drop(*w.Form, {Q(dir / "d.bmp"), c});
+    EXPECT_EQ(w.Form->Job().InputList.size(), 3) << "drops count only on the source page";
+    w.Click("BackButton");
+    ASSERT_EQ(w.Page(), 1);
+    list->selectAll();
+    w.Click("FileRemvButton");
+    EXPECT_FALSE(w.Get("NextButton")->isEnabled());
+    EXPECT_FALSE(w.Get("FileRemvButton")->isEnabled());
+}
+
+TEST(WindowEdge, FailedWriteLeavesTheSavePageUsable) {
+    ClearClipboard();
+    testutil::TempDir dir;
+    Wizard w({WritePicture(Q(dir / "a.bmp"), 32, 32)});
+    for (int press = 0; press < 3 && w.Page() != 6; ++press)
+        w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 6);
+    w.Get<QLineEdit>("OutLocationEdit")->setText(Q(dir / "missing" / "a.ico"));
+    w.Click("NextButton");
+    ASSERT_EQ(w.Dialogs.Messages.size(), 1);
+    EXPECT_TRUE(w.Dialogs.Messages[0].startsWith("Vantrel Tessaly 3.5: "));
+    EXPECT_EQ(w.Page(), 6);
+    for (const char* name : {"NextButton", "BackButton", "CancelButton", "OutLocationEdit"})
+        EXPECT_TRUE(w.Get(name)->isEnabled()) << name;
+    // Esc is Cancel: the window closes and nothing more is written.
+    QTest::keyClick(w.Form.get(), Qt::Key_Escape);
+    EXPECT_FALSE(w.Form->isVisible());
+    EXPECT_TRUE(w.Form->Engine().Closed());
+}
+
+TEST(WindowEdge, FontReachesEveryWindowButTheAboutLines) {
+    ClearClipboard();
+    Wizard w({});
+    TCropForm crop(w.Form->Processor().CropState(), w.Form.get());
+    TAboutForm about(w.Form.get());
+    TPreSetForm preset(w.Form->Job(), w.Store, w.Form.get());
+    w.Form->SetDialogs(&crop, &about, &preset);
+    QFont chosen(QStringLiteral("DejaVu Sans"), 10);
+    chosen.setBold(true);
+    w.Dialogs.Font = chosen;
+    QAction* font = w.Form->findChild<QAction*>(QStringLiteral("Font1"));
+    ASSERT_NE(font, nullptr);
+    font->trigger();
+    EXPECT_EQ(w.Dialogs.FontOffered.family(), "MS Sans Serif");
+    EXPECT_EQ(w.Dialogs.FontOffered.pointSize(), 8);
+    for (const QWidget* window : {static_cast<QWidget*>(w.Form.get()), static_cast<QWidget*>(&crop),
+                                  static_cast<QWidget*>(&about), static_cast<QWidget*>(&preset)})
+        EXPECT_TRUE(window->font().bold() && window->font().pointSize() == 10);
+    const QFont product = about.findChild<QLabel*>(QStringLiteral("ProductName"))->font();
+    EXPECT_EQ(product.pointSize(), 12);
+    EXPECT_TRUE(product.bold());
+    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("BuildText"))->font().pointSize(), 8);
+    EXPECT_EQ(w.Store.Values.value("FontName"), "DejaVu Sans");
+    EXPECT_EQ(w.Store.Values.value("FontStyle"), "1");
+    EXPECT_EQ(w.Store.Values.value("FontSize"), "10");
+    font->trigger();
+    EXPECT_TRUE(w.Dialogs.FontOffered.bold()) << "the dialog starts from its last choice";
+
+    w.Form->findChild<QAction*>(QStringLiteral("Aboutprogram1"))->trigger();
+    EXPECT_EQ(w.Dialogs.DialogsRun, QStringList{"AboutForm"});
+}
+
+// Every caption fits its control in the design font, and every control has a name a
+// screen reader can speak.
+TEST(WindowEdge, CaptionsFitAndControlsAreNamed) {
+    ClearClipboard();
+    Wizard w({});
+    TAboutForm about(w.Form.get());
+    for (const QWidget* window :
+         {static_cast<QWidget*>(w.Form.get()), static_cast<QWidget*>(&about)}) {
+        for (const QWidget* widget : window->findChildren<QWidget*>()) {
+            const auto* label = qobject_cast<const QLabel*>(widget);
+            const auto* button = qobject_cast<const QAbstractButton*>(widget);
+            const QString name = widget->objectName() + " " +
+                                 (label    ? label->text()
+                                  : button ? button->text()
+                                           : QString());
+            if (label && !label->text().isEmpty()) {
+                if (label->wordWrap())
+                    EXPECT_LE(label->heightForWidth(label->width()), label->height())
+                        << name.toStdString();
+                else
+                    EXPECT_LE(label->sizeHint().width(), label->width()) << name.toStdString();
+                EXPECT_LE(label->fontMetrics().height(), label->height()) << name.toStdString();
+            }
+            if (button) {
+                // Push buttons ask for a minimum width of their own; the caption is what counts.
+                const int needed = qobject_cast<const QPushButton*>(button)
+                                       ? button->fontMetrics().horizontalAdvance(
+                                             WithoutAccelerator(button->text())) +
+                                             8
+                                       : button->sizeHint().width();
+                EXPECT_LE(needed, button->width()) << name.toStdString();
+                EXPECT_FALSE(button->accessibleName().isEmpty()) << name.toStdString();
+                EXPECT_FALSE(button->accessibleName().contains('&')) << name.toStdString();
+            }
+            if (widget->focusPolicy() != Qt::NoFocus && !widget->inherits("QScrollBar") &&
+                !widget->objectName().startsWith("qt_")) {
+                EXPECT_FALSE(widget->accessibleName().isEmpty()) << name.toStdString();
+            }
+        }
+    }
+}
+
+} // namespace
