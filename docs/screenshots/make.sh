@@ -66,6 +66,7 @@ menu=$(xdotool search --onlyvisible --class "tessaly" | tail -1)
 shot "$menu" menu
 key Escape
 key Return Return Return Return Return
+xdotool mousemove 0 0
 shot "$main" 7-finish
 xdotool mousemove --window "$main" 40 292 click 1
 sleep 0.5
