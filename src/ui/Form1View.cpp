@@ -151,13 +151,15 @@ void TForm1::ShowPage() {
     setAcceptDrops(step == PageSource);
 
     switch (step) {
-    case PageSource:
+    case PageSource: {
         BackButton->setEnabled(false);
-        Panel1->Show(Queue_.SourcePage(ClipboardHasBitmap(), Panel1->ClipboardChosen()));
-        NextButton->setEnabled(
-            Queue_.SourcePage(ClipboardHasBitmap(), SourceIsClipboard()).NextEnabled);
+        const TSourcePageState source =
+            Queue_.SourcePage(ClipboardHasBitmap(), Panel1->ClipboardChosen());
+        Panel1->Show(source);
+        NextButton->setEnabled(source.NextEnabled);
         UpdateTitle(0);
         break;
+    }
     case PageBatchMode:
         UpdateTitle(0);
         break;
@@ -184,6 +186,9 @@ void TForm1::ShowPage() {
         break;
     case PageMasking:
         UpdateTitle(1);
+        // A button held when the page was left is not held now.
+        Job_.LeftDrawing = false;
+        Job_.RightDrawing = false;
         Panel5->ShowMasking();
         break;
     case PageSaving: {
