@@ -4,6 +4,7 @@
 #include "ui/Form1.h"
 #include "ui/WindowDialogs.h"
 
+#include <QDir>
 #include <QMap>
 #include <QWidget>
 #include <functional>
@@ -11,12 +12,10 @@
 #include <memory>
 
 // The settings store in memory.
-class FakeStore : public TSettingsStore {
-public:
+struct FakeStore : TSettingsStore {
     QMap<QString, QString> Values;
     std::optional<QString> ReadValue(const QString& name) const override {
-        if (!Values.contains(name)) return std::nullopt;
-        return Values.value(name);
+        return Values.contains(name) ? std::optional(Values.value(name)) : std::nullopt;
     }
     bool WriteValue(const QString& name, const QString& value) override {
         Values[name] = value;
@@ -26,8 +25,7 @@ public:
 
 // Dialogs answered at once: messages are recorded, the Add dialog gives FilesToAdd, the
 // font dialog gives Font, the program's dialogs and the chooser close with their answer.
-class FakeDialogs : public TWindowDialogs {
-public:
+struct FakeDialogs : TWindowDialogs {
     QStringList Messages; // "caption: text"
     std::function<void()> OnMessage;
     QStringList FilesToAdd;
@@ -75,3 +73,10 @@ struct Wizard {
 // Writes a picture file of the given size with a few colours; gives its path.
 QString WritePicture(const QString& path, int width, int height);
 void ClearClipboard();
+
+// Makes a folder the working folder (where outputs land) while the object lives.
+struct InFolder {
+    explicit InFolder(const QString& folder) { QDir::setCurrent(folder); }
+    ~InFolder() { QDir::setCurrent(Old); }
+    QString Old = QDir::currentPath();
+};

@@ -72,8 +72,7 @@ TEST(WindowEdge, PictureThatFailsToLoadOffersNoChoices) {
 TEST(WindowEdge, PreviewsKeepProportionsAndLaterPicturesCannotGoBack) {
     ClearClipboard();
     testutil::TempDir dir;
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(Q(dir.path()));
+    InFolder folder(Q(dir.path()));
     Wizard w(
         {WritePicture(Q(dir / "wide.bmp"), 200, 100), WritePicture(Q(dir / "tall.bmp"), 100, 300)});
     w.Click("NextButton");
@@ -86,7 +85,6 @@ TEST(WindowEdge, PreviewsKeepProportionsAndLaterPicturesCannotGoBack) {
     ASSERT_EQ(w.Page(), 3);
     EXPECT_EQ(w.Get("ScaleImage")->size(), QSize(64, 32));
     EXPECT_FALSE(w.Get("BackButton")->isEnabled());
-    QDir::setCurrent(old);
     EXPECT_TRUE(fs::exists(dir / "tall.ico"));
 }
 

@@ -22,18 +22,6 @@ QString Q(const fs::path& path) {
     return QString::fromStdString(path.string());
 }
 
-// Runs the test's body in the given working folder (outputs land where the run started).
-class InFolder {
-public:
-    explicit InFolder(const fs::path& folder) : old_(QDir::currentPath()) {
-        QDir::setCurrent(Q(folder));
-    }
-    ~InFolder() { QDir::setCurrent(old_); }
-
-private:
-    QString old_;
-};
-
 std::map<std::string, std::vector<std::uint8_t>> Files(const fs::path& dir) {
     std::map<std::string, std::vector<std::uint8_t>> files;
     for (const auto& entry : fs::directory_iterator(dir))
@@ -44,7 +32,7 @@ std::map<std::string, std::vector<std::uint8_t>> Files(const fs::path& dir) {
 TEST(WizardRun, ManualRunFromABitmapToAnIcon) {
     ClearClipboard();
     testutil::TempDir dir;
-    InFolder folder(dir.path());
+    InFolder folder(Q(dir.path()));
     const QString picture = WritePicture(Q(dir / "a.bmp"), 40, 20);
     Wizard w({picture});
 
