@@ -1,6 +1,6 @@
 #include "core/PageTexts.h"
 
-#include "core/InputQueue.h"
+#include "core/PathParts.h"
 
 namespace {
 
@@ -31,16 +31,15 @@ QString ApplicationTitle() {
 
 QString StepSummary(const TJobState& job, bool clipboardSource) {
     const QString prefix = StepPrefix(job.Step);
-    if (job.SourceKind == QLatin1String("CLIP") ||
-        (clipboardSource && job.SourceKind == QLatin1String("NONE")))
+    if (job.SourceKind == TSourceKind::Clip ||
+        (clipboardSource && job.SourceKind == TSourceKind::None))
         return prefix + QStringLiteral("Source = picture in clipboard");
     if (job.FileCount >= 2 && job.AutoMode == 1)
         return prefix + QStringLiteral("Source = multiple files");
 
     const int entry = job.FileCount < 2 ? 0 : job.FileIndex;
-    const QString name = entry >= 0 && entry < job.InputList.size()
-                             ? TInputQueue::FileNamePart(job.InputList[entry])
-                             : QString();
+    const QString name =
+        entry >= 0 && entry < job.InputList.size() ? FileNamePart(job.InputList[entry]) : QString();
     QString title = prefix + QStringLiteral("Source = \"") + name + QLatin1Char('"');
     if (job.SubCount >= 2)
         title += QStringLiteral(" sub-icon (%1/%2)").arg(job.SubIndex + 1).arg(job.SubCount);

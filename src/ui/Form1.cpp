@@ -222,7 +222,7 @@ void TForm1::ChooseButtonClick() {
 
 void TForm1::OutFormatComboChange(int item) {
     const TOutputFormat& format = OutputFormatAt(item);
-    Job_.OutFormat = QLatin1String(format.Code);
+    Job_.OutFormat = format.Format;
     Panel6->SetReplaceVisible(format.ReplaceOffered);
     Processor_.PrepareOutput();
     ShowPage();

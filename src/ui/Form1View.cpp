@@ -167,7 +167,7 @@ void TForm1::ShowPage() {
         UpdateTitle(1);
         Panel3->SetChoicesEnabled(true);
         if (Job_.FileIndex > 0 || Job_.SubIndex > 0) BackButton->setEnabled(false);
-        const bool loaded = Job_.SourceKind != QLatin1String("NONE");
+        const bool loaded = Job_.SourceKind != TSourceKind::None;
         if (Job_.AutoMode == 1) {
             Panel3->HidePreview();
         } else if (loaded) {

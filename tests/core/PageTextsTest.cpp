@@ -16,16 +16,16 @@ TJobState JobOn(int step, int fileCount, int fileIndex, int subCount, int subInd
     job.FileIndex = fileIndex;
     job.SubCount = subCount;
     job.SubIndex = subIndex;
-    job.SourceKind = QStringLiteral("BMP");
+    job.SourceKind = TSourceKind::Bmp;
     return job;
 }
 
 TEST(PageTexts, TheSixTitleForms) {
     TJobState clip = JobOn(PageResolution, 1, 0, 1, 0);
-    clip.SourceKind = QStringLiteral("CLIP");
+    clip.SourceKind = TSourceKind::Clip;
     EXPECT_EQ(StepSummary(clip, true), "Resolution : Source = picture in clipboard");
     // A clipboard picture that failed to load names no queue entry.
-    clip.SourceKind = QStringLiteral("NONE");
+    clip.SourceKind = TSourceKind::None;
     clip.InputList.clear();
     EXPECT_EQ(StepSummary(clip, true), "Resolution : Source = picture in clipboard");
 

@@ -78,7 +78,7 @@ TEST(WizardRun, ManualRunFromABitmapToAnIcon) {
     EXPECT_EQ(w.Get("LastPreview")->size(), QSize(16, 16));
     auto* format = w.Get<QComboBox>("OutFormatCombo");
     QTest::keyClick(format, Qt::Key_Down);
-    EXPECT_EQ(w.Form->Job().OutFormat, "MICO");
+    EXPECT_EQ(w.Form->Job().OutFormat, TOutFormat::Mico);
     EXPECT_FALSE(w.Shows("ReplaceCheckBox")) << "a multi-resource icon is always added to";
     EXPECT_EQ(w.Get<QLabel>("DescriptionText")->text(),
               "Merge one or more pictures into one ICO file.");
