@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setWindowIcon(ProgramIcon());
+    // Lets the desktop match the window to the installed launcher entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vantrel.Tessaly"));
     InstallFontSubstitutes();
 
     TQtSettingsStore store;
