@@ -52,7 +52,6 @@ for png in "$prefix"/share/icons/hicolor/*x*/apps/$app.png; do
   pngs=$((pngs + 1))
 done
 [ "$pngs" -ge 6 ] || fail "only $pngs icon sizes installed"
-[ -f "$prefix/share/icons/hicolor/scalable/apps/$app.svg" ] || fail "no scalable icon"
 
 man_dir="$prefix/share/man/man1"
 for page in tessaly tessaly-convert; do
