@@ -2,7 +2,19 @@
 
 namespace {
 
-enum class Option { None, Size, Colors, Mask, Format, Output, NoReplace, Quiet, Help, Version };
+enum class Option {
+    None,
+    Size,
+    Colors,
+    Mask,
+    Format,
+    Output,
+    NoReplace,
+    Jobs,
+    Quiet,
+    Help,
+    Version
+};
 
 struct OptionName {
     Option Id;
@@ -12,11 +24,11 @@ struct OptionName {
 };
 
 const OptionName kOptions[] = {
-    {Option::Size, "size", 's', true},      {Option::Colors, "colors", 'c', true},
-    {Option::Mask, "mask", 'm', true},      {Option::Format, "format", 'f', true},
-    {Option::Output, "output", 'o', true},  {Option::NoReplace, "no-replace", 0, false},
-    {Option::Quiet, "quiet", 'q', false},   {Option::Help, "help", 'h', false},
-    {Option::Version, "version", 0, false},
+    {Option::Size, "size", 's', true},     {Option::Colors, "colors", 'c', true},
+    {Option::Mask, "mask", 'm', true},     {Option::Format, "format", 'f', true},
+    {Option::Output, "output", 'o', true}, {Option::NoReplace, "no-replace", 0, false},
+    {Option::Jobs, "jobs", 'j', true},     {Option::Quiet, "quiet", 'q', false},
+    {Option::Help, "help", 'h', false},    {Option::Version, "version", 0, false},
 };
 
 const OptionName* FindLong(const QString& name) {
@@ -80,6 +92,16 @@ QString Apply(const OptionName& option, const QString& spelled, const QString& v
     case Option::NoReplace:
         out.Replace = false;
         return {};
+    case Option::Jobs: {
+        // Digits only: no sign, no spaces, nothing after them.
+        bool digits = !value.isEmpty() && value.size() <= 3;
+        for (const QChar c : value)
+            digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        const int jobs = digits ? value.toInt() : 0;
+        if (jobs < 1 || jobs > MaxConvertJobs) return bad("a whole number from 1 to 256");
+        out.Jobs = jobs;
+        return {};
+    }
     case Option::Quiet:
         out.Quiet = true;
         return {};
@@ -174,6 +196,9 @@ QString ConvertUsage() {
         "                              folder); output file for mico (default: named after\n"
         "                              the first picture that loads, in the current folder)\n"
         "      --no-replace            keep files that exist already (ico and bmp)\n"
+        "  -j, --jobs N                work on N pictures at once (1 to 256; default: one\n"
+        "                              per processor the program may use); the files and\n"
+        "                              messages are the same whatever N\n"
         "  -q, --quiet                 print nothing but warnings and errors\n"
         "  -h, --help                  show this help and exit\n"
         "      --version               show the version and exit\n"

@@ -18,6 +18,7 @@ struct TConvertOptions {
     QString Output; // empty: the default location
     bool OutputGiven = false;
     bool Replace = true;
+    int Jobs = 0; // pictures worked on at once; 0: one per processor
     bool Quiet = false;
     bool Help = false;
     bool Version = false;
@@ -34,6 +35,9 @@ struct TConvertParse {
 // ends the options. Values follow their option as the next argument, after "=" for long
 // options, or attached to a short one ("-s16"). --help and --version need no pictures.
 TConvertParse ParseConvertArguments(const QStringList& arguments);
+
+// The most --jobs takes.
+inline constexpr int MaxConvertJobs = 256;
 
 // The --help text.
 QString ConvertUsage();

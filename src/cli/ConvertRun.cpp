@@ -6,6 +6,7 @@
 #include "core/StepEngine.h"
 #include "image/IconLib.h"
 #include "process/OutputNaming.h"
+#include "process/PicturePipeline.h"
 #include "process/Processor.h"
 
 #include <QDir>
@@ -13,7 +14,12 @@
 #include <QHash>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -84,6 +90,52 @@ int PicturesLeft(const TJobState& job) {
     for (qsizetype i = job.FileIndex + 1; i < job.InputList.size(); ++i)
         left += PicturesIn(job.InputList[i]);
     return left;
+}
+
+// Whether a picture of the run may be a file the run writes, read before or after that
+// write depending on the order of the work. Every output goes to one folder with the
+// format's extension, so an input with that extension in that folder (by its own path or
+// where a link leads) may be one; a folder that cannot be resolved may hold any of them.
+bool MayReadWhatItWrites(const TConvertOptions& options, const QStringList& pictures) {
+    const QString extension =
+        options.Format == TOutFormat::Bmp ? QStringLiteral("bmp") : QStringLiteral("ico");
+    QString folder = QStringLiteral(".");
+    if (options.OutputGiven)
+        folder =
+            options.Format == TOutFormat::Mico ? QFileInfo(options.Output).path() : options.Output;
+    const QString outFolder = QFileInfo(folder).canonicalFilePath();
+    for (const QString& picture : pictures) {
+        const QFileInfo given(picture);
+        for (const QFileInfo& file : {given, QFileInfo(given.canonicalFilePath())}) {
+            if (file.suffix().compare(extension, Qt::CaseInsensitive) != 0) continue;
+            if (outFolder.isEmpty() ||
+                QFileInfo(file.absolutePath()).canonicalFilePath() == outFolder)
+                return true;
+        }
+    }
+    return false;
+}
+
+// How many pictures to work on at once: as asked, or one per usable processor, but never
+// more than there are pictures (an icon file may hold many).
+int WorkerCount(const TConvertOptions& options, const QStringList& pictures) {
+    int workers = options.Jobs > 0 ? options.Jobs : UsableProcessorCount();
+    const bool iconFiles = std::any_of(pictures.begin(), pictures.end(), [](const QString& p) {
+        return QFileInfo(p).suffix().compare(QLatin1String("ico"), Qt::CaseInsensitive) == 0;
+    });
+    if (!iconFiles) workers = std::min(workers, static_cast<int>(pictures.size()));
+    return workers;
+}
+
+// The pictures' buffers are made on the workers and freed on the run's thread. glibc's
+// allocator then maps and unmaps each large buffer afresh and hands freed memory back at
+// once (its thresholds adapt only within one thread's arena), which costs more than the
+// work on a small picture. Keeping up to a few large pictures' worth for reuse avoids it.
+void KeepFreedPicturesForReuse() {
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
 }
 
 // The processing of the run with a line per written picture on the way, the loader's
@@ -189,6 +241,15 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
     view.SetProgressShown(showProgress && !options.Quiet);
     TReportingProcessor processor(job, view, out, err, options.Quiet);
     processor.SetScaleOnlyRun(true);
+    // With more than one worker the pictures are prepared ahead on other threads; this
+    // thread still takes every step, in queue order, and does all the writing and printing.
+    std::unique_ptr<TPicturePipeline> pipeline;
+    const int workers = WorkerCount(options, job.InputList);
+    if (workers > 1 && !MayReadWhatItWrites(options, job.InputList)) {
+        KeepFreedPicturesForReuse();
+        pipeline = std::make_unique<TPicturePipeline>(job, workers, true);
+        processor.SetPipeline(pipeline.get());
+    }
     TStepEngine engine(job, view, processor);
 
     // Each press runs the engine until it stops on a page: the batch page (several

@@ -116,10 +116,14 @@ QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
     return picture;
 }
 
-bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
-                        std::int32_t rowsFor, TLoadFailure* failure) {
+void BeginLoading(TJobState& job) {
     job.SourceKind = TSourceKind::None;
     if (job.OutFormat != TOutFormat::Mico) job.OutPath.clear();
+}
+
+bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
+                        std::int32_t rowsFor, TLoadFailure* failure) {
+    BeginLoading(job);
 
     const bool fromClipboard = page.SourceIsClipboard();
     QString name = QStringLiteral("in clipboard");

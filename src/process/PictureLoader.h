@@ -57,6 +57,10 @@ struct TLoadFailure {
 bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
                         std::int32_t rowsFor, TLoadFailure* failure);
 
+// What LoadPicture does to the job before it reads anything: no source yet, and for "ICO"
+// and "BMP" no output name either.
+void BeginLoading(TJobState& job);
+
 // Decodes a ".bmp" file as a bitmap (no guessing from the content): with Qt's bitmap
 // reader, except run-length data (RLE8, RLE4), which is decoded here into the same
 // Format_Indexed8 picture with every pixel its codes leave unset at index 0. Throws

@@ -4,6 +4,7 @@
 #include "process/Fitting.h"
 #include "process/IconBuild.h"
 #include "process/PictureLoader.h"
+#include "process/PicturePipeline.h"
 
 #include <exception>
 
@@ -17,6 +18,29 @@ TPictureProcessor::TPictureProcessor(TJobState& job, WizardView& view)
     : TPictureProcessor(job, view, view, view, view, view) {}
 
 void TPictureProcessor::LoadPicture() {
+    prepared_ = pipeline_ ? pipeline_->Take(job_.FileIndex, job_.SubIndex) : nullptr;
+    if (prepared_) {
+        const TPreparedPicture& p = *prepared_;
+        if (p.ErrorStage == TPreparedPicture::AtLoad) std::rethrow_exception(p.Error);
+        BeginLoading(job_);
+        job_.SubCount = p.SubCount;
+        job_.IconFileIndex = p.IconFileIndex;
+        job_.IconFileCount = p.IconFileCount;
+        if (p.Loaded) {
+            job_.InputImage = p.InputImage;
+            job_.InputRowsFor = p.InputRowsFor;
+            if (p.SourceKind == TSourceKind::Ico) { // only icon files are read into maps
+                job_.IconMap = p.LoadedIconMap;
+                job_.SourceMaskMap = p.SourceMaskMap;
+            }
+            job_.SourceKind = p.SourceKind;
+            ++tally_.Loaded;
+        } else {
+            ++tally_.LoadFailed;
+            ReportLoadFailure(p.Failure);
+        }
+        return;
+    }
     // Scaling is certain only in an automatic run with the preset to scale.
     const bool scales = scaleOnly_ && job_.AutoMode && job_.PresetSizing == 0;
     TLoadFailure failure;
@@ -38,10 +62,29 @@ bool TPictureProcessor::PrepareCrop() {
 }
 
 bool TPictureProcessor::BuildIcon() {
+    if (prepared_ && prepared_->IconSize == job_.IconSize && prepared_->IconBPP == job_.IconBPP &&
+        prepared_->Sizing == job_.Sizing && job_.SourceKind == prepared_->SourceKind) {
+        const TPreparedPicture& p = *prepared_;
+        if (p.ErrorStage == TPreparedPicture::AtBuild) std::rethrow_exception(p.Error);
+        if (p.IconBuilt) {
+            job_.IconMap = p.BuiltIconMap;
+            job_.MaskMap = p.BuiltMaskMap;
+            job_.IconImage = p.IconImage;
+        }
+        return p.IconBuilt;
+    }
+    prepared_.reset(); // the answers changed: this picture is done here from now on
     return ::BuildIcon(job_, crop_, &window_);
 }
 
 void TPictureProcessor::AutoMask() {
+    if (prepared_ && (prepared_->Masked || prepared_->ErrorStage == TPreparedPicture::AtMask)) {
+        const TPreparedPicture& p = *prepared_;
+        if (p.ErrorStage == TPreparedPicture::AtMask) std::rethrow_exception(p.Error);
+        job_.IconMap = p.MaskedIconMap;
+        job_.MaskMap = p.MaskedMaskMap;
+        return;
+    }
     ::AutoMask(job_);
 }
 

@@ -8,12 +8,16 @@
 
 #include <QString>
 
+#include <memory>
+
 class PageAnswers;
 class SavePageControls;
 class WizardClipboard;
 class WizardMessages;
 class WizardView;
 class WizardWindow;
+class TPicturePipeline;
+struct TPreparedPicture;
 
 // What happened to the pictures of a run so far, for a summary after it.
 struct TRunTally {
@@ -49,6 +53,13 @@ public:
     // reads, which saves their memory and the time of storing them. Off by default.
     void SetScaleOnlyRun(bool on) { scaleOnly_ = on; }
 
+    // Takes the loading, the icon build and the automatic mask of each picture from the
+    // pipeline, which did them ahead on other threads, instead of doing them here; any
+    // other step and anything the steps report stay on this thread, in queue order. A
+    // picture the pipeline has not got (another order, other answers) is done here. Not
+    // owned; null (the default) does every picture here.
+    void SetPipeline(TPicturePipeline* pipeline) { pipeline_ = pipeline; }
+
     TCropState& CropState() { return crop_; }
     const TCropState& CropState() const { return crop_; }
 
@@ -72,6 +83,8 @@ private:
     TCropState crop_;
     TRunTally tally_;
     bool scaleOnly_ = false;
+    TPicturePipeline* pipeline_ = nullptr;
+    std::shared_ptr<const TPreparedPicture> prepared_; // the current picture's, if any
     TWriteResult lastWrite_ = TWriteResult::Nothing;
     QString lastWriteError_;
 };

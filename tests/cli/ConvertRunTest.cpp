@@ -89,6 +89,9 @@ TEST_F(ConvertRun, UsageErrorsExitWithTwoAndNameTheOption) {
                           {{"-f", "png", "a.bmp"}, "-f"},
                           {{"--bogus", "a.bmp"}, "--bogus"},
                           {{"a.bmp", "-o"}, "-o"},
+                          {{"-j", "0", "a.bmp"}, "-j"},
+                          {{"--jobs=257", "a.bmp"}, "--jobs"},
+                          {{"-j+2", "a.bmp"}, "-j"},
                           {{}, "picture"}};
     for (const Case& c : cases) {
         const RunResult r = Run(c.Args);

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "core/JobState.h"
+#include "process/PictureLoader.h"
+
+#include <QString>
+
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// One picture of an automatic run as the worker threads hand it over: the job's fields
+// after loading, after the icon build and after the automatic mask, why the loading
+// failed, and the error a step raised, to be raised again by the same step on
+// the run's own thread.
+struct TPreparedPicture {
+    std::int32_t FileIndex = 0;
+    std::int32_t SubIndex = 0;
+
+    bool Loaded = false;
+    TSourceKind SourceKind = TSourceKind::Unset;
+    std::int32_t SubCount = 0;
+    std::int32_t IconFileIndex = -1;
+    std::int32_t IconFileCount = 0;
+    QImage InputImage;
+    std::int32_t InputRowsFor = 0;
+    TPxlMap LoadedIconMap{};
+    TPxlMap SourceMaskMap{};
+    TLoadFailure Failure; // when not loaded, for the run to report
+
+    // What the icon build was made for; another answer on the run's thread means its own
+    // build rather than this one.
+    std::int32_t IconSize = 0;
+    std::int32_t IconBPP = 0;
+    std::int32_t Sizing = 0;
+    bool IconBuilt = false; // BuildIcon's result
+    TPxlMap BuiltIconMap{};
+    TPxlMap BuiltMaskMap{};
+    QImage IconImage;
+
+    bool Masked = false; // the automatic mask was made
+    TPxlMap MaskedIconMap{};
+    TPxlMap MaskedMaskMap{};
+
+    enum Stage { NoError, AtLoad, AtBuild, AtMask };
+    Stage ErrorStage = NoError;
+    std::exception_ptr Error;
+};
+
+// Loads, fits, reduces and masks the pictures of an automatic run ahead of it, on worker
+// threads, each picture on a job and processor of its own. The run takes them strictly
+// in queue order (Take), so everything it does with them (messages, output names,
+// writes) happens in the same order and on the same thread as without the pipeline.
+//
+// The queue is walked as the step engine walks it: one picture per file, every image of
+// an icon file (their count is known once the file's first image is loaded). At most
+// `workers` pictures are worked on at once and at most twice that many are held ahead of
+// the run, so memory stays bounded whatever the batch. Destroying the pipeline stops and
+// joins the workers (a picture being worked on is finished first).
+//
+// The pictures must not change while the run goes on: a run that writes files it reads
+// later (an output among its inputs) must go without a pipeline.
+class TPicturePipeline {
+public:
+    // `job` gives the queue and the preset answers (AutoMode 1 is taken for granted);
+    // `scaleOnly` as TPictureProcessor::SetScaleOnlyRun.
+    TPicturePipeline(const TJobState& job, int workers, bool scaleOnly);
+    ~TPicturePipeline();
+    TPicturePipeline(const TPicturePipeline&) = delete;
+    TPicturePipeline& operator=(const TPicturePipeline&) = delete;
+
+    // The next picture in queue order, which must be image `sub` of file `file`. Null once
+    // the run has left the pipeline's order (it then does its pictures itself); the
+    // pipeline stops then.
+    std::shared_ptr<const TPreparedPicture> Take(std::int32_t file, std::int32_t sub);
+
+private:
+    struct Task {
+        std::int32_t File = 0;
+        std::int32_t Sub = 0;
+        std::int32_t IconCount = 0;
+        std::int64_t Seq = 0;
+    };
+
+    void Work();
+    bool NextTask(Task& task);
+    std::shared_ptr<TPreparedPicture> Prepare(const Task& task) const;
+    void Finish(const Task& task, std::shared_ptr<TPreparedPicture> picture);
+    bool AllPlanned() const { return nextFile_ >= fileCount_; }
+
+    TJobState base_;
+    bool scaleOnly_;
+    std::int32_t fileCount_;
+    std::int64_t window_;
+
+    std::mutex mutex_;
+    std::condition_variable workReady_;
+    std::condition_variable resultReady_;
+    // The walk through the queue: the next picture to hand out, and whether it waits for
+    // the image count of the icon file whose first image is being loaded.
+    std::int32_t nextFile_ = 0;
+    std::int32_t nextSub_ = 0;
+    std::int32_t iconCount_ = 0;
+    bool awaitingCount_ = false;
+    std::int64_t nextSeq_ = 0;
+    std::int64_t taken_ = 0;
+    std::map<std::int64_t, std::shared_ptr<TPreparedPicture>> done_;
+    bool stopped_ = false;
+
+    std::vector<std::thread> threads_;
+};
+
+// The number of processors this process may run on: the system's count, or fewer when
+// its CPU affinity allows fewer. At least 1.
+int UsableProcessorCount();
