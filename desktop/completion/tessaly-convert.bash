@@ -15,6 +15,7 @@ _tessaly_convert() {
     -c | --colors) values="16 256" ;;
     -m | --mask) values="auto none" ;;
     -f | --format) values="ico mico bmp" ;;
+    -j | --jobs) values="1 2 4 8" ;;
     -o | --output)
         if declare -F _filedir >/dev/null; then
             _filedir
@@ -32,7 +33,7 @@ _tessaly_convert() {
 
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "--size --colors --mask --format --output
-            --no-replace --quiet --help --version" -- "$cur")
+            --jobs --no-replace --quiet --help --version" -- "$cur")
         return
     fi
     if declare -F _filedir >/dev/null; then
