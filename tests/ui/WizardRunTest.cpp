@@ -70,6 +70,22 @@ TEST(WizardRun, ManualRunFromABitmapToAnIcon) {
     EXPECT_EQ(w.Form->Job().Sizing, 1);
     EXPECT_EQ(w.Form->Job().MaskViewWidth, 242);
 
+    // Two pixels painted by hand, then every pixel of one colour: exactly these must be
+    // transparent in the written file.
+    QWidget* view = w.Get("ImageForMask");
+    const auto cell = [](int i) { return i * 242 / 16 + 7; };
+    w.Click("ColorToggle");
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(cell(0), cell(0)));
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(cell(3), cell(2)));
+    w.Click("ColorSelect");
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(cell(9), cell(9)));
+    const TPxlMap& colors = w.Form->Job().IconMap;
+    bool chosen[16][16] = {};
+    for (int x = 0; x < 16; ++x)
+        for (int y = 0; y < 16; ++y)
+            chosen[x][y] = (x == 0 && y == 0) || (x == 3 && y == 2) ||
+                           colors.PixelAt(x, y) == colors.PixelAt(9, 9);
+
     w.Click("NextButton");
     ASSERT_EQ(w.Page(), 6);
     EXPECT_EQ(w.Get<QAbstractButton>("NextButton")->text(), "Save");
@@ -91,6 +107,15 @@ TEST(WizardRun, ManualRunFromABitmapToAnIcon) {
     ASSERT_GE(icon.size(), 22u);
     EXPECT_EQ(icon[4], 1) << "one image";
     EXPECT_EQ(icon[6], 16) << "16 pixels wide";
+    // 4-bit image: header, 16 palette entries, 16 rows of 8 bytes, then the mask's 16
+    // rows of 4 bytes, bottom row first.
+    const std::size_t mask = 22 + 40 + 16 * 4 + 16 * 8;
+    ASSERT_EQ(icon.size(), mask + 16 * 4);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const bool set = (icon[mask + (15 - y) * 4 + x / 8] >> (7 - x % 8)) & 1;
+            EXPECT_EQ(set, chosen[x][y]) << "pixel " << x << ", " << y;
+        }
     EXPECT_EQ(w.Get<QAbstractButton>("NextButton")->text(), "Finish");
     EXPECT_FALSE(w.Get("BackButton")->isEnabled());
     EXPECT_FALSE(w.Get("CancelButton")->isEnabled());
