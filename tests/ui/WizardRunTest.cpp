@@ -4,6 +4,7 @@
 #include "UiTestSupport.h"
 #include "utils/TestUtils.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -171,3 +172,40 @@ TEST(WizardRun, AutomaticRunWritesWhatTheConverterWrites) {
 }
 
 } // namespace
+
+TEST(WizardRun, KeyboardAloneFromTheSourcePageToFinish) {
+    ClearClipboard();
+    testutil::TempDir dir;
+    InFolder folder(Q(dir.path()));
+    Wizard w({WritePicture(Q(dir / "k.bmp"), 40, 20)});
+    w.Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.Form.get()));
+    // Through the window, as the platform delivers keys.
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(w.Form->windowHandle(), key, modifiers);
+    };
+
+    press(Qt::Key_Return); // Next is the default button; the batch page is passed
+    ASSERT_EQ(w.Page(), 3);
+    press(Qt::Key_Return);
+    ASSERT_EQ(w.Page(), 4);
+    press(Qt::Key_Return);
+    ASSERT_EQ(w.Page(), 5);
+
+    // The mask view from the keyboard: focus, move the highlight, toggle a pixel.
+    w.Get("ImageForMask")->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Right);
+    press(Qt::Key_Down);
+    press(Qt::Key_Space);
+    const TPxlMap& mask = w.Form->Job().MaskMap;
+    EXPECT_EQ(mask.PixelAt(1, 1), 1);
+    EXPECT_EQ(mask.PixelAt(0, 0), 0);
+
+    press(Qt::Key_Return);
+    ASSERT_EQ(w.Page(), 6);
+    press(Qt::Key_Return); // Save
+    ASSERT_EQ(w.Page(), 7);
+    EXPECT_TRUE(fs::exists(dir / "k.ico"));
+    press(Qt::Key_Return); // Finish
+    EXPECT_FALSE(w.Form->isVisible());
+}
