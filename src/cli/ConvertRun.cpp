@@ -247,7 +247,12 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
     const int workers = WorkerCount(options, job.InputList);
     if (workers > 1 && !MayReadWhatItWrites(options, job.InputList)) {
         KeepFreedPicturesForReuse();
-        pipeline = std::make_unique<TPicturePipeline>(job, workers, true);
+        // Each picture's own file is written ahead into the output folder, flushed to the
+        // disk there by the workers; a multi-resource icon grows on this thread alone.
+        const QString folder = options.Format == TOutFormat::Mico ? QString()
+                               : options.OutputGiven              ? options.Output
+                                                                  : QStringLiteral(".");
+        pipeline = std::make_unique<TPicturePipeline>(job, workers, true, folder);
         processor.SetPipeline(pipeline.get());
     }
     TStepEngine engine(job, view, processor);

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 class QImage;
+class StagedFile;
 
 // A palette-indexed picture of at most 100 x 100 pixels at 1, 4 or 8 bits per pixel,
 // with the 54-byte bitmap-file header of its file form beside it. Everything lives
@@ -112,6 +113,8 @@ struct TPxlMap {
     // SaveToBMP replaces the file atomically: a failure leaves any earlier file as it was.
     bool LoadFromBMP(const QString& fileName);
     bool SaveToBMP(const QString& fileName);
+    // The same, putting a staged file with exactly these bytes in place when given one.
+    bool SaveToBMP(const QString& fileName, StagedFile* staged);
     // Hands the picture to a QImage through the exact bytes SaveToBMP writes, read by
     // Qt's bitmap reader: 1 bit gives Format_Mono, 4 and 8 bits Format_Indexed8.
     void CopyToPicture(QImage& picture);

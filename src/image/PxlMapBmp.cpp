@@ -173,9 +173,13 @@ bool TPxlMap::EncodeBMP(QByteArray& bytes) {
 }
 
 bool TPxlMap::SaveToBMP(const QString& fileName) {
+    return SaveToBMP(fileName, nullptr);
+}
+
+bool TPxlMap::SaveToBMP(const QString& fileName, StagedFile* staged) {
     QByteArray bytes;
     if (!EncodeBMP(bytes)) return false;
-    SafeFile::Write(fileName, bytes);
+    SafeFile::WriteOrCommit(fileName, bytes, staged);
     ClearError();
     return true;
 }

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #if defined(Q_OS_WIN)
 #include <io.h>
@@ -88,8 +89,10 @@ QString WriteAll(QFile& file, const char* data, std::int64_t length) {
     return {};
 }
 
-// Writes every byte to the open temporary file; returns the reason of a failure.
-QString WriteBlocks(QFile& file, const QString& tempPath, const QByteArray& bytes) {
+// Writes every byte to the open temporary file and, unless told not to, flushes it to
+// the disk; returns the reason of a failure.
+QString WriteBlocks(QFile& file, const QString& tempPath, const QByteArray& bytes,
+                    bool syncToDisk = true) {
     std::int64_t offset = 0;
     const std::int64_t total = bytes.size();
     while (offset < total) {
@@ -106,7 +109,7 @@ QString WriteBlocks(QFile& file, const QString& tempPath, const QByteArray& byte
     }
     errno = 0;
     if (!file.flush()) return FailureReason(file, errno);
-    if (!SyncToDisk(file)) return QString::fromLocal8Bit(std::strerror(errno));
+    if (syncToDisk && !SyncToDisk(file)) return QString::fromLocal8Bit(std::strerror(errno));
     return {};
 }
 
@@ -118,6 +121,25 @@ bool MayBeReplaced(const QFileInfo& target) {
     constexpr QFile::Permissions writeBits =
         QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     return !target.isFile() || (target.isWritable() && (target.permissions() & writeBits));
+}
+
+// The written and flushed temporary file takes the target's place by one atomic rename;
+// on failure it is removed and the target stays as it was.
+void PutInPlace(const QString& target, const QString& tempPath, DiskFlusher* flusher = nullptr) {
+    // A replaced file keeps its permissions.
+    if (QFileInfo(target).isFile()) QFile::setPermissions(tempPath, QFile::permissions(target));
+
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(tempPath.toStdU16String()),
+                            std::filesystem::path(target.toStdU16String()), error);
+    if (error) {
+        QFile::remove(tempPath);
+        throw EInOutError(Describe(target, QString::fromStdString(error.message())));
+    }
+    if (flusher)
+        flusher->QueueFolder(QFileInfo(target).absolutePath());
+    else
+        SyncFolder(QFileInfo(target).absolutePath());
 }
 
 } // namespace
@@ -147,17 +169,164 @@ void SafeFile::Write(const QString& target, const QString& tempPath, const QByte
         throw EInOutError(Describe(target, reason));
     }
 
-    // A replaced file keeps its permissions.
-    if (QFileInfo(target).isFile()) QFile::setPermissions(tempPath, QFile::permissions(target));
+    PutInPlace(target, tempPath);
+}
 
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(tempPath.toStdU16String()),
-                            std::filesystem::path(target.toStdU16String()), error);
-    if (error) {
-        QFile::remove(tempPath);
-        throw EInOutError(Describe(target, QString::fromStdString(error.message())));
+StagedFile SafeFile::Stage(const QString& folder, const QByteArray& bytes,
+                           const std::shared_ptr<DiskFlusher>& flusher) noexcept {
+    StagedFile staged;
+    try {
+        if (Hook()) return staged;
+        const QString absolute = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+        const QString tempPath = UniqueTempPath(QDir(absolute).filePath(QStringLiteral("staged")));
+        QFile file(tempPath);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+            return staged;
+#if defined(Q_OS_WIN)
+        const bool later = false;
+#else
+        const bool later = flusher != nullptr;
+#endif
+        bool written = WriteBlocks(file, tempPath, bytes, !later).isEmpty();
+        if (written && later) {
+#if !defined(Q_OS_WIN)
+            const int descriptor = ::dup(file.handle());
+            written = descriptor >= 0;
+            if (written) {
+                staged.flushed_ = flusher->QueueFile(descriptor);
+                staged.flusher_ = flusher;
+            }
+#endif
+        }
+        file.close();
+        if (!written) {
+            QFile::remove(tempPath);
+            return staged;
+        }
+        staged.folder_ = absolute;
+        staged.tempPath_ = tempPath;
+        staged.bytes_ = bytes;
+    } catch (...) {
+        staged.Discard();
     }
-    SyncFolder(QFileInfo(target).absolutePath());
+    return staged;
+}
+
+void SafeFile::Commit(const QString& target, StagedFile& staged) {
+    const QString tempPath = std::exchange(staged.tempPath_, QString());
+    try {
+        if (!MayBeReplaced(QFileInfo(target)))
+            throw EInOutError(Describe(target, QString::fromLocal8Bit(std::strerror(EACCES))));
+        PutInPlace(target, tempPath, staged.flusher_.get());
+    } catch (...) {
+        QFile::remove(tempPath);
+        throw;
+    }
+}
+
+void SafeFile::WriteOrCommit(const QString& target, const QByteArray& bytes, StagedFile* staged) {
+    if (staged && staged->IsValid() && staged->Bytes() == bytes &&
+        staged->Folder() == QDir::cleanPath(QFileInfo(target).absolutePath()) &&
+        staged->Flushed()) {
+        Commit(target, *staged);
+        return;
+    }
+    if (staged) staged->Discard();
+    Write(target, bytes);
+}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : folder_(std::move(other.folder_)), tempPath_(std::exchange(other.tempPath_, QString())),
+      bytes_(std::move(other.bytes_)), flusher_(std::move(other.flusher_)),
+      flushed_(std::move(other.flushed_)) {}
+
+StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
+    if (this != &other) {
+        Discard();
+        folder_ = std::move(other.folder_);
+        tempPath_ = std::exchange(other.tempPath_, QString());
+        bytes_ = std::move(other.bytes_);
+        flusher_ = std::move(other.flusher_);
+        flushed_ = std::move(other.flushed_);
+    }
+    return *this;
+}
+
+StagedFile::~StagedFile() {
+    Discard();
+}
+
+void StagedFile::Discard() {
+    if (!tempPath_.isEmpty()) QFile::remove(std::exchange(tempPath_, QString()));
+}
+
+bool StagedFile::Flushed() const {
+    return !flushed_.valid() || flushed_.get();
+}
+
+DiskFlusher::DiskFlusher() : thread_([this] { Run(); }) {}
+
+DiskFlusher::~DiskFlusher() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    ready_.notify_all();
+    thread_.join();
+}
+
+std::shared_future<bool> DiskFlusher::QueueFile(int descriptor) {
+    Item item;
+    item.Descriptor = descriptor;
+    std::shared_future<bool> done = item.Done.get_future().share();
+    {
+        std::lock_guard lock(mutex_);
+        items_.push_back(std::move(item));
+    }
+    ready_.notify_all();
+    return done;
+}
+
+void DiskFlusher::QueueFolder(const QString& folder) {
+    {
+        std::lock_guard lock(mutex_);
+        if (std::find(folders_.begin(), folders_.end(), folder) == folders_.end())
+            folders_.push_back(folder);
+    }
+    ready_.notify_all();
+}
+
+// Files first, in their order; the folders whenever no file waits (their renames are then
+// made durable together), and everything before the thread ends.
+void DiskFlusher::Run() {
+    for (;;) {
+        Item item;
+        std::vector<QString> folders;
+        {
+            std::unique_lock lock(mutex_);
+            ready_.wait(lock, [this] { return stopping_ || !items_.empty() || !folders_.empty(); });
+            if (!items_.empty()) {
+                item = std::move(items_.front());
+                items_.pop_front();
+            } else if (!folders_.empty()) {
+                folders.swap(folders_);
+            } else {
+                return;
+            }
+        }
+        for (const QString& folder : folders)
+            SyncFolder(folder);
+        if (item.Descriptor >= 0) {
+#if defined(Q_OS_WIN)
+            const bool flushed = _commit(item.Descriptor) == 0;
+            _close(item.Descriptor);
+#else
+            const bool flushed = ::fsync(item.Descriptor) == 0;
+            ::close(item.Descriptor);
+#endif
+            item.Done.set_value(flushed);
+        }
+    }
 }
 
 SafeFile::WriteHook SafeFile::SetWriteHook(WriteHook hook) {

@@ -47,13 +47,24 @@ void CheckIconImage(const QString& target, const TPxlMap& colorMap, const TPxlMa
 
 // A new icon file holding just this image, put in place of whatever is at target by the
 // one atomic rename of the safe write: the old file stays whole until the new one is.
-void WriteNewIconFile(const QString& target, const TPxlMap& colorMap, const TPxlMap& maskMap) {
-    SafeFile::Write(target, IconLayout::Rebuild(QByteArray(), false, 0, colorMap, maskMap, target));
+void WriteNewIconFile(const QString& target, const TPxlMap& colorMap, const TPxlMap& maskMap,
+                      StagedFile* staged) {
+    SafeFile::WriteOrCommit(
+        target, IconLayout::Rebuild(QByteArray(), false, 0, colorMap, maskMap, target), staged);
 }
 
-void WriteBitmapFile(const QString& target, TPxlMap& colorMap) {
-    if (!colorMap.SaveToBMP(target))
+void WriteBitmapFile(const QString& target, TPxlMap& colorMap, StagedFile* staged) {
+    if (!colorMap.SaveToBMP(target, staged))
         throw EInOutError(WriteErrorText(target, colorMap.GetErrorText()));
+}
+
+// A transparent pixel is stored black: index 0, which the icon build made black.
+void BlackOutMasked(TPxlMap& iconMap, TPxlMap& maskMap, int size) {
+    for (int x = 0; x < size; ++x) {
+        for (int y = 0; y < size; ++y) {
+            if (maskMap.GetPixel(x, y) == 1) iconMap.SetPixel(x, y, 0);
+        }
+    }
 }
 
 } // namespace
@@ -85,16 +96,25 @@ bool PrepareOutput(TJobState& job, SavePageControls& savePage) {
     return true;
 }
 
-TWriteResult WriteOutput(TJobState& job, bool replace) {
+QByteArray OutputFileBytes(TOutFormat format, TPxlMap iconMap, TPxlMap maskMap, int size) {
+    BlackOutMasked(iconMap, maskMap, size);
+    QByteArray bytes;
+    try {
+        if (format == TOutFormat::Bmp) {
+            if (!iconMap.EncodeBMP(bytes)) bytes.clear();
+        } else if (format == TOutFormat::Ico && IconLayout::CanWrite(iconMap, maskMap)) {
+            bytes = IconLayout::Rebuild(QByteArray(), false, 0, iconMap, maskMap, QString());
+        }
+    } catch (const std::exception&) {
+        bytes.clear();
+    }
+    return bytes;
+}
+
+TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged) {
     if (job.SourceKind == TSourceKind::None) return TWriteResult::Nothing;
 
-    // A transparent pixel is stored black: index 0, which the icon build made black.
-    const int size = job.IconSize;
-    for (int x = 0; x < size; ++x) {
-        for (int y = 0; y < size; ++y) {
-            if (job.MaskMap.GetPixel(x, y) == 1) job.IconMap.SetPixel(x, y, 0);
-        }
-    }
+    BlackOutMasked(job.IconMap, job.MaskMap, job.IconSize);
 
     const QString& path = job.OutPath;
     const TOutFormat format = job.OutFormat;
@@ -108,9 +128,9 @@ TWriteResult WriteOutput(TJobState& job, bool replace) {
             return TWriteResult::Written;
         }
         if (format == TOutFormat::Bmp)
-            WriteBitmapFile(path, job.IconMap);
+            WriteBitmapFile(path, job.IconMap, staged);
         else
-            WriteNewIconFile(path, job.IconMap, job.MaskMap);
+            WriteNewIconFile(path, job.IconMap, job.MaskMap, staged);
         return TWriteResult::Written;
     } catch (const EInvalidIcon& e) {
         // The icon writer's texts do not say which file they mean.

@@ -3,6 +3,7 @@
 #include "core/JobState.h"
 
 class SavePageControls;
+class StagedFile;
 
 // What WriteOutput did with the current picture.
 enum class TWriteResult {
@@ -31,4 +32,12 @@ bool PrepareOutput(TJobState& job, SavePageControls& savePage);
 // a failure leaves the earlier file byte for byte, removes the temporary file and throws
 // (EInOutError, or EInvalidIcon when the file to extend is no icon file) with a message
 // that names the path and the reason.
-TWriteResult WriteOutput(TJobState& job, bool replace);
+//
+// `staged`, when given, may hold the file's bytes written ahead (OutputFileBytes): when
+// they are exactly the bytes to write and in the target's folder, the staged file is put
+// in place instead of writing them again. What is written and said is the same either way.
+TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged = nullptr);
+
+// The bytes of the file WriteOutput writes for these maps in the "ICO" or "BMP" format;
+// empty for "MICO" (whose file depends on what is there) and when it would write nothing.
+QByteArray OutputFileBytes(TOutFormat format, TPxlMap iconMap, TPxlMap maskMap, int size);

@@ -1,6 +1,7 @@
 #include "process/PicturePipeline.h"
 
 #include "core/NullWizardView.h"
+#include "process/OutputWriter.h"
 #include "process/Processor.h"
 
 #include <QBuffer>
@@ -48,8 +49,10 @@ int UsableProcessorCount() {
     return std::max(1, count);
 }
 
-TPicturePipeline::TPicturePipeline(const TJobState& job, int workers, bool scaleOnly)
-    : base_(job), scaleOnly_(scaleOnly),
+TPicturePipeline::TPicturePipeline(const TJobState& job, int workers, bool scaleOnly,
+                                   const QString& outputFolder)
+    : base_(job), scaleOnly_(scaleOnly), outputFolder_(outputFolder),
+      flusher_(outputFolder.isEmpty() ? nullptr : std::make_shared<DiskFlusher>()),
       fileCount_(static_cast<std::int32_t>(job.InputList.size())),
       window_(2 * static_cast<std::int64_t>(std::max(1, workers))) {
     // The workers start from the preset answers, never from another picture's state.
@@ -193,7 +196,10 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
     p.IconImage = job.IconImage;
 
     job.Masking = job.PresetMasking;
-    if (job.Masking != 1) return picture;
+    if (job.Masking != 1) {
+        StageOutput(p, p.BuiltIconMap, p.BuiltMaskMap);
+        return picture;
+    }
     try {
         processor.AutoMask();
     } catch (...) {
@@ -204,7 +210,17 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
     p.Masked = true;
     p.MaskedIconMap = job.IconMap;
     p.MaskedMaskMap = job.MaskMap;
+    StageOutput(p, p.MaskedIconMap, p.MaskedMaskMap);
     return picture;
+}
+
+void TPicturePipeline::StageOutput(TPreparedPicture& picture, const TPxlMap& iconMap,
+                                   const TPxlMap& maskMap) const {
+    if (outputFolder_.isEmpty() || !picture.IconBuilt) return;
+    const QByteArray bytes = OutputFileBytes(base_.OutFormat, iconMap, maskMap, picture.IconSize);
+    if (bytes.isEmpty()) return;
+    StagedFile staged = SafeFile::Stage(outputFolder_, bytes, flusher_);
+    if (staged.IsValid()) picture.Staged = std::make_shared<StagedFile>(std::move(staged));
 }
 
 std::shared_ptr<const TPreparedPicture> TPicturePipeline::Take(std::int32_t file,

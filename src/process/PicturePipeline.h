@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/JobState.h"
+#include "image/SafeFile.h"
 #include "process/PictureLoader.h"
 
 #include <QString>
@@ -47,6 +48,11 @@ struct TPreparedPicture {
     TPxlMap MaskedIconMap{};
     TPxlMap MaskedMaskMap{};
 
+    // The output file's bytes, written ahead into the run's output folder (when given
+    // one) from the maps above; the run puts it in place if it writes exactly these bytes
+    // there, and it is removed otherwise.
+    std::shared_ptr<StagedFile> Staged;
+
     enum Stage { NoError, AtLoad, AtBuild, AtMask };
     Stage ErrorStage = NoError;
     std::exception_ptr Error;
@@ -68,8 +74,13 @@ struct TPreparedPicture {
 class TPicturePipeline {
 public:
     // `job` gives the queue and the preset answers (AutoMode 1 is taken for granted);
-    // `scaleOnly` as TPictureProcessor::SetScaleOnlyRun.
-    TPicturePipeline(const TJobState& job, int workers, bool scaleOnly);
+    // `scaleOnly` as TPictureProcessor::SetScaleOnlyRun. With an `outputFolder` each
+    // picture's file in the job's format ("ICO" or "BMP") is also written ahead there
+    // (TPreparedPicture::Staged) and flushed to the disk on a thread of its own, so that
+    // neither the workers nor the run wait for the disk file by file. Everything written
+    // is on the disk once the pipeline and the pictures taken from it are gone.
+    TPicturePipeline(const TJobState& job, int workers, bool scaleOnly,
+                     const QString& outputFolder = QString());
     ~TPicturePipeline();
     TPicturePipeline(const TPicturePipeline&) = delete;
     TPicturePipeline& operator=(const TPicturePipeline&) = delete;
@@ -93,8 +104,14 @@ private:
     void Finish(const Task& task, std::shared_ptr<TPreparedPicture> picture);
     bool AllPlanned() const { return nextFile_ >= fileCount_; }
 
+    void StageOutput(TPreparedPicture& picture, const TPxlMap& iconMap,
+                     const TPxlMap& maskMap) const;
+
     TJobState base_;
     bool scaleOnly_;
+    QString outputFolder_;
+    // Flushes the staged files and the folder they go to, while the workers go on.
+    std::shared_ptr<DiskFlusher> flusher_;
     std::int32_t fileCount_;
     std::int64_t window_;
 

@@ -96,7 +96,7 @@ void TPictureProcessor::WriteOutput(bool replace) {
     lastWrite_ = TWriteResult::Nothing;
     lastWriteError_.clear();
     try {
-        lastWrite_ = ::WriteOutput(job_, replace);
+        lastWrite_ = ::WriteOutput(job_, replace, prepared_ ? prepared_->Staged.get() : nullptr);
     } catch (const std::exception& e) {
         ++tally_.WriteFailed;
         lastWriteError_ = QString::fromUtf8(e.what());

@@ -128,3 +128,42 @@ TEST(SafeFile, FailuresNameThePathAndRemoveTheTemporaryFile) {
 }
 
 } // namespace
+
+// A file written ahead is put in place only when it holds the very bytes asked for, in
+// the target's folder; anything else is written anew, and no temporary file outlives its
+// use. Everything is on the disk once the flusher is gone.
+TEST(SafeFile, StagedFilesAreCommittedOnlyForTheirOwnBytes) {
+    testutil::TempDir dir;
+    fs::create_directory(dir / "other");
+    const QByteArray bytes = Content(5000, 's');
+    {
+        auto flusher = std::make_shared<DiskFlusher>();
+        testutil::writeFile(dir / "kept.bin", {1});
+        fs::permissions(dir / "kept.bin", fs::perms::owner_read | fs::perms::owner_write);
+        StagedFile staged = SafeFile::Stage(Q(dir.path()), bytes, flusher);
+        ASSERT_TRUE(staged.IsValid());
+        EXPECT_EQ(Entries(dir.path()), 3u); // the folder, the old file and the staged one
+        SafeFile::WriteOrCommit(Q(dir / "kept.bin"), bytes, &staged);
+        EXPECT_FALSE(staged.IsValid());
+        EXPECT_EQ(testutil::readFile(dir / "kept.bin"), AsBytes(bytes));
+        EXPECT_EQ(fs::status(dir / "kept.bin").permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write);
+
+        // Other bytes, or another folder: written the usual way, the staged file removed.
+        for (const fs::path& target : {dir / "changed.bin", dir / "other" / "moved.bin"}) {
+            StagedFile stale = SafeFile::Stage(Q(dir.path()), bytes, flusher);
+            SafeFile::WriteOrCommit(Q(target), Content(10, 'x'), &stale);
+            EXPECT_EQ(testutil::readFile(target), AsBytes(Content(10, 'x')));
+        }
+        { StagedFile unused = SafeFile::Stage(Q(dir.path()), bytes); }
+        EXPECT_EQ(Entries(dir.path()), 3u);
+        EXPECT_EQ(Entries(dir / "other"), 1u);
+    }
+    // Nowhere to stage, or a hook to be told of every block: nothing is staged, and the
+    // write itself reports what went wrong.
+    EXPECT_FALSE(SafeFile::Stage(Q(dir / "missing"), bytes).IsValid());
+    StagedFile none;
+    EXPECT_THROW(SafeFile::WriteOrCommit(Q(dir / "missing" / "f.bin"), bytes, &none), EInOutError);
+    HookGuard hook([](const QString&, std::int64_t, std::int64_t length) { return length; });
+    EXPECT_FALSE(SafeFile::Stage(Q(dir.path()), bytes).IsValid());
+}
