@@ -15,12 +15,14 @@
 #include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTest>
 
 namespace fs = std::filesystem;
@@ -247,3 +249,89 @@ TEST(WindowEdge, CaptionsFitAndControlsAreNamed) {
 }
 
 } // namespace
+
+namespace {
+
+// The letter after a single '&' of a caption, or 0.
+QChar AcceleratorOf(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] != '&') return text[i + 1].toUpper();
+        ++i;
+    }
+    return {};
+}
+
+// Presses Alt and the letter of every accelerator a window shows, as the platform delivers
+// keys, and checks that the control takes it: alone, or, where two controls underline the
+// same letter, each in turn as the presses repeat (and then it only takes the focus). The
+// control's own action is swallowed, so the window stays as it is. Gives the number of
+// controls reached.
+int PressEveryAccelerator(QWidget& window) {
+    struct Recorder : QObject {
+        QSet<QObject*> Hits;
+        int Ambiguous = 0;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() != QEvent::Shortcut) return false;
+            Hits << watched;
+            Ambiguous += static_cast<QShortcutEvent*>(event)->isAmbiguous();
+            return true;
+        }
+    };
+    window.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    QMap<QChar, QSet<QObject*>> byLetter;
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<QLabel*>(control);
+        const auto* button = qobject_cast<QAbstractButton*>(control);
+        const auto* group = qobject_cast<QGroupBox*>(control);
+        const QChar letter = AcceleratorOf(label    ? label->text()
+                                           : button ? button->text()
+                                           : group  ? group->title()
+                                                    : QString());
+        if (!letter.isNull() && control->isVisible() && control->isEnabled())
+            byLetter[letter] << control;
+    }
+    int reached = 0;
+    for (auto [letter, controls] : byLetter.asKeyValueRange()) {
+        Recorder recorder;
+        for (QWidget* widget : window.findChildren<QWidget*>())
+            widget->installEventFilter(&recorder);
+        for (qsizetype i = 0; i < controls.size(); ++i)
+            QTest::keyClick(window.windowHandle(), Qt::Key(letter.unicode()), Qt::AltModifier);
+        EXPECT_EQ(recorder.Hits, controls) << "Alt+" << letter.toLatin1();
+        EXPECT_EQ(recorder.Ambiguous, controls.size() > 1 ? controls.size() : 0)
+            << "Alt+" << letter.toLatin1();
+        reached += static_cast<int>(recorder.Hits.size());
+    }
+    return reached;
+}
+
+} // namespace
+
+// Alt and the underlined letter reach their control on every page of a manual run and in
+// every dialog: no letter is taken twice, no label underlines a letter that does nothing.
+TEST(WindowEdge, EveryAcceleratorReachesItsControl) {
+    ClearClipboard();
+    testutil::TempDir dir;
+    InFolder folder(Q(dir.path()));
+    Wizard w({WritePicture(Q(dir / "a.bmp"), 40, 20), WritePicture(Q(dir / "b.bmp"), 20, 40)});
+    std::map<int, int> pressed;
+    for (int page : {1, 2, 3, 4, 5, 6, 3, 4, 5, 6, 7}) { // two pictures, then the end
+        ASSERT_EQ(w.Page(), page);
+        if (page == 4) w.Click("RadioCrop"); // the crop button takes its accelerator then
+        pressed[page] = PressEveryAccelerator(*w.Form);
+        if (page < 7) w.Click("NextButton"); // Save on the saving page
+    }
+    // Sources and Add; batch mode; size and colour groups; Scale, Crop and its button.
+    EXPECT_GE(pressed[1], 3);
+    EXPECT_GE(pressed[2], 2);
+    EXPECT_GE(pressed[3], 3);
+    EXPECT_GE(pressed[4], 4);
+
+    TJobState job;
+    FakeStore store;
+    TPreSetForm preSetForm(job, store);
+    preSetForm.show();
+    EXPECT_EQ(PressEveryAccelerator(preSetForm), 6);
+}
