@@ -1,17 +1,29 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the wizard shown in the README: every page of a manual run over
-# two pictures, the More menu and the about box. Needs xvfb, xdotool, ImageMagick and
-# Debian's python3-pil (apt-get install -y xvfb xauth xdotool imagemagick python3-pil).
-# Usage: docs/screenshots/make.sh   (builds tessaly first; writes docs/screenshots/*.png)
+# two pictures, the crop dialog, the chooser, the More menu, the preset answers and the
+# about box. Needs xvfb, xdotool, ImageMagick and Debian's python3-pil
+# (apt-get install -y xvfb xauth xdotool imagemagick python3-pil).
+# Usage: docs/screenshots/make.sh [--scale N] [FOLDER]
+#   builds tessaly first; writes FOLDER/*.png (default: this folder). --scale runs the
+#   program with QT_SCALE_FACTOR=N on a screen N times as large, to look at the layout on
+#   a high-DPI screen.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
+scale=1
+if [ "${1:-}" = "--scale" ]; then
+  scale=${2:?--scale needs a whole number}
+  shift 2
+fi
+out=$(mkdir -p "${1:-$here}" && cd "${1:-$here}" && pwd)
 
 if [ -z "${TESSALY_SHOTS_INNER:-}" ]; then
   cmake --build "$root/build" -t tessaly >/dev/null
   export TESSALY_SHOTS_INNER=1
-  exec xvfb-run -a -s "-screen 0 800x600x24 -dpi 96" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 $((800 * scale))x$((600 * scale))x24 -dpi 96" \
+    "$0" --scale "$scale" "$out"
 fi
+export QT_SCALE_FACTOR=$scale
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -31,6 +43,9 @@ tall = Image.new("RGB", (60, 120), (255, 255, 255))
 d = ImageDraw.Draw(tall)
 d.rectangle([10, 10, 50, 110], fill=(200, 40, 40))
 tall.save("tower.bmp")
+# Icons already in the folder, for the chooser to list.
+for name, colour in (("app.ico", (220, 120, 40)), ("folder.ico", (240, 200, 80))):
+    Image.new("RGB", (32, 32), colour).save(name, sizes=[(32, 32)])
 PY
 
 "$root/build/bin/tessaly" "$work/smiley.bmp" "$work/tower.bmp" &
@@ -48,7 +63,11 @@ window() { # the id of the first visible window whose title matches
 shot() { # window id, file name
   sleep 0.6
   import -window "$1" "$work/shot.png"
-  convert "$work/shot.png" -strip PNG8:"$here/$2.png"
+  convert "$work/shot.png" -strip PNG8:"$out/$2.png"
+}
+click() { # x, y in the main window's own pixels, scaled as the program is
+  xdotool mousemove --window "$main" $(($1 * scale)) $(($2 * scale)) click 1
+  sleep 0.5
 }
 key() { xdotool windowfocus --sync "$main" 2>/dev/null || true; xdotool key --delay 80 "$@"; sleep 0.5; }
 
@@ -58,20 +77,32 @@ key Return;           shot "$main" 2-batch
 key Return;           shot "$main" 3-resolution
 key Return;           shot "$main" 4-sizing
 key alt+c;            shot "$main" 4-sizing-crop
+xdotool key alt+o
+crop=$(window "Crop option")
+shot "$crop" crop
+xdotool key Escape
+sleep 0.5
 key alt+s Return;     shot "$main" 5-masking
 key Return;           shot "$main" 6-saving
-xdotool mousemove --window "$main" 40 292 click 1
+click 403 152 # Browse
+chooser=$(window "Output file name")
+shot "$chooser" chooser
+xdotool key Escape
 sleep 0.5
+click 40 292 # More
 menu=$(xdotool search --onlyvisible --class "tessaly" | tail -1)
 shot "$menu" menu
-key Escape
+xdotool key Down Return
+preset=$(window "Preset answers")
+shot "$preset" preset
+xdotool key Escape
+sleep 0.5
 key Return Return Return Return Return
 xdotool mousemove 0 0
 shot "$main" 7-finish
-xdotool mousemove --window "$main" 40 292 click 1
-sleep 0.5
+click 40 292
 key Up Return
 about=$(window "About Tessaly")
 shot "$about" about
 key Escape
-echo "screenshots in $here"
+echo "screenshots in $out"

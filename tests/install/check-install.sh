@@ -41,6 +41,13 @@ desktop-file-validate "$desktop" || fail "desktop entry does not validate"
 grep -qx 'Exec=tessaly %F' "$desktop" || fail "desktop entry does not start tessaly with files"
 appstreamcli validate --no-net "$prefix/share/metainfo/$app.metainfo.xml" >/dev/null ||
   fail "metainfo does not validate"
+# The screenshots it shows are the project's own, published from docs/screenshots.
+shots=$(cd "$(dirname "$0")/../../docs/screenshots" && pwd)
+images=$(sed -n 's:.*<image>\(.*\)</image>.*:\1:p' "$prefix/share/metainfo/$app.metainfo.xml")
+[ -n "$images" ] || fail "metainfo shows no screenshots"
+for url in $images; do
+  [ -f "$shots/$(basename "$url")" ] || fail "metainfo shows $url, not in docs/screenshots"
+done
 
 # Every PNG's width and height (IHDR, bytes 16 to 23) match its NxN folder.
 pngs=0
