@@ -40,7 +40,20 @@ QRadioButton* MakeRadio(QWidget* parent, const char* objectName, const QString& 
     auto* radio = new QRadioButton(caption, parent);
     radio->setGeometry(geometry);
     Name(radio, objectName, WithoutAccelerator(caption));
+    TabStopAtChecked(radio);
     return radio;
+}
+
+void TabStopAtChecked(QRadioButton* radio) {
+    QObject::connect(radio, &QRadioButton::toggled, radio, [radio](bool checked) {
+        if (!checked || !radio->parentWidget()) return;
+        for (QRadioButton* other : radio->parentWidget()->findChildren<QRadioButton*>(
+                 QString(), Qt::FindDirectChildrenOnly)) {
+            const int policy = other->focusPolicy();
+            other->setFocusPolicy(
+                Qt::FocusPolicy(other == radio ? policy | Qt::TabFocus : policy & ~Qt::TabFocus));
+        }
+    });
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* objectName, const QString& caption,

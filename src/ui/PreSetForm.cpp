@@ -1,5 +1,6 @@
 #include "ui/PreSetForm.h"
 
+#include "ui/Controls.h"
 #include "ui/FontMapping.h"
 
 #include <QButtonGroup>
@@ -45,6 +46,7 @@ QButtonGroup* NewRadioGroup(QGroupBox* box, const QStringList& items) {
         radio->setObjectName(box->objectName() + QString::number(i));
         radio->setGeometry(8, 18 + 21 * i, box->width() - 16, 17);
         radio->setAccessibleName(items[i]);
+        TabStopAtChecked(radio);
         buttons->addButton(radio, i);
     }
     return buttons;

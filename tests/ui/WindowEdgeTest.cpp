@@ -307,10 +307,55 @@ int PressEveryAccelerator(QWidget& window) {
     return reached;
 }
 
+// Walks Tab once round the window and checks the order: every control that takes the
+// focus comes once (of a radio group the checked button), each after the controls above
+// it in its column, and the button row last, from left to right.
+void ExpectTabOrder(QWidget& window, int page) {
+    QSet<QWidget*> focusable;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        const auto* radio = qobject_cast<QRadioButton*>(widget);
+        if (widget->isVisible() && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus) &&
+            !widget->objectName().startsWith("qt_") && !(radio && !radio->isChecked()))
+            focusable << widget;
+    }
+    QList<QWidget*> cycle;
+    while (cycle.size() < 40 && cycle.count(cycle.value(0)) < 2) {
+        QTest::keyClick(window.windowHandle(), Qt::Key_Tab);
+        cycle << QApplication::focusWidget();
+    }
+    cycle.removeLast();
+    const auto names = [](const auto& widgets) {
+        QStringList list;
+        for (const QWidget* widget : widgets)
+            list << widget->objectName();
+        list.sort();
+        return list.join(' ').toStdString();
+    };
+    EXPECT_EQ(names(cycle), names(focusable)) << "page " << page;
+    // From the first control after the button row.
+    const auto rect = [&](QWidget* w) { return QRect(w->mapTo(&window, QPoint()), w->size()); };
+    const auto inRow = [&](QWidget* w) { return rect(w).top() >= 270; };
+    for (qsizetype turn = 0; turn < cycle.size() && !(inRow(cycle.last()) && !inRow(cycle[0]));
+         ++turn)
+        cycle.move(0, cycle.size() - 1);
+    for (qsizetype i = 0; i < cycle.size(); ++i) {
+        for (qsizetype j = i + 1; j < cycle.size(); ++j) {
+            const QRect a = rect(cycle[i]), b = rect(cycle[j]);
+            const bool sameColumn = a.left() <= b.right() && b.left() <= a.right();
+            EXPECT_FALSE(inRow(cycle[i]) && (!inRow(cycle[j]) || b.left() < a.left()))
+                << "page " << page << ": " << cycle[j]->objectName().toStdString();
+            EXPECT_FALSE(sameColumn && b.bottom() < a.top())
+                << "page " << page << ": " << cycle[j]->objectName().toStdString() << " above "
+                << cycle[i]->objectName().toStdString() << " comes after it";
+        }
+    }
+}
+
 } // namespace
 
 // Alt and the underlined letter reach their control on every page of a manual run and in
 // every dialog: no letter is taken twice, no label underlines a letter that does nothing.
+// Tab reaches every control once, in reading order.
 TEST(WindowEdge, EveryAcceleratorReachesItsControl) {
     ClearClipboard();
     testutil::TempDir dir;
@@ -321,6 +366,7 @@ TEST(WindowEdge, EveryAcceleratorReachesItsControl) {
         ASSERT_EQ(w.Page(), page);
         if (page == 4) w.Click("RadioCrop"); // the crop button takes its accelerator then
         pressed[page] = PressEveryAccelerator(*w.Form);
+        ExpectTabOrder(*w.Form, page);
         if (page < 7) w.Click("NextButton"); // Save on the saving page
     }
     // Sources and Add; batch mode; size and colour groups; Scale, Crop and its button.
