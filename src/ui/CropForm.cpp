@@ -115,6 +115,7 @@ TCropForm::TCropForm(TCropState& crop, QWidget* parent) : QDialog(parent), crop_
 
     scrollBox_ = new QScrollArea(this);
     scrollBox_->setObjectName(QStringLiteral("ScrollBox1"));
+    scrollBox_->setAccessibleName(QStringLiteral("Picture with the crop square"));
     scrollBox_->setFixedSize(320, 320);
     showImage_ = new TCropPicture(crop_, scrollBox_);
     scrollBox_->setWidget(showImage_);
@@ -170,6 +171,7 @@ TCropForm::TCropForm(TCropState& crop, QWidget* parent) : QDialog(parent), crop_
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("Button1"));
+    ok->setAccessibleName(QStringLiteral("OK"));
     ok->setDefault(true);
 
     auto* side = new QVBoxLayout;

@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <utility>
+
 namespace {
 
 constexpr int kFieldWidth = 145;
@@ -110,6 +112,16 @@ void TFormFileDialog::CreateControls() {
     label(QStringLiteral("List files of &types :"), 8, 184, FilterComboBox1);
     label(QStringLiteral("&Folders :"), 168, 8, DirectoryListBox1);
     label(QStringLiteral("&Drives :"), 168, 184, DriveComboBox1);
+    // Names for screen readers: the captions above, and the list of files, which has none.
+    const std::pair<QWidget*, const char*> spoken[] = {{FileNameEdit, "File name"},
+                                                       {FileListBox1, "Files"},
+                                                       {FilterComboBox1, "List files of types"},
+                                                       {DirectoryListBox1, "Folders"},
+                                                       {DriveComboBox1, "Drives"},
+                                                       {OKButton, "OK"},
+                                                       {CancelButton, "Cancel"}};
+    for (const auto& [widget, name] : spoken)
+        widget->setAccessibleName(QLatin1String(name));
 
     folderModel_ = new QFileSystemModel(this);
     folderModel_->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);

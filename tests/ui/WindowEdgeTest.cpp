@@ -7,6 +7,7 @@
 #include "ui/AboutForm.h"
 #include "ui/Controls.h"
 #include "ui/CropForm.h"
+#include "ui/FormFileDialog.h"
 #include "ui/PreSetForm.h"
 
 #include <QAbstractButton>
@@ -212,9 +213,18 @@ TEST(WindowEdge, CaptionsFitAndControlsAreNamed) {
     ClearClipboard();
     Wizard w({});
     TAboutForm about(w.Form.get());
+    TJobState job;
+    TPreSetForm preSet(job, w.Store);
+    TCropState crop;
+    crop.SetPicture(QImage(60, 40, QImage::Format_RGB32), 32);
+    TCropForm cropForm(crop);
+    TFormFileDialog chooser;
     for (const QWidget* window :
-         {static_cast<QWidget*>(w.Form.get()), static_cast<QWidget*>(&about)}) {
+         {static_cast<QWidget*>(w.Form.get()), static_cast<QWidget*>(&about),
+          static_cast<QWidget*>(&preSet), static_cast<QWidget*>(&cropForm),
+          static_cast<QWidget*>(&chooser)}) {
         for (const QWidget* widget : window->findChildren<QWidget*>()) {
+            if (widget->window() != window) continue; // the colour dialog is Qt's own
             const auto* label = qobject_cast<const QLabel*>(widget);
             const auto* button = qobject_cast<const QAbstractButton*>(widget);
             const QString name = widget->objectName() + " " +
