@@ -178,7 +178,7 @@ StagedFile SafeFile::Stage(const QString& folder, const QByteArray& bytes,
     try {
         if (Hook()) return staged;
         const QString absolute = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-        const QString tempPath = UniqueTempPath(QDir(absolute).filePath(QStringLiteral("staged")));
+        const QString tempPath = UniqueTempPath(QDir(absolute).filePath(QStringLiteral("tessaly")));
         QFile file(tempPath);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
             return staged;
