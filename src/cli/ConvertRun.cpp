@@ -92,6 +92,13 @@ int PicturesLeft(const TJobState& job) {
     return left;
 }
 
+// The folder the run's files go to: the given folder, the given multi-resource icon's
+// folder, or the current one.
+QString OutputFolder(const TConvertOptions& options) {
+    if (!options.OutputGiven) return QStringLiteral(".");
+    return options.Format == TOutFormat::Mico ? QFileInfo(options.Output).path() : options.Output;
+}
+
 // Whether a picture of the run may be a file the run writes, read before or after that
 // write depending on the order of the work. Every output goes to one folder with the
 // format's extension, so an input with that extension in that folder (by its own path or
@@ -99,11 +106,7 @@ int PicturesLeft(const TJobState& job) {
 bool MayReadWhatItWrites(const TConvertOptions& options, const QStringList& pictures) {
     const QString extension =
         options.Format == TOutFormat::Bmp ? QStringLiteral("bmp") : QStringLiteral("ico");
-    QString folder = QStringLiteral(".");
-    if (options.OutputGiven)
-        folder =
-            options.Format == TOutFormat::Mico ? QFileInfo(options.Output).path() : options.Output;
-    const QString outFolder = QFileInfo(folder).canonicalFilePath();
+    const QString outFolder = QFileInfo(OutputFolder(options)).canonicalFilePath();
     for (const QString& picture : pictures) {
         const QFileInfo given(picture);
         for (const QFileInfo& file : {given, QFileInfo(given.canonicalFilePath())}) {
@@ -249,9 +252,8 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
         KeepFreedPicturesForReuse();
         // Each picture's own file is written ahead into the output folder, flushed to the
         // disk there by the workers; a multi-resource icon grows on this thread alone.
-        const QString folder = options.Format == TOutFormat::Mico ? QString()
-                               : options.OutputGiven              ? options.Output
-                                                                  : QStringLiteral(".");
+        const QString folder =
+            options.Format == TOutFormat::Mico ? QString() : OutputFolder(options);
         pipeline = std::make_unique<TPicturePipeline>(job, workers, true, folder);
         processor.SetPipeline(pipeline.get());
     }

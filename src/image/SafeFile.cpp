@@ -213,15 +213,12 @@ StagedFile SafeFile::Stage(const QString& folder, const QByteArray& bytes,
 }
 
 void SafeFile::Commit(const QString& target, StagedFile& staged) {
-    const QString tempPath = std::exchange(staged.tempPath_, QString());
-    try {
-        if (!MayBeReplaced(QFileInfo(target)))
-            throw EInOutError(Describe(target, QString::fromLocal8Bit(std::strerror(EACCES))));
-        PutInPlace(target, tempPath, staged.flusher_.get());
-    } catch (...) {
-        QFile::remove(tempPath);
-        throw;
+    if (!MayBeReplaced(QFileInfo(target))) {
+        staged.Discard();
+        throw EInOutError(Describe(target, QString::fromLocal8Bit(std::strerror(EACCES))));
     }
+    // PutInPlace removes the temporary file itself if the rename fails.
+    PutInPlace(target, std::exchange(staged.tempPath_, QString()), staged.flusher_.get());
 }
 
 void SafeFile::WriteOrCommit(const QString& target, const QByteArray& bytes, StagedFile* staged) {

@@ -1,6 +1,7 @@
 #include "ui/CropForm.h"
 
 #include "process/CropRender.h"
+#include "ui/Controls.h"
 
 #include <QColorDialog>
 #include <QFocusEvent>
@@ -114,8 +115,7 @@ TCropForm::TCropForm(TCropState& crop, QWidget* parent) : QDialog(parent), crop_
     setModal(true);
 
     scrollBox_ = new QScrollArea(this);
-    scrollBox_->setObjectName(QStringLiteral("ScrollBox1"));
-    scrollBox_->setAccessibleName(QStringLiteral("Picture with the crop square"));
+    Name(scrollBox_, "ScrollBox1", QStringLiteral("Picture with the crop square"));
     scrollBox_->setFixedSize(320, 320);
     showImage_ = new TCropPicture(crop_, scrollBox_);
     scrollBox_->setWidget(showImage_);
@@ -170,8 +170,7 @@ TCropForm::TCropForm(TCropState& crop, QWidget* parent) : QDialog(parent), crop_
     frameRow->addStretch();
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("Button1"));
-    ok->setAccessibleName(QStringLiteral("OK"));
+    Name(ok, "Button1", ok->text());
     ok->setDefault(true);
 
     auto* side = new QVBoxLayout;

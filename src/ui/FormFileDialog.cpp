@@ -1,6 +1,7 @@
 #include "ui/FormFileDialog.h"
 
 #include "process/ChooserRules.h"
+#include "ui/Controls.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -16,8 +17,6 @@
 #include <QStorageInfo>
 #include <QTimer>
 #include <QTreeView>
-
-#include <utility>
 
 namespace {
 
@@ -65,7 +64,7 @@ void TFormFileDialog::CreateControls() {
     FileNameEdit->installEventFilter(this);
 
     FileListBox1 = new QListView(this);
-    FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
+    Name(FileListBox1, "FileListBox1", QStringLiteral("Files"));
     FileListBox1->setGeometry(8, 56, kFieldWidth, 116);
     FileListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -89,12 +88,12 @@ void TFormFileDialog::CreateControls() {
     DriveComboBox1->setGeometry(168, 204, kFieldWidth, DriveComboBox1->sizeHint().height());
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
+    Name(OKButton, "OKButton", OKButton->text());
     OKButton->setGeometry(328, 16, 75, 25);
     OKButton->setDefault(true);
 
     CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    Name(CancelButton, "CancelButton", CancelButton->text());
     CancelButton->setGeometry(328, 48, 75, 25);
 
     ResultLabel = new QLabel(this);
@@ -107,21 +106,13 @@ void TFormFileDialog::CreateControls() {
         caption->move(x, y);
         caption->adjustSize();
         caption->setBuddy(buddy);
+        // A screen reader names the control by its caption, without the colon.
+        buddy->setAccessibleName(WithoutAccelerator(text).chopped(2));
     };
     label(QStringLiteral("File &name :"), 8, 8, FileNameEdit);
     label(QStringLiteral("List files of &types :"), 8, 184, FilterComboBox1);
     label(QStringLiteral("&Folders :"), 168, 8, DirectoryListBox1);
     label(QStringLiteral("&Drives :"), 168, 184, DriveComboBox1);
-    // Names for screen readers: the captions above, and the list of files, which has none.
-    const std::pair<QWidget*, const char*> spoken[] = {{FileNameEdit, "File name"},
-                                                       {FileListBox1, "Files"},
-                                                       {FilterComboBox1, "List files of types"},
-                                                       {DirectoryListBox1, "Folders"},
-                                                       {DriveComboBox1, "Drives"},
-                                                       {OKButton, "OK"},
-                                                       {CancelButton, "Cancel"}};
-    for (const auto& [widget, name] : spoken)
-        widget->setAccessibleName(QLatin1String(name));
 
     folderModel_ = new QFileSystemModel(this);
     folderModel_->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
