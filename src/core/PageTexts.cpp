@@ -93,9 +93,15 @@ QString LocationText(const TJobState& job) {
 }
 
 QString AddDialogFilter() {
-    return QStringLiteral("Windows bitmap (*.bmp)|*.bmp|JPEG (*.jpg)|*.jpg|CompuServe GIF "
-                          "(*.gif)|*.gif|Windows icon (*.ico)|*.ico|All supported "
-                          "formats|*.bmp;*.jpg;*.gif;*.ico");
+    return QStringLiteral("Windows bitmap (*.bmp)|*.bmp|JPEG (*.jpg *.jpeg)|*.jpg;*.jpeg|"
+                          "CompuServe GIF (*.gif)|*.gif|Windows icon (*.ico)|*.ico|"
+                          "All supported formats|*.bmp;*.jpg;*.jpeg;*.gif;*.ico");
+}
+
+QString AddDialogStartFilter(const QStringList& nameFilters) {
+    for (const QString& filter : nameFilters)
+        if (filter.startsWith(QStringLiteral("All supported formats"))) return filter;
+    return nameFilters.value(0);
 }
 
 QStringList NameFilters(const QString& barFilter) {

@@ -18,9 +18,6 @@ const QString MaskingValue = QStringLiteral("Masking");
 const QString FlagSet = QStringLiteral("Y");
 const QString FlagClear = QStringLiteral("N");
 
-// Larger sizes cannot come from the font dialog and would make the windows unusable.
-constexpr int LargestFontSize = 512;
-
 // The value's text when it is there and not empty.
 std::optional<QString> ReadText(const TSettingsStore& store, const QString& name) {
     std::optional<QString> text = store.ReadValue(name);
@@ -70,7 +67,7 @@ TFontSetting LoadSettings(TJobState& job, const TSettingsStore& store) {
     if (std::optional<QString> name = ReadText(store, FontNameValue)) font.Name = *name;
     if (std::optional<int> style = ReadNumber(store, FontStyleValue)) font.Style = *style & 15;
     if (std::optional<int> size = ReadNumber(store, FontSizeValue);
-        size && *size > 0 && *size <= LargestFontSize)
+        size && *size >= SmallestFontSize && *size <= LargestFontSize)
         font.Size = *size;
 
     const TJobState defaults;

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QSysInfo>
 
 namespace {
 
@@ -19,6 +20,17 @@ QFont OwnFont(int points, bool bold) {
     font.setUnderline(false);
     font.setStrikeOut(false);
     return font;
+}
+
+// The build line names the platform the program was built for.
+QString BuildLine() {
+#if defined(Q_OS_LINUX)
+    return QStringLiteral("Linux Build 002");
+#elif defined(Q_OS_WIN)
+    return QStringLiteral("Win32 Build 002");
+#else
+    return QSysInfo::productType() + QStringLiteral(" Build 002");
+#endif
 }
 
 } // namespace
@@ -44,7 +56,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     QLabel* product = MakeLabel(panel, QStringLiteral("Tessaly 3.5"), {54, 10, 300, 26});
     product->setObjectName(QStringLiteral("ProductName"));
     product->setFont(OwnFont(12, true));
-    QLabel* build = MakeLabel(panel, QStringLiteral("Win32 Build 002"), {126, 39, 200, 16});
+    QLabel* build = MakeLabel(panel, BuildLine(), {126, 39, 200, 16});
     build->setObjectName(QStringLiteral("BuildText"));
     build->setFont(OwnFont(8, false));
 

@@ -186,8 +186,9 @@ void TForm1::MenuButtonClick() {
 }
 
 void TForm1::FileAddButtonClick() {
-    const QStringList files =
-        Dialogs_.ChooseFilesToAdd(this, NameFilters(AddDialogFilter()), QStringLiteral("bmp"));
+    const QStringList filters = NameFilters(AddDialogFilter());
+    const QStringList files = Dialogs_.ChooseFilesToAdd(
+        this, filters, AddDialogStartFilter(filters), QStringLiteral("bmp"));
     Queue_.QueueSelected(files);
     ShowPage();
     Panel1->FocusList();

@@ -13,11 +13,12 @@ void TQtWindowDialogs::ShowMessage(QWidget* owner, const QString& text, const QS
 }
 
 QStringList TQtWindowDialogs::ChooseFilesToAdd(QWidget* owner, const QStringList& nameFilters,
+                                               const QString& selectedFilter,
                                                const QString& defaultSuffix) {
     QFileDialog dialog(owner);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters(nameFilters);
-    if (!nameFilters.isEmpty()) dialog.selectNameFilter(nameFilters.constFirst());
+    dialog.selectNameFilter(selectedFilter);
     dialog.setDefaultSuffix(defaultSuffix);
     dialog.setDirectory(QDir::currentPath());
     if (dialog.exec() != QDialog::Accepted) return {};

@@ -17,8 +17,9 @@ public:
     // A message box with one OK button.
     virtual void ShowMessage(QWidget* owner, const QString& text, const QString& caption) = 0;
     // The open-file dialog of the Add button: existing files, several at once, with the
-    // given name filters (the first chosen) and default suffix. Empty when cancelled.
+    // given name filters (`selectedFilter` chosen) and default suffix. Empty when cancelled.
     virtual QStringList ChooseFilesToAdd(QWidget* owner, const QStringList& nameFilters,
+                                         const QString& selectedFilter,
                                          const QString& defaultSuffix) = 0;
     // The font dialog starting on `initial`; nothing when cancelled.
     virtual std::optional<QFont> ChooseFont(QWidget* owner, const QFont& initial) = 0;
@@ -33,6 +34,7 @@ class TQtWindowDialogs : public TWindowDialogs {
 public:
     void ShowMessage(QWidget* owner, const QString& text, const QString& caption) override;
     QStringList ChooseFilesToAdd(QWidget* owner, const QStringList& nameFilters,
+                                 const QString& selectedFilter,
                                  const QString& defaultSuffix) override;
     std::optional<QFont> ChooseFont(QWidget* owner, const QFont& initial) override;
     bool Run(QDialog& dialog) override;

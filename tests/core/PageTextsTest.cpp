@@ -59,10 +59,11 @@ TEST(PageTexts, SavePageAndAddDialog) {
     EXPECT_EQ(LocationLabel(false), "Output file &name");
     EXPECT_EQ(FormatDescription(1), "Merge one or more pictures into one ICO file.");
 
-    EXPECT_EQ(
-        NameFilters(AddDialogFilter()),
-        (QStringList{"Windows bitmap (*.bmp)", "JPEG (*.jpg)", "CompuServe GIF (*.gif)",
-                     "Windows icon (*.ico)", "All supported formats (*.bmp *.jpg *.gif *.ico)"}));
+    const QStringList filters = NameFilters(AddDialogFilter());
+    EXPECT_EQ(filters, (QStringList{"Windows bitmap (*.bmp)", "JPEG (*.jpg *.jpeg)",
+                                    "CompuServe GIF (*.gif)", "Windows icon (*.ico)",
+                                    "All supported formats (*.bmp *.jpg *.jpeg *.gif *.ico)"}));
+    EXPECT_EQ(AddDialogStartFilter(filters), filters.last());
 }
 
 TEST(PagePreviews, SizesAndTheMaskedIcon) {

@@ -12,8 +12,8 @@ TEST(SettingsTest, ReadsWhatThisProgramWritesAndDefaultsTheRest) {
     const QStringList names{"Fix_Resolution", "IconSize", "IconBPP",  "Fix_Sizing", "Sizing",
                             "Fix_Masking",    "Masking",  "FontName", "FontStyle",  "FontSize"};
     for (const char* texts :
-         {"_ _ _ _ _ _ _ _ _ _", "y 64 3 yes 1 Y. 2 _ x 0", "N +48 0x8 _ -0 _ _ _ -3 -12",
-          "_ 99999999999 _ _ _ _ _ _ 1e3 513", "Y 48 4 Y 0 Y 0 Liberation_Serif 3 10"}) {
+         {"_ _ _ _ _ _ _ _ _ _", "y 64 3 yes 1 Y. 2 _ x 0", "N +48 0x8 _ -0 _ _ _ -3 5",
+          "_ 99999999999 _ _ _ _ _ _ 1e3 25", "Y 48 4 Y 0 Y 0 Liberation_Serif 3 10"}) {
         for (int i = 0; i < names.size(); ++i)
             store.Values[names[i]] = QString(texts).split(' ')[i].replace("_", "");
         job.FixSizing = true; // a stale field does not survive the read

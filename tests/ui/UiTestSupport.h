@@ -30,6 +30,7 @@ struct FakeDialogs : TWindowDialogs {
     std::function<void()> OnMessage;
     QStringList FilesToAdd;
     int AddDialogs = 0;
+    QString FilterOffered;
     std::optional<QFont> Font;
     QFont FontOffered;
     QStringList DialogsRun; // object names
@@ -37,8 +38,10 @@ struct FakeDialogs : TWindowDialogs {
         Messages << caption + QStringLiteral(": ") + text;
         if (OnMessage) OnMessage();
     }
-    QStringList ChooseFilesToAdd(QWidget*, const QStringList&, const QString&) override {
+    QStringList ChooseFilesToAdd(QWidget*, const QStringList&, const QString& selected,
+                                 const QString&) override {
         ++AddDialogs;
+        FilterOffered = selected;
         return FilesToAdd;
     }
     std::optional<QFont> ChooseFont(QWidget*, const QFont& initial) override {
