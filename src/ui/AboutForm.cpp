@@ -1,6 +1,7 @@
 #include "ui/AboutForm.h"
 
 #include "ui/Controls.h"
+#include "ui/FontScaling.h"
 #include "ui/PictureBox.h"
 #include "ui/WindowResources.h"
 
@@ -51,6 +52,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     auto* icon = new TPictureBox(panel);
     Name(icon, "ProgramIcon", QStringLiteral("Program icon"));
     icon->setGeometry(12, 16, 32, 32);
+    KeepPixelSize(icon);
     icon->SetPicture(ProgramIconPicture(32));
 
     QLabel* product = MakeLabel(panel, QStringLiteral("Tessaly 3.5"), {54, 10, 300, 26});

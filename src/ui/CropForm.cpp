@@ -2,6 +2,7 @@
 
 #include "process/CropRender.h"
 #include "ui/Controls.h"
+#include "ui/FontScaling.h"
 
 #include <QColorDialog>
 #include <QFocusEvent>
@@ -117,6 +118,7 @@ TCropForm::TCropForm(TCropState& crop, QWidget* parent) : QDialog(parent), crop_
     scrollBox_ = new QScrollArea(this);
     Name(scrollBox_, "ScrollBox1", QStringLiteral("Picture with the crop square"));
     scrollBox_->setFixedSize(320, 320);
+    KeepPixelSize(scrollBox_);
     showImage_ = new TCropPicture(crop_, scrollBox_);
     scrollBox_->setWidget(showImage_);
 
@@ -136,6 +138,7 @@ TCropForm::TCropForm(TCropState& crop, QWidget* parent) : QDialog(parent), crop_
     thumbnail_->setObjectName(QStringLiteral("ThumbnailImage"));
     thumbnail_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     thumbnail_->setFixedSize(52, 52);
+    KeepPixelSize(thumbnail_);
     thumbnail_->setAlignment(Qt::AlignCenter);
     groupLayout->addWidget(thumbnail_, 0, 0, 1, 2, Qt::AlignHCenter);
     const struct {

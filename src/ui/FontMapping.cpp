@@ -1,6 +1,7 @@
 #include "ui/FontMapping.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -18,17 +19,21 @@ const QString DesignFace = QStringLiteral("MS Sans Serif");
 const QStringList Substitutes = {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
                                  QStringLiteral("DejaVu Sans")};
 
+// The first substitute this system has, empty when it has none.
+QString InstalledSubstitute() {
+    const auto installed =
+        std::find_if(Substitutes.begin(), Substitutes.end(),
+                     [](const QString& face) { return QFontDatabase::hasFamily(face); });
+    return installed != Substitutes.end() ? *installed : QString();
+}
+
 } // namespace
 
 QFont WindowFont(const TFontSetting& setting) {
     QFont font;
     QStringList families{setting.Name};
-    if (setting.Name == DesignFace) {
-        const auto installed =
-            std::find_if(Substitutes.begin(), Substitutes.end(),
-                         [](const QString& face) { return QFontDatabase::hasFamily(face); });
-        if (installed != Substitutes.end()) families << *installed;
-    }
+    if (setting.Name == DesignFace && !InstalledSubstitute().isEmpty())
+        families << InstalledSubstitute();
     font.setFamilies(families);
     font.setPointSize(std::max(1, setting.Size));
     font.setBold(setting.Style & FontStyleBold);
@@ -42,6 +47,9 @@ TFontSetting FontSettingOf(const QFont& font) {
     TFontSetting setting;
     const QStringList families = font.families();
     setting.Name = families.isEmpty() ? font.family() : families.first();
+    // The stand-in chosen in the font dialog is stored as the face it stands in for.
+    if (!QFontDatabase::hasFamily(DesignFace) && setting.Name == InstalledSubstitute())
+        setting.Name = DesignFace;
     setting.Style = (font.bold() ? FontStyleBold : 0) | (font.italic() ? FontStyleItalic : 0) |
                     (font.underline() ? FontStyleUnderline : 0) |
                     (font.strikeOut() ? FontStyleStrikeOut : 0);
@@ -50,4 +58,10 @@ TFontSetting FontSettingOf(const QFont& font) {
     const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 0.75;
     if (points > 0) setting.Size = std::max(1, static_cast<int>(std::lround(points)));
     return setting;
+}
+
+QFont FontDialogStart(const QFont& font) {
+    QFont start = font;
+    start.setFamilies({QFontInfo(font).family()});
+    return start;
 }

@@ -10,3 +10,7 @@ QFont WindowFont(const TFontSetting& setting);
 
 // The stored form of a font, as the font dialog gives it or WindowFont made it.
 TFontSetting FontSettingOf(const QFont& font);
+
+// `font` with the face it is drawn in as its only face, so that the font dialog, which
+// lists only installed faces, opens on it.
+QFont FontDialogStart(const QFont& font);

@@ -10,6 +10,7 @@
 #include "ui/Cursors.h"
 #include "ui/FinishPage.h"
 #include "ui/FontMapping.h"
+#include "ui/FontScaling.h"
 #include "ui/MaskingPage.h"
 #include "ui/PictureBox.h"
 #include "ui/PreSetForm.h"
@@ -52,7 +53,7 @@ TForm1::TForm1(TSettingsStore& store, TWindowDialogs& dialogs, const QStringList
     CreatePages();
     ConnectControls();
 
-    setFont(WindowFont(LoadSettings(Job_, Store_)));
+    ApplyFont(WindowFont(LoadSettings(Job_, Store_)));
     FileDialog.InitialDir = QDir::currentPath();
     Job_.Step = PageSource;
     Queue_.QueueCommandLine(arguments);
@@ -157,10 +158,15 @@ void TForm1::SetDialogs(TCropForm* cropForm, TAboutForm* aboutForm, TPreSetForm*
 }
 
 void TForm1::ApplyFont(const QFont& font) {
+    const QSizeF scale = FontScale(font);
     setFont(font);
+    ScaleWindow(this, scale);
     for (QWidget* dialog : {static_cast<QWidget*>(CropForm_), static_cast<QWidget*>(AboutForm_),
-                            static_cast<QWidget*>(PreSetForm_)})
-        if (dialog) dialog->setFont(font);
+                            static_cast<QWidget*>(PreSetForm_)}) {
+        if (!dialog) continue;
+        dialog->setFont(font);
+        ScaleWindow(dialog, scale);
+    }
 }
 
 template <typename Action> void TForm1::RunEngine(Action action) {
@@ -235,7 +241,7 @@ void TForm1::PresetClick() {
 }
 
 void TForm1::Font1Click() {
-    const std::optional<QFont> chosen = Dialogs_.ChooseFont(this, FontDialogFont_);
+    const std::optional<QFont> chosen = Dialogs_.ChooseFont(this, FontDialogStart(FontDialogFont_));
     if (!chosen) return;
     FontDialogFont_ = *chosen;
     ApplyFont(*chosen);

@@ -2,6 +2,7 @@
 
 #include "process/ChooserRules.h"
 #include "ui/Controls.h"
+#include "ui/FontMapping.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -44,8 +45,8 @@ QStringList MountedDriveRoots() {
 TFormFileDialog::TFormFileDialog(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("FormFileDialog"));
-    // The chooser takes its owner's font, as the program's other windows do.
-    setAttribute(Qt::WA_WindowPropagation);
+    // The chooser keeps the design font whatever font the program's other windows take.
+    setFont(WindowFont(TFontSetting{}));
     setFixedSize(413, 239);
     CreateControls();
 

@@ -2,6 +2,7 @@
 
 #include "process/MaskViewRender.h"
 #include "ui/Cursors.h"
+#include "ui/FontScaling.h"
 
 #include <QFocusEvent>
 #include <QFrame>
@@ -210,6 +211,7 @@ TMaskingPage::TMaskingPage(TJobState& job, TPictureProcessor& processor, QWidget
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(2);
     panel->setGeometry(183, 1, 250, 250);
+    KeepPixelSize(panel);
     view_ = new TMaskView(job_, panel);
     view_->move(4, 4);
 

@@ -1,6 +1,7 @@
 #include "ui/ResolutionPage.h"
 
 #include "ui/Controls.h"
+#include "ui/FontScaling.h"
 #include "ui/PictureBox.h"
 #include "ui/RadioGroup.h"
 
@@ -21,6 +22,7 @@ TResolutionPage::TResolutionPage(QWidget* parent) : QWidget(parent) {
     preview_ = new QWidget(this);
     preview_->setObjectName(QStringLiteral("PanelPreview"));
     preview_->setGeometry(190, 32, 68, 68);
+    KeepPixelSize(preview_);
     MakeBox(preview_, {0, 0, 68, 68});
     image_ = new TPictureBox(preview_);
     Name(image_, "ScaleImage", QStringLiteral("Preview of the picture"));

@@ -3,6 +3,7 @@
 #include "core/PageTexts.h"
 #include "process/OutputNaming.h"
 #include "ui/Controls.h"
+#include "ui/FontScaling.h"
 #include "ui/PictureBox.h"
 
 #include <QCheckBox>
@@ -50,6 +51,7 @@ TSavingPage::TSavingPage(QWidget* parent) : QWidget(parent) {
     preview_ = new TPictureBox(this);
     Name(preview_, "LastPreview", QStringLiteral("Preview of the icon"));
     preview_->setGeometry(208, 20, 48, 48);
+    KeepPixelSize(preview_);
     preview_->SetStretch(false);
 
     connect(format_, &QComboBox::activated, this, &TSavingPage::formatActivated);

@@ -2,6 +2,7 @@
 
 #include "core/PagePreviews.h"
 #include "ui/Controls.h"
+#include "ui/FontScaling.h"
 #include "ui/PictureBox.h"
 
 #include <QFrame>
@@ -19,6 +20,7 @@ TSizingPage::TSizingPage(QWidget* parent) : QWidget(parent) {
     scale_->setChecked(true);
 
     QFrame* box = MakeBox(this, {190, 52, 68, 68});
+    KeepPixelSize(box);
     preview_ = new TPictureBox(box);
     Name(preview_, "CropPreview", QStringLiteral("Preview of the icon's square"));
     preview_->setGeometry(5, 5, 48, 48);

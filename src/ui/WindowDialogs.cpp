@@ -1,5 +1,6 @@
 #include "ui/WindowDialogs.h"
 
+#include "core/Settings.h"
 #include "ui/FileDialog.h"
 
 #include <QDialog>
@@ -25,11 +26,33 @@ QStringList TQtWindowDialogs::ChooseFilesToAdd(QWidget* owner, const QStringList
     return dialog.selectedFiles();
 }
 
+namespace {
+
+// The font dialog, which keeps itself open on OK until the size is one the windows hold.
+class TWindowFontDialog : public QFontDialog {
+public:
+    using QFontDialog::QFontDialog;
+
+protected:
+    void done(int result) override {
+        const double points = currentFont().pointSizeF();
+        if (result == Accepted && (points < SmallestFontSize || points > LargestFontSize)) {
+            QMessageBox::warning(this, windowTitle(),
+                                 QStringLiteral("Choose a size from %1 to %2 points.")
+                                     .arg(SmallestFontSize)
+                                     .arg(LargestFontSize));
+            return;
+        }
+        QFontDialog::done(result);
+    }
+};
+
+} // namespace
+
 std::optional<QFont> TQtWindowDialogs::ChooseFont(QWidget* owner, const QFont& initial) {
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, owner);
-    if (!ok) return std::nullopt;
-    return font;
+    TWindowFontDialog dialog(initial, owner);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.selectedFont();
 }
 
 bool TQtWindowDialogs::Run(QDialog& dialog) {

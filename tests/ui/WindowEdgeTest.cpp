@@ -7,6 +7,7 @@
 #include "ui/AboutForm.h"
 #include "ui/Controls.h"
 #include "ui/CropForm.h"
+#include "ui/FontMapping.h"
 #include "ui/FormFileDialog.h"
 #include "ui/PreSetForm.h"
 
@@ -16,8 +17,10 @@
 #include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -189,7 +192,10 @@ TEST(WindowEdge, FontReachesEveryWindowButTheAboutLines) {
     QAction* font = w.Form->findChild<QAction*>(QStringLiteral("Font1"));
     ASSERT_NE(font, nullptr);
     font->trigger();
-    EXPECT_EQ(w.Dialogs.FontOffered.family(), "MS Sans Serif");
+    // The dialog lists installed faces only: it opens on the design face's stand-in, which
+    // is stored as the design face.
+    EXPECT_TRUE(QFontDatabase::hasFamily(w.Dialogs.FontOffered.family()));
+    EXPECT_EQ(FontSettingOf(w.Dialogs.FontOffered).Name, "MS Sans Serif");
     EXPECT_EQ(w.Dialogs.FontOffered.pointSize(), 8);
     for (const QWidget* window : {static_cast<QWidget*>(w.Form.get()), static_cast<QWidget*>(&crop),
                                   static_cast<QWidget*>(&about), static_cast<QWidget*>(&preset)})
@@ -212,24 +218,42 @@ TEST(WindowEdge, FontReachesEveryWindowButTheAboutLines) {
     EXPECT_EQ(w.Dialogs.DialogsRun, QStringList{"AboutForm"});
 }
 
-// Every caption fits its control in the design font, and every control has a name a
-// screen reader can speak.
-TEST(WindowEdge, CaptionsFitAndControlsAreNamed) {
+// Every caption fits its control, and no control its parent or a caption another, at the
+// window font's smallest, design, a middle and the largest size; the chooser keeps the
+// design font. Every control has a name a screen reader can speak.
+void ExpectCaptionsFitAndControlsNamed(int points) {
     ClearClipboard();
     Wizard w({});
     TAboutForm about(w.Form.get());
     TJobState job;
-    TPreSetForm preSet(job, w.Store);
+    TPreSetForm preSet(job, w.Store, w.Form.get());
     TCropState crop;
     crop.SetPicture(QImage(60, 40, QImage::Format_RGB32), 32);
-    TCropForm cropForm(crop);
-    TFormFileDialog chooser;
-    for (const QWidget* window :
-         {static_cast<QWidget*>(w.Form.get()), static_cast<QWidget*>(&about),
-          static_cast<QWidget*>(&preSet), static_cast<QWidget*>(&cropForm),
-          static_cast<QWidget*>(&chooser)}) {
+    TCropForm cropForm(crop, w.Form.get());
+    w.Form->SetDialogs(&cropForm, &about, &preSet);
+    w.Form->ApplyFont(WindowFont({QStringLiteral("MS Sans Serif"), 0, points}));
+    TFormFileDialog chooser(w.Form.get());
+    EXPECT_EQ(chooser.font().pointSize(), 8);
+    for (QWidget* window : {static_cast<QWidget*>(w.Form.get()), static_cast<QWidget*>(&about),
+                            static_cast<QWidget*>(&preSet), static_cast<QWidget*>(&cropForm),
+                            static_cast<QWidget*>(&chooser)}) {
+        window->show();
         for (const QWidget* widget : window->findChildren<QWidget*>()) {
             if (widget->window() != window) continue; // the colour dialog is Qt's own
+            const QWidget* parent = widget->parentWidget();
+            if (!widget->isHidden() && !parent->objectName().startsWith("qt_")) {
+                EXPECT_TRUE(parent->rect().contains(widget->geometry()))
+                    << widget->objectName().toStdString();
+                for (const QLabel* label :
+                     parent->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+                    EXPECT_FALSE(label != widget && !label->isHidden() &&
+                                 (qobject_cast<const QLabel*>(widget) ||
+                                  qobject_cast<const QAbstractButton*>(widget)) &&
+                                 label->geometry().intersects(widget->geometry()))
+                        << widget->objectName().toStdString() << " on "
+                        << label->text().toStdString();
+                }
+            }
             const auto* label = qobject_cast<const QLabel*>(widget);
             const auto* button = qobject_cast<const QAbstractButton*>(widget);
             const QString name = widget->objectName() + " " +
@@ -245,7 +269,8 @@ TEST(WindowEdge, CaptionsFitAndControlsAreNamed) {
                 EXPECT_LE(label->fontMetrics().height(), label->height()) << name.toStdString();
             }
             if (button) {
-                // Push buttons ask for a minimum width of their own; the caption is what counts.
+                // Push buttons ask for a minimum width of their own; the caption is what
+                // counts.
                 const int needed = qobject_cast<const QPushButton*>(button)
                                        ? button->fontMetrics().horizontalAdvance(
                                              WithoutAccelerator(button->text())) +
@@ -260,6 +285,13 @@ TEST(WindowEdge, CaptionsFitAndControlsAreNamed) {
                 EXPECT_FALSE(widget->accessibleName().isEmpty()) << name.toStdString();
             }
         }
+    }
+}
+
+TEST(WindowEdge, CaptionsFitAndControlsAreNamed) {
+    for (const int points : {6, 8, 12, 24}) {
+        SCOPED_TRACE(points);
+        ExpectCaptionsFitAndControlsNamed(points);
     }
 }
 
