@@ -3,32 +3,41 @@
 # two pictures, the crop dialog, the chooser, the More menu, the preset answers and the
 # about box. Needs xvfb, xdotool, ImageMagick and Debian's python3-pil
 # (apt-get install -y xvfb xauth xdotool imagemagick python3-pil).
-# Usage: docs/screenshots/make.sh [--scale N] [FOLDER]
+# Usage: docs/screenshots/make.sh [--scale N] [--font POINTS] [FOLDER]
 #   builds tessaly first; writes FOLDER/*.png (default: this folder). --scale runs the
 #   program with QT_SCALE_FACTOR=N on a screen N times as large, to look at the layout on
-#   a high-DPI screen.
+#   a high-DPI screen. --font starts it with the window font at POINTS (6 to 24) on a
+#   screen large enough for the windows that font makes.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 scale=1
-if [ "${1:-}" = "--scale" ]; then
-  scale=${2:?--scale needs a whole number}
-  shift 2
-fi
+points=8
+while [ $# -gt 1 ]; do
+  case "$1" in
+    --scale) scale=${2:?--scale needs a whole number}; shift 2 ;;
+    --font) points=${2:?--font needs a size in points}; shift 2 ;;
+    *) break ;;
+  esac
+done
 out=$(mkdir -p "${1:-$here}" && cd "${1:-$here}" && pwd)
 
 if [ -z "${TESSALY_SHOTS_INNER:-}" ]; then
   cmake --build "$root/build" -t tessaly >/dev/null
   export TESSALY_SHOTS_INNER=1
-  exec xvfb-run -a -s "-screen 0 $((800 * scale))x$((600 * scale))x24 -dpi 96" \
-    "$0" --scale "$scale" "$out"
+  grow=$(( points > 8 ? (points + 7) / 8 : 1 ))
+  exec xvfb-run -a -s "-screen 0 $((800 * scale * grow))x$((600 * scale * grow))x24 -dpi 96" \
+    "$0" --scale "$scale" --font "$points" "$out"
 fi
 export QT_SCALE_FACTOR=$scale
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
+mkdir -p "$HOME/.config/Vantrel"
+if [ "$points" != 8 ]; then
+  printf '[3]\nFontSize=%s\n' "$points" >"$HOME/.config/Vantrel/Tessaly.conf"
+fi
 cd "$work"
 /usr/bin/python3 - <<'PY'
 from PIL import Image, ImageDraw
@@ -65,8 +74,9 @@ shot() { # window id, file name
   import -window "$1" "$work/shot.png"
   convert "$work/shot.png" -strip PNG8:"$out/$2.png"
 }
-click() { # x, y in the main window's own pixels, scaled as the program is
-  xdotool mousemove --window "$main" $(($1 * scale)) $(($2 * scale)) click 1
+click() { # x, y in the main window's design pixels, scaled as the window is
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  xdotool mousemove --window "$main" $(($1 * WIDTH / 450)) $(($2 * HEIGHT / 317)) click 1
   sleep 0.5
 }
 key() { xdotool windowfocus --sync "$main" 2>/dev/null || true; xdotool key --delay 80 "$@"; sleep 0.5; }

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -126,6 +127,10 @@ void TFormFileDialog::CreateControls() {
     for (int column = 1; column < folderModel_->columnCount(); ++column) {
         DirectoryListBox1->hideColumn(column);
     }
+    // The column is as wide as the longest folder name shown, and the tree scrolls across
+    // to it, so no name is cut.
+    DirectoryListBox1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    DirectoryListBox1->header()->setStretchLastSection(false);
     DirectoryListBox1->setSortingEnabled(true);
     DirectoryListBox1->sortByColumn(0, Qt::AscendingOrder);
 
@@ -139,8 +144,13 @@ void TFormFileDialog::CreateControls() {
     connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (syncingTree_ || !current.isValid()) return;
+                // The folder was picked in the tree, where the user sees it: the tree keeps
+                // still, so the row under the pointer stays the one picked.
+                followShown_ = false;
+                pickedInTree_ = true;
                 const QString folder = folderModel_->filePath(current);
                 if (!SwitchFolder(folder)) DirectoryListBox1Change(folder, false);
+                pickedInTree_ = false;
             });
     connect(folderModel_, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex& parent) {
@@ -293,8 +303,10 @@ void TFormFileDialog::ShowFolderInTree() {
         }
         DirectoryListBox1->expand(shown); // its subfolders are the likely next choice
         DirectoryListBox1->setCurrentIndex(shown);
-        DirectoryListBox1->scrollTo(shown, QAbstractItemView::PositionAtCenter);
-        followShown_ = true;
+        if (!pickedInTree_) {
+            DirectoryListBox1->scrollTo(shown, QAbstractItemView::PositionAtCenter);
+            followShown_ = true;
+        }
     } else {
         DirectoryListBox1->selectionModel()->clear();
     }

@@ -83,4 +83,5 @@ private:
     bool folderUsable_ = false;
     bool syncingTree_ = false; // the tree is being moved by the form, not by the user
     bool followShown_ = false; // the tree scrolls to the shown folder as folders arrive
+    bool pickedInTree_ = false; // the shown folder is being changed by a pick in the tree
 };

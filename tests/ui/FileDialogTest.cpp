@@ -19,7 +19,7 @@
 
 namespace {
 
-// A folder tree a/{one.ico, two.bmp, three.ico}, b, c/d, and the current directory put
+// A folder tree a/{one.ico, two.bmp, three.ico, Wide/}, b, c/d, and the current directory put
 // back afterwards, since the chooser moves it.
 class ChooserTest : public testing::Test {
 protected:
@@ -34,6 +34,7 @@ protected:
         root_ = QDir(temp_.path()).canonicalPath();
         QDir(root_).mkpath(QStringLiteral("a"));
         QDir(root_).mkpath(QStringLiteral("b"));
+        QDir(root_).mkpath(QStringLiteral("a/") + Wide);
         QDir(root_).mkpath(QStringLiteral("c/d"));
         for (const char* name : {"one.ico", "two.bmp", "three.ico"}) {
             QFile file(QPath("a/") + QLatin1String(name));
@@ -90,6 +91,7 @@ protected:
         return names.join(QLatin1Char(',')).toStdString();
     }
 
+    const QString Wide = QStringLiteral("a folder whose name is wider than the tree");
     QTemporaryDir temp_;
     QString root_;
     QString oldDir_ = QDir::currentPath();
@@ -108,6 +110,16 @@ TEST_F(ChooserTest, DirectoryModeAnswersTheShownFolderAndFollowsTheTree) {
         EXPECT_FALSE(Child<QLineEdit>(form, "FileNameEdit")->isEnabled());
         auto* tree = Child<QTreeView>(form, "DirectoryListBox1");
         auto* folders = qobject_cast<QFileSystemModel*>(tree->model());
+        // A click takes the folder under the pointer, which stays where it is.
+        QTest::qWait(300); // the folders above have arrived
+        const QPoint at = tree->visualRect(folders->index(QPath("b"))).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QTest::qWait(300); // the folder's subfolders arrive
+        EXPECT_EQ(Answer(form), Path("b"));
+        EXPECT_EQ(folders->filePath(tree->indexAt(at)).toStdString(), Path("b"));
+        EXPECT_EQ(tree->selectionModel()->selectedIndexes().value(0), tree->indexAt(at));
+        const QModelIndex wide = folders->index(QPath("a/" + Wide));
+        EXPECT_GE(tree->visualRect(wide).width(), tree->fontMetrics().horizontalAdvance(Wide));
         tree->setCurrentIndex(folders->index(QPath("c/d")));
         EXPECT_EQ(Answer(form), Path("c/d"));
         EXPECT_EQ(Tip(form), Path("c/d"));
