@@ -30,7 +30,8 @@ struct NoDialogs : TWindowDialogs {
     void ShowMessage(QWidget*, const QString& text, const QString&) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     }
-    QStringList ChooseFilesToAdd(QWidget*, const QStringList&, const QString&) override {
+    QStringList ChooseFilesToAdd(QWidget*, const QStringList&, const QString&,
+                                 const QString&) override {
         return {};
     }
     std::optional<QFont> ChooseFont(QWidget*, const QFont&) override { return std::nullopt; }

@@ -160,8 +160,7 @@ void TFormFileDialog::CreateControls() {
     // it out of view; it is kept in view until the user scrolls the tree.
     const auto keepShownInView = [this] {
         if (!followShown_) return;
-        DirectoryListBox1->scrollTo(DirectoryListBox1->currentIndex(),
-                                    QAbstractItemView::PositionAtCenter);
+        CentreShownInTree();
     };
     connect(folderModel_, &QFileSystemModel::directoryLoaded, this, keepShownInView);
     connect(folderModel_, &QAbstractItemModel::layoutChanged, this, keepShownInView);
@@ -304,13 +303,23 @@ void TFormFileDialog::ShowFolderInTree() {
         DirectoryListBox1->expand(shown); // its subfolders are the likely next choice
         DirectoryListBox1->setCurrentIndex(shown);
         if (!pickedInTree_) {
-            DirectoryListBox1->scrollTo(shown, QAbstractItemView::PositionAtCenter);
+            CentreShownInTree();
             followShown_ = true;
         }
     } else {
         DirectoryListBox1->selectionModel()->clear();
     }
     syncingTree_ = false;
+}
+
+void TFormFileDialog::CentreShownInTree() {
+    const QModelIndex shown = DirectoryListBox1->currentIndex();
+    DirectoryListBox1->scrollTo(shown, QAbstractItemView::PositionAtCenter);
+    // Across, the names start at the left edge unless the folder's own name starts too
+    // far right to be seen there.
+    QScrollBar* across = DirectoryListBox1->horizontalScrollBar();
+    const int indent = DirectoryListBox1->visualRect(shown).left() + across->value();
+    across->setValue(indent > DirectoryListBox1->viewport()->width() / 2 ? indent : 0);
 }
 
 void TFormFileDialog::HideOtherVolumes() {

@@ -53,6 +53,7 @@ private:
     void DirectoryListBox1Change(const QString& folder, bool usable);
     void ShowFolderInTree();
     void ShowFilesOf();
+    void CentreShownInTree();
     void HideOtherVolumes();
     void FileListBox1Change();
     void FileNameEditChange();
@@ -81,7 +82,7 @@ private:
     QString treeVolume_; // the volume whose folders the tree holds
     QString folder_;     // the shown folder
     bool folderUsable_ = false;
-    bool syncingTree_ = false; // the tree is being moved by the form, not by the user
-    bool followShown_ = false; // the tree scrolls to the shown folder as folders arrive
+    bool syncingTree_ = false;  // the tree is being moved by the form, not by the user
+    bool followShown_ = false;  // the tree scrolls to the shown folder as folders arrive
     bool pickedInTree_ = false; // the shown folder is being changed by a pick in the tree
 };
