@@ -112,7 +112,8 @@ TEST_F(ChooserTest, DirectoryModeAnswersTheShownFolderAndFollowsTheTree) {
         auto* folders = qobject_cast<QFileSystemModel*>(tree->model());
         // A click takes the folder under the pointer, which stays where it is.
         QTest::qWait(300); // the folders above have arrived
-        const QPoint at = tree->visualRect(folders->index(QPath("b"))).center();
+        const QRect row = tree->visualRect(folders->index(QPath("b")));
+        const QPoint at(row.left() + 8, row.center().y());
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
         QTest::qWait(300); // the folder's subfolders arrive
         EXPECT_EQ(Answer(form), Path("b"));
