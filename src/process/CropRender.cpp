@@ -15,18 +15,21 @@ QImage CropCursorImage(std::int32_t iconSize) {
     return cursor;
 }
 
+// The padded picture's pixels are read from the picture itself rather than from
+// EmbedImage, so that showing a large picture takes no second copy of it.
 QImage RenderCropView(const TCropState& crop, const QRect& area) {
-    const QImage& embed = crop.EmbedImage();
-    if (embed.isNull() || area.isEmpty()) return {};
+    const QRect padded(0, 0, crop.PaddedWidth(), crop.PaddedHeight());
+    if (padded.isEmpty() || area.isEmpty()) return {};
     QImage out(area.size(), QImage::Format_RGB32);
     out.fill(qRgb(0, 0, 0));
-    const QRect inside = area & embed.rect();
+    const QRect inside = area & padded;
     for (int y = inside.top(); y <= inside.bottom(); ++y) {
-        const uchar* source = embed.constScanLine(y) + 3 * inside.left(); // blue, green, red
         auto* row =
             reinterpret_cast<QRgb*>(out.scanLine(y - area.top())) + (inside.left() - area.left());
-        for (int x = 0; x < inside.width(); ++x, source += 3)
-            row[x] = qRgb(source[2], source[1], source[0]);
+        for (int x = 0; x < inside.width(); ++x) {
+            const std::uint32_t color = crop.PaddedColor(inside.left() + x, y); // 0x00BBGGRR
+            row[x] = qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+        }
     }
 
     const TCropRect& square = crop.CropRect;
