@@ -75,7 +75,9 @@ void ScaleChildren(QWidget* parent, QSizeF scale) {
             }
             const QRect scaled = Scaled(design.toRect(), scale);
             if (pixels) {
-                child->move(scaled.topLeft());
+                // Centred where the scaled control would be.
+                const QSize room = scaled.size() - design.toRect().size();
+                child->move(scaled.topLeft() + QPoint(room.width() / 2, room.height() / 2));
             } else {
                 ScaleFixedSize(child, scale);
                 child->setGeometry(scaled);

@@ -14,7 +14,7 @@ class QWidget;
 QSizeF FontScale(const QFont& font);
 
 // Marks a widget whose size is its picture's, in screen pixels: it keeps its size (and
-// its children their places) while its own place scales.
+// its children their places) and sits centred where its scaled self would be.
 void KeepPixelSize(QWidget* widget);
 
 // Places the window's controls at their design geometry times `scale`; a fixed-size window
