@@ -10,6 +10,7 @@
 #include "ui/FontMapping.h"
 #include "ui/FormFileDialog.h"
 #include "ui/PreSetForm.h"
+#include "ui/WindowDialogs.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,16 +19,19 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFontDatabase>
+#include <QFontDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
 #include <QTest>
+#include <QTimer>
 
 namespace fs = std::filesystem;
 
@@ -405,4 +409,31 @@ TEST(WindowEdge, EveryAcceleratorReachesItsControl) {
     TPreSetForm preSetForm(job, store);
     preSetForm.show();
     EXPECT_EQ(PressEveryAccelerator(preSetForm), 6);
+}
+
+// OK in the font dialog on a size the windows cannot hold says so and keeps the dialog open.
+TEST(WindowEdge, FontDialogRefusesSizesOutsideSixToTwentyFour) {
+    QFont tried;
+    bool refused = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        for (const int points : {25, 5, 24}) {
+            tried.setPointSize(points);
+            dialog->setCurrentFont(tried);
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                refused = box != nullptr;
+                if (box) box->accept();
+            });
+            refused = false;
+            dialog->accept();
+            QApplication::processEvents();
+            EXPECT_EQ(refused, points != 24) << points;
+        }
+    });
+    TQtWindowDialogs dialogs;
+    const std::optional<QFont> chosen = dialogs.ChooseFont(nullptr, QFont());
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->pointSize(), 24);
 }
