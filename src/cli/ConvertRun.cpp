@@ -4,6 +4,7 @@
 #include "core/InputQueue.h"
 #include "core/JobState.h"
 #include "core/StepEngine.h"
+#include "image/FileNames.h"
 #include "image/IconLib.h"
 #include "process/OutputNaming.h"
 #include "process/PicturePipeline.h"
@@ -20,11 +21,27 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#ifndef _WIN32
+#include <unistd.h>
+#else
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#endif
 
 namespace {
 
+// Messages show a name that is not UTF-8 readably (image/FileNames.h).
 void PrintLine(std::FILE* stream, const QString& text) {
-    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    std::fprintf(stream, "%s\n", ReadableName(text).toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+// A written file's name: by its bytes, so that a script reading the list gets the very
+// file, but readably on a terminal.
+void PrintPath(std::FILE* stream, const QString& path) {
+    if (isatty(fileno(stream))) return PrintLine(stream, path);
+    std::fprintf(stream, "%s\n", NameBytes(path).constData());
     std::fflush(stream);
 }
 
@@ -38,10 +55,9 @@ QString Program() {
 
 // Why the queue refused a path (it refuses silently; the converter says why).
 QString RefusalReason(const QString& path, const QStringList& queued) {
-    const QFileInfo info(path);
-    if (!info.exists()) return QStringLiteral("no such file");
-    if (info.isDir()) return QStringLiteral("is a folder");
-    if (queued.contains(path)) return QStringLiteral("given more than once");
+    if (!ExistsNamed(path)) return QStringLiteral("no such file");
+    if (IsFolderNamed(path)) return QStringLiteral("is a folder");
+    if (queued.contains(AbsoluteName(path))) return QStringLiteral("given more than once");
     return QStringLiteral("not a BMP, JPEG, GIF or ICO file");
 }
 
@@ -62,10 +78,16 @@ QString OutputProblem(const TConvertOptions& options) {
              info.exists() ? QStringLiteral("is not a folder") : QStringLiteral("does not exist"));
 }
 
+// The current file as it was given (the queue holds it as a full path).
+QString GivenName(const TJobState& job, const QStringList& given) {
+    if (job.FileIndex < 0 || job.FileIndex >= given.size()) return {};
+    return Native(given[job.FileIndex]);
+}
+
 // The current picture as the messages name it.
-QString CurrentPicture(const TJobState& job) {
-    if (job.FileIndex < 0 || job.FileIndex >= job.InputList.size()) return {};
-    QString name = Native(job.InputList[job.FileIndex]);
+QString CurrentPicture(const TJobState& job, const QStringList& given) {
+    QString name = GivenName(job, given);
+    if (name.isEmpty()) return {};
     if (job.SubCount > 1) name += QStringLiteral(" (image %1)").arg(job.SubIndex + 1);
     return name;
 }
@@ -146,9 +168,9 @@ void KeepFreedPicturesForReuse() {
 class TReportingProcessor : public TPictureProcessor {
 public:
     TReportingProcessor(TJobState& job, TConvertView& view, std::FILE* out, std::FILE* err,
-                        bool quiet)
+                        bool quiet, const QStringList& given)
         : TPictureProcessor(job, view), job_(job), view_(view), out_(out), err_(err),
-          quiet_(quiet) {}
+          quiet_(quiet), given_(given) {}
 
     void AutoMask() override {
         TPictureProcessor::AutoMask();
@@ -157,7 +179,7 @@ public:
             for (int x = 0; x < job_.IconSize; ++x)
                 if (job_.MaskMap.GetPixel(x, y) != 1) return;
         Warn(QStringLiteral("the automatic mask makes all of %1 transparent (try --mask none)")
-                 .arg(CurrentPicture(job_)));
+                 .arg(CurrentPicture(job_, given_)));
     }
 
     void WriteOutput(bool replace) override {
@@ -166,7 +188,7 @@ public:
             NoteWritten();
             if (!quiet_) {
                 view_.ClearProgress();
-                PrintLine(out_, Native(job_.OutPath));
+                PrintPath(out_, Native(job_.OutPath));
             }
         } else if (LastWrite() == TWriteResult::KeptExisting) {
             view_.ClearProgress();
@@ -179,7 +201,8 @@ public:
 protected:
     void ReportLoadFailure(const TLoadFailure& failure) override {
         view_.ShowMessage(
-            QStringLiteral("Cannot load picture %1: %2").arg(Native(failure.Name), failure.Reason),
+            QStringLiteral("Cannot load picture %1: %2")
+                .arg(GivenName(job_, given_), failure.Reason),
             QStringLiteral("Picture error"));
     }
 
@@ -194,7 +217,7 @@ private:
     void NoteWritten() {
         if (job_.OutFormat == TOutFormat::Mico) return;
         const QString key = QFileInfo(job_.OutPath).absoluteFilePath();
-        const QString source = CurrentPicture(job_);
+        const QString source = CurrentPicture(job_, given_);
         const auto earlier = writtenFrom_.constFind(key);
         if (earlier != writtenFrom_.cend())
             Warn(QStringLiteral("%1 from %2 replaces the one written from %3")
@@ -207,6 +230,7 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     bool quiet_;
+    const QStringList& given_;
     QHash<QString, QString> writtenFrom_;
 };
 
@@ -229,8 +253,12 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
 
     int skippedArguments = 0;
     TInputQueue queue(job.InputList);
+    QStringList given; // each queued picture as it was given, for the messages
     for (const QString& picture : options.Pictures) {
-        if (queue.Queue(picture)) continue;
+        if (queue.Queue(picture)) {
+            given.append(picture);
+            continue;
+        }
         ++skippedArguments;
         PrintLine(err, QStringLiteral("%1: skipping %2: %3")
                            .arg(Program(), Native(picture), RefusalReason(picture, job.InputList)));
@@ -240,9 +268,9 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
         return ExitSomeSkipped;
     }
 
-    TConvertView view(job, options, err);
+    TConvertView view(job, options, err, given);
     view.SetProgressShown(showProgress && !options.Quiet);
-    TReportingProcessor processor(job, view, out, err, options.Quiet);
+    TReportingProcessor processor(job, view, out, err, options.Quiet, given);
     processor.SetScaleOnlyRun(true);
     // With more than one worker the pictures are prepared ahead on other threads; this
     // thread still takes every step, in queue order, and does all the writing and printing.
@@ -278,7 +306,7 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
         // run cannot go on.
         const int left = PicturesLeft(job);
         PrintLine(err, QStringLiteral("%1: stopped at %2: %3 not converted")
-                           .arg(Program(), CurrentPicture(job),
+                           .arg(Program(), CurrentPicture(job, given),
                                 left == 1 ? QStringLiteral("1 picture")
                                           : QStringLiteral("%1 pictures").arg(left)));
         return ExitWriteFailed;

@@ -1,4 +1,5 @@
 #include "cli/ConvertRun.h"
+#include "image/FileNames.h"
 
 #include <QStringList>
 #include <cstdio>
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
 #else
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(NameFromBytes(QByteArray(argv[i])));
 #endif
     const bool errIsTerminal = TESSALY_ISATTY(TESSALY_FILENO(stderr)) != 0;
     return ConvertMain(arguments, stdout, stderr, errIsTerminal);

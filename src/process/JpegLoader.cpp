@@ -1,6 +1,7 @@
 #include "process/JpegLoader.h"
 
 #include "process/Fitting.h"
+#include "process/PictureLoader.h"
 #include "process/PictureMemory.h"
 #include "reduce/GraphicErrors.h"
 
@@ -328,10 +329,8 @@ bool LineSkippingIsExact(const JpegFrameLayout& layout) {
 }
 
 QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int32_t rowsFor) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInvalidGraphic("Cannot open " + fileName.toStdString() + ": " +
-                              file.errorString().toStdString());
+    QFile file;
+    OpenPictureFile(file, fileName);
 
     // Both structures are plain C data: zeroed here, released by the guard.
     auto errors = std::make_unique<ErrorManager>();

@@ -3,6 +3,7 @@
 #include "core/PathParts.h"
 #include "core/WizardView.h"
 #include "gif/GIFImage.h"
+#include "image/FileNames.h"
 #include "image/IconLib.h"
 #include "process/BitmapCheck.h"
 #include "process/JpegLoader.h"
@@ -98,8 +99,16 @@ QString LoadFailureReason(QString text) {
 
 } // namespace
 
+void OpenPictureFile(QFile& file, const QString& fileName) {
+    QString reason;
+    if (!OpenForReading(file, fileName, &reason))
+        throw EInvalidGraphic("cannot open it: " + reason.toStdString());
+}
+
 QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
-    QImageReader reader(fileName, "BMP");
+    QFile file;
+    OpenPictureFile(file, fileName);
+    QImageReader reader(&file, "BMP");
     // The extension chose this reader: another format under a ".bmp" name is not a bitmap.
     reader.setAutoDetectImageFormat(false);
     // A top-down bitmap reports a negative height (and so an invalid size): its rows count
