@@ -1,4 +1,5 @@
 #include "core/PageTexts.h"
+#include "core/QtMessages.h"
 #include "image/FileNames.h"
 #include "ui/AboutForm.h"
 #include "ui/CropForm.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    KeepToolkitMessagesQuiet();
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setWindowIcon(ProgramIcon());

@@ -317,7 +317,9 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
     return ExitAllWritten;
 }
 
-int ConvertMain(const QStringList& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal) {
+namespace {
+
+int ParseAndRun(const QStringList& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal) {
     const TConvertParse parsed = ParseConvertArguments(arguments);
     if (!parsed.Error.isEmpty()) {
         PrintLine(err, QStringLiteral("%1: %2").arg(Program(), parsed.Error));
@@ -334,4 +336,23 @@ int ConvertMain(const QStringList& arguments, std::FILE* out, std::FILE* err, bo
         return ExitAllWritten;
     }
     return RunConversion(parsed.Options, out, err, errIsTerminal);
+}
+
+// Whether everything printed reached its stream. A list of written files that never
+// arrived (a full disk, a closed pipe) is a failed run, whatever the pictures did.
+bool StreamsWritten(std::FILE* out, std::FILE* err) {
+    const bool outWritten = std::fflush(out) == 0 && std::ferror(out) == 0;
+    const bool errWritten = std::fflush(err) == 0 && std::ferror(err) == 0;
+    if (!outWritten && errWritten)
+        PrintLine(err, QStringLiteral("%1: cannot write to standard output").arg(Program()));
+    return outWritten && errWritten;
+}
+
+} // namespace
+
+int ConvertMain(const QStringList& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal) {
+    const int status = ParseAndRun(arguments, out, err, errIsTerminal);
+    if (!StreamsWritten(out, err) && (status == ExitAllWritten || status == ExitSomeSkipped))
+        return ExitWriteFailed;
+    return status;
 }

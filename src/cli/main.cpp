@@ -1,4 +1,5 @@
 #include "cli/ConvertRun.h"
+#include "core/QtMessages.h"
 #include "image/FileNames.h"
 
 #include <QStringList>
@@ -20,6 +21,7 @@
 // and memory on every run. Only Windows needs one, to hand over the command line as the
 // system holds it (UTF-16) rather than in the local code page.
 int main(int argc, char** argv) {
+    KeepToolkitMessagesQuiet();
 #ifdef _WIN32
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();

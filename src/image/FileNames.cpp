@@ -122,21 +122,25 @@ QString AbsoluteName(const QString& name) {
     return current.endsWith(QLatin1Char('/')) ? current + name : current + QLatin1Char('/') + name;
 }
 
-bool OpenForReading(QFile& file, const QString& name, QString* reason) {
+bool OpenForReading(QFile& file, const QString& name, QString* reason, int* error) {
 #if defined(Q_OS_WIN)
     file.setFileName(name);
     if (file.open(QIODevice::ReadOnly)) return true;
     if (reason) *reason = file.errorString();
+    if (error) *error = EIO;
     return false;
 #else
     const int descriptor = ::open(NameBytes(name).constData(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) {
-        if (reason) *reason = QString::fromLocal8Bit(std::strerror(errno));
+        const int failure = errno;
+        if (reason) *reason = QString::fromLocal8Bit(std::strerror(failure));
+        if (error) *error = failure;
         return false;
     }
     if (file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
     ::close(descriptor);
     if (reason) *reason = file.errorString();
+    if (error) *error = EIO;
     return false;
 #endif
 }

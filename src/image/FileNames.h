@@ -25,8 +25,10 @@ QString ReadableName(const QString& text);
 QString AbsoluteName(const QString& name);
 
 // Opens `file`, which has no name set, for reading the file called `name`. On failure
-// returns false and puts the system's reason (e.g. "Too many open files") in `reason`.
-bool OpenForReading(QFile& file, const QString& name, QString* reason = nullptr);
+// returns false and puts the system's reason (e.g. "Too many open files") in `reason`
+// and its error number in `error`.
+bool OpenForReading(QFile& file, const QString& name, QString* reason = nullptr,
+                    int* error = nullptr);
 
 // Whether `name` is a regular file (links followed), and whether anything is there.
 bool IsFileNamed(const QString& name);

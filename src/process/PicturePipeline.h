@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -88,7 +89,18 @@ public:
     // The next picture in queue order, which must be image `sub` of file `file`. Null once
     // the run has left the pipeline's order (it then does its pictures itself); the
     // pipeline stops then.
+    //
+    // A picture that failed for lack of memory or file handles while others were worked
+    // on is not handed over either: the pipeline then stops, waits for its workers and
+    // drops every picture held ahead, so that the run does this picture (and the rest)
+    // alone, as with one thread, and fails only what one thread fails.
     std::shared_ptr<const TPreparedPicture> Take(std::int32_t file, std::int32_t sub);
+
+    // Test seam: called on the worker at the start of each picture's preparation, with
+    // its file's index; what it throws counts as thrown by the loading. Returns the hook
+    // it replaces.
+    using PrepareHook = std::function<void(std::int32_t file)>;
+    static PrepareHook SetPrepareHook(PrepareHook hook);
 
 private:
     struct Task {
@@ -106,6 +118,8 @@ private:
 
     void StageOutput(TPreparedPicture& picture, const TPxlMap& iconMap,
                      const TPxlMap& maskMap) const;
+    // Stops the workers, waits for them and drops what they made.
+    void StopAndDrop();
 
     TJobState base_;
     bool scaleOnly_;
