@@ -218,7 +218,8 @@ void TForm1::UpdateTitle(int kind) {
 }
 
 void TForm1::ShowMessage(const QString& text, const QString& caption) {
-    Dialogs_.ShowMessage(this, text, caption);
+    // A name that is not UTF-8 is shown readably (image/FileNames.h).
+    Dialogs_.ShowMessage(this, ReadableName(text), caption);
 }
 
 void TForm1::CloseWizard() {
