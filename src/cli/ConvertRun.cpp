@@ -169,8 +169,8 @@ class TReportingProcessor : public TPictureProcessor {
 public:
     TReportingProcessor(TJobState& job, TConvertView& view, std::FILE* out, std::FILE* err,
                         bool quiet, const QStringList& given)
-        : TPictureProcessor(job, view), job_(job), view_(view), out_(out), err_(err),
-          quiet_(quiet), given_(given) {}
+        : TPictureProcessor(job, view), job_(job), view_(view), out_(out), err_(err), quiet_(quiet),
+          given_(given) {}
 
     void AutoMask() override {
         TPictureProcessor::AutoMask();
@@ -200,10 +200,9 @@ public:
 
 protected:
     void ReportLoadFailure(const TLoadFailure& failure) override {
-        view_.ShowMessage(
-            QStringLiteral("Cannot load picture %1: %2")
-                .arg(GivenName(job_, given_), failure.Reason),
-            QStringLiteral("Picture error"));
+        view_.ShowMessage(QStringLiteral("Cannot load picture %1: %2")
+                              .arg(GivenName(job_, given_), failure.Reason),
+                          QStringLiteral("Picture error"));
     }
 
 private:

@@ -53,8 +53,7 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
     const auto refuse = [&](const QString& why) {
         if (refusal) *refusal = why;
     };
-    if (!ExistsNamed(fileName) || IsFolderNamed(fileName))
-        throw EInvalidIcon(CannotOpen);
+    if (!ExistsNamed(fileName) || IsFolderNamed(fileName)) throw EInvalidIcon(CannotOpen);
     QFile file;
     if (QString reason; !OpenForReading(file, fileName, &reason))
         throw EInOutError(Describe(QStringLiteral("open"), fileName, reason));

@@ -1,13 +1,12 @@
 #include "process/BitmapCheck.h"
 
+#include "image/FileNames.h"
 #include "image/LittleEndian.h"
 #include "process/ByteStream.h"
 #include "process/PictureLoader.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QByteArray>
-#include "image/FileNames.h"
-
 #include <QFile>
 
 #include <algorithm>

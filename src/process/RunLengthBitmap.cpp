@@ -81,8 +81,7 @@ QImage DecodeRunLengthBitmap(const QString& fileName, const RunLengthLayout& lay
         throw EInvalidGraphic("The bitmap is too large");
     QFile file;
     OpenPictureFile(file, fileName);
-    if (!file.seek(layout.PaletteStart))
-        throw EInvalidGraphic("The bitmap file cannot be read");
+    if (!file.seek(layout.PaletteStart)) throw EInvalidGraphic("The bitmap file cannot be read");
     const QByteArray palette = file.read(qint64{layout.Entries} * 4);
     if (palette.size() != qint64{layout.Entries} * 4)
         throw EInvalidGraphic("The bitmap file cannot be read");

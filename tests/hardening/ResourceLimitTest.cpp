@@ -53,7 +53,8 @@ TEST(ResourceLimit, NoFileHandleLeftIsNamedAndTheToolkitStaysQuiet) {
     setrlimit(RLIMIT_NOFILE, &before);
 
     EXPECT_FALSE(loaded);
-    EXPECT_TRUE(failure.Reason.contains(QLatin1String("Too many open files"))) << failure.Reason.toStdString();
+    EXPECT_TRUE(failure.Reason.contains(QLatin1String("Too many open files")))
+        << failure.Reason.toStdString();
     EXPECT_TRUE(failure.LackOfResources);
     EXPECT_EQ(toolkitLines, 0);
 }
@@ -65,8 +66,9 @@ TEST(ResourceLimit, APictureWithoutMemoryOnAWorkerIsDoneAgainAlone) {
         fs::create_directory(dir / name);
     }
     const auto run = [&](const char* jobs, const char* folder) {
-        return hardening::Convert({"-j", jobs, "-o", (dir / folder).string(), (dir / "a.bmp").string(),
-                                   (dir / "b.bmp").string(), (dir / "c.bmp").string()});
+        return hardening::Convert({"-j", jobs, "-o", (dir / folder).string(),
+                                   (dir / "a.bmp").string(), (dir / "b.bmp").string(),
+                                   (dir / "c.bmp").string()});
     };
     const auto previous = TPicturePipeline::SetPrepareHook([](std::int32_t file) {
         if (file == 1) throw std::bad_alloc();
@@ -85,7 +87,9 @@ TEST(ResourceLimit, AListThatCannotBeWrittenFailsTheRun) {
     std::FILE* full = std::fopen("/dev/full", "w");
     ASSERT_NE(full, nullptr);
     std::FILE* err = std::tmpfile();
-    EXPECT_EQ(ConvertMain({Q(dir / "a.bmp")}, full, err, false), ExitWriteFailed);
+    EXPECT_EQ(
+        ConvertMain({QStringLiteral("-o"), Q(dir.path()), Q(dir / "a.bmp")}, full, err, false),
+        ExitWriteFailed);
     std::fclose(full);
     std::fclose(err);
 }

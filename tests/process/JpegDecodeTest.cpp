@@ -291,10 +291,11 @@ TEST(JpegRows, AFileThatEndsBeforeItsRowsDoesNotLoad) {
         } catch (const std::runtime_error& error) {
             EXPECT_STREQ(error.what(), "The file ends early");
         }
-        EXPECT_FALSE(LoadJpegPicture(variant(whole.size() - 2, {}), MaxPicturePixels, rows).isNull());
-        EXPECT_FALSE(LoadJpegPicture(variant(whole.size() - 2, {0, 0, 0xFF, 0xD9}), MaxPicturePixels,
-                                     rows)
-                         .isNull());
+        EXPECT_FALSE(
+            LoadJpegPicture(variant(whole.size() - 2, {}), MaxPicturePixels, rows).isNull());
+        EXPECT_FALSE(
+            LoadJpegPicture(variant(whole.size() - 2, {0, 0, 0xFF, 0xD9}), MaxPicturePixels, rows)
+                .isNull());
     }
 }
 
