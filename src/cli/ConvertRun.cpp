@@ -16,10 +16,13 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <stdexcept>
+#include <system_error>
 
 #ifdef __GLIBC__
 #include <malloc.h>
+#include <sys/resource.h>
 #endif
 #ifndef _WIN32
 #include <unistd.h>
@@ -156,8 +159,17 @@ int WorkerCount(const TConvertOptions& options, const QStringList& pictures) {
 // allocator then maps and unmaps each large buffer afresh and hands freed memory back at
 // once (its thresholds adapt only within one thread's arena), which costs more than the
 // work on a small picture. Keeping up to a few large pictures' worth for reuse avoids it.
+//
+// Under a limit on the address space, though, each further thread's arena would hold
+// 64 MiB of it for good, so that a picture done again alone for want of memory could fail
+// where one thread converts it: the threads then share one arena.
 void KeepFreedPicturesForReuse() {
 #ifdef __GLIBC__
+    rlimit space{};
+    if (getrlimit(RLIMIT_AS, &space) == 0 && space.rlim_cur != RLIM_INFINITY) {
+        mallopt(M_ARENA_MAX, 1);
+        return;
+    }
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
 #endif
@@ -281,8 +293,13 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
         // disk there by the workers; a multi-resource icon grows on this thread alone.
         const QString folder =
             options.Format == TOutFormat::Mico ? QString() : OutputFolder(options);
-        pipeline = std::make_unique<TPicturePipeline>(job, workers, true, folder);
-        processor.SetPipeline(pipeline.get());
+        try {
+            pipeline = std::make_unique<TPicturePipeline>(job, workers, true, folder);
+            processor.SetPipeline(pipeline.get());
+        } catch (const std::system_error&) {
+            // No room for threads: this thread does every picture, as with one worker.
+        } catch (const std::bad_alloc&) {
+        }
     }
     TStepEngine engine(job, view, processor);
 

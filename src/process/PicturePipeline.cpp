@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <new>
+#include <system_error>
 #include <utility>
 
 #ifdef __linux__
@@ -92,8 +93,16 @@ TPicturePipeline::TPicturePipeline(const TJobState& job, int workers, bool scale
     QBuffer buffer(&nothing);
     QImageReader(&buffer, "BMP").canRead();
     threads_.reserve(static_cast<std::size_t>(std::max(1, workers)));
-    for (int i = 0; i < std::max(1, workers); ++i)
-        threads_.emplace_back([this] { Work(); });
+    for (int i = 0; i < std::max(1, workers); ++i) {
+        try {
+            threads_.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+            // No room for another thread: the pipeline goes with those it has, and the
+            // run without one when it has none.
+            if (threads_.empty()) throw;
+            break;
+        }
+    }
 }
 
 TPicturePipeline::~TPicturePipeline() {
@@ -284,6 +293,7 @@ std::shared_ptr<const TPreparedPicture> TPicturePipeline::Take(std::int32_t file
     if (picture && LackedResources(*picture)) {
         picture.reset();
         StopAndDrop();
+        runsAlone_ = true;
     }
     return picture;
 }
