@@ -74,11 +74,10 @@ QString OutputProblem(const TConvertOptions& options) {
     while (folder.size() > 1 && folder.endsWith(PathSeparator()))
         folder.chop(1);
     if (folder.isEmpty()) return {};
-    const QFileInfo info(folder);
-    if (info.isDir()) return {};
+    if (IsFolderNamed(folder)) return {};
     return QStringLiteral("output folder %1 %2")
-        .arg(Native(folder),
-             info.exists() ? QStringLiteral("is not a folder") : QStringLiteral("does not exist"));
+        .arg(Native(folder), ExistsNamed(folder) ? QStringLiteral("is not a folder")
+                                                 : QStringLiteral("does not exist"));
 }
 
 // The current file as it was given (the queue holds it as a full path).
