@@ -1,4 +1,6 @@
 #include "core/PageTexts.h"
+#include "core/QtMessages.h"
+#include "image/FileNames.h"
 #include "ui/AboutForm.h"
 #include "ui/CropForm.h"
 #include "ui/Form1.h"
@@ -10,6 +12,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    KeepToolkitMessagesQuiet();
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setWindowIcon(ProgramIcon());
@@ -19,8 +22,11 @@ int main(int argc, char** argv) {
 
     TQtSettingsStore store;
     TQtWindowDialogs dialogs;
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
+    // The pictures named, by their bytes (a name need not be UTF-8); the application
+    // object has taken its own options out of argv.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(NameFromBytes(QByteArray(argv[i])));
 
     // The four windows in their order; the main window is ready before the others exist.
     TForm1 form(store, dialogs, arguments);

@@ -4,6 +4,7 @@
 #include "core/InputQueue.h"
 #include "core/JobState.h"
 #include "core/StepEngine.h"
+#include "image/FileNames.h"
 #include "image/IconLib.h"
 #include "process/OutputNaming.h"
 #include "process/PicturePipeline.h"
@@ -15,16 +16,35 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <stdexcept>
+#include <system_error>
 
 #ifdef __GLIBC__
 #include <malloc.h>
+#include <sys/resource.h>
+#endif
+#ifndef _WIN32
+#include <unistd.h>
+#else
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
 #endif
 
 namespace {
 
+// Messages show a name that is not UTF-8 readably (image/FileNames.h).
 void PrintLine(std::FILE* stream, const QString& text) {
-    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    std::fprintf(stream, "%s\n", ReadableName(text).toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+// A written file's name: by its bytes, so that a script reading the list gets the very
+// file, but readably on a terminal.
+void PrintPath(std::FILE* stream, const QString& path) {
+    if (isatty(fileno(stream))) return PrintLine(stream, path);
+    std::fprintf(stream, "%s\n", NameBytes(path).constData());
     std::fflush(stream);
 }
 
@@ -38,10 +58,9 @@ QString Program() {
 
 // Why the queue refused a path (it refuses silently; the converter says why).
 QString RefusalReason(const QString& path, const QStringList& queued) {
-    const QFileInfo info(path);
-    if (!info.exists()) return QStringLiteral("no such file");
-    if (info.isDir()) return QStringLiteral("is a folder");
-    if (queued.contains(path)) return QStringLiteral("given more than once");
+    if (!ExistsNamed(path)) return QStringLiteral("no such file");
+    if (IsFolderNamed(path)) return QStringLiteral("is a folder");
+    if (queued.contains(AbsoluteName(path))) return QStringLiteral("given more than once");
     return QStringLiteral("not a BMP, JPEG, GIF or ICO file");
 }
 
@@ -55,17 +74,22 @@ QString OutputProblem(const TConvertOptions& options) {
     while (folder.size() > 1 && folder.endsWith(PathSeparator()))
         folder.chop(1);
     if (folder.isEmpty()) return {};
-    const QFileInfo info(folder);
-    if (info.isDir()) return {};
+    if (IsFolderNamed(folder)) return {};
     return QStringLiteral("output folder %1 %2")
-        .arg(Native(folder),
-             info.exists() ? QStringLiteral("is not a folder") : QStringLiteral("does not exist"));
+        .arg(Native(folder), ExistsNamed(folder) ? QStringLiteral("is not a folder")
+                                                 : QStringLiteral("does not exist"));
+}
+
+// The current file as it was given (the queue holds it as a full path).
+QString GivenName(const TJobState& job, const QStringList& given) {
+    if (job.FileIndex < 0 || job.FileIndex >= given.size()) return {};
+    return Native(given[job.FileIndex]);
 }
 
 // The current picture as the messages name it.
-QString CurrentPicture(const TJobState& job) {
-    if (job.FileIndex < 0 || job.FileIndex >= job.InputList.size()) return {};
-    QString name = Native(job.InputList[job.FileIndex]);
+QString CurrentPicture(const TJobState& job, const QStringList& given) {
+    QString name = GivenName(job, given);
+    if (name.isEmpty()) return {};
     if (job.SubCount > 1) name += QStringLiteral(" (image %1)").arg(job.SubIndex + 1);
     return name;
 }
@@ -134,8 +158,17 @@ int WorkerCount(const TConvertOptions& options, const QStringList& pictures) {
 // allocator then maps and unmaps each large buffer afresh and hands freed memory back at
 // once (its thresholds adapt only within one thread's arena), which costs more than the
 // work on a small picture. Keeping up to a few large pictures' worth for reuse avoids it.
+//
+// Under a limit on the address space, though, each further thread's arena would hold
+// 64 MiB of it for good, so that a picture done again alone for want of memory could fail
+// where one thread converts it: the threads then share one arena.
 void KeepFreedPicturesForReuse() {
 #ifdef __GLIBC__
+    rlimit space{};
+    if (getrlimit(RLIMIT_AS, &space) == 0 && space.rlim_cur != RLIM_INFINITY) {
+        mallopt(M_ARENA_MAX, 1);
+        return;
+    }
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
 #endif
@@ -146,9 +179,9 @@ void KeepFreedPicturesForReuse() {
 class TReportingProcessor : public TPictureProcessor {
 public:
     TReportingProcessor(TJobState& job, TConvertView& view, std::FILE* out, std::FILE* err,
-                        bool quiet)
-        : TPictureProcessor(job, view), job_(job), view_(view), out_(out), err_(err),
-          quiet_(quiet) {}
+                        bool quiet, const QStringList& given)
+        : TPictureProcessor(job, view), job_(job), view_(view), out_(out), err_(err), quiet_(quiet),
+          given_(given) {}
 
     void AutoMask() override {
         TPictureProcessor::AutoMask();
@@ -157,7 +190,7 @@ public:
             for (int x = 0; x < job_.IconSize; ++x)
                 if (job_.MaskMap.GetPixel(x, y) != 1) return;
         Warn(QStringLiteral("the automatic mask makes all of %1 transparent (try --mask none)")
-                 .arg(CurrentPicture(job_)));
+                 .arg(CurrentPicture(job_, given_)));
     }
 
     void WriteOutput(bool replace) override {
@@ -166,7 +199,7 @@ public:
             NoteWritten();
             if (!quiet_) {
                 view_.ClearProgress();
-                PrintLine(out_, Native(job_.OutPath));
+                PrintPath(out_, Native(job_.OutPath));
             }
         } else if (LastWrite() == TWriteResult::KeptExisting) {
             view_.ClearProgress();
@@ -178,9 +211,9 @@ public:
 
 protected:
     void ReportLoadFailure(const TLoadFailure& failure) override {
-        view_.ShowMessage(
-            QStringLiteral("Cannot load picture %1: %2").arg(Native(failure.Name), failure.Reason),
-            QStringLiteral("Picture error"));
+        view_.ShowMessage(QStringLiteral("Cannot load picture %1: %2")
+                              .arg(GivenName(job_, given_), failure.Reason),
+                          QStringLiteral("Picture error"));
     }
 
 private:
@@ -194,7 +227,7 @@ private:
     void NoteWritten() {
         if (job_.OutFormat == TOutFormat::Mico) return;
         const QString key = QFileInfo(job_.OutPath).absoluteFilePath();
-        const QString source = CurrentPicture(job_);
+        const QString source = CurrentPicture(job_, given_);
         const auto earlier = writtenFrom_.constFind(key);
         if (earlier != writtenFrom_.cend())
             Warn(QStringLiteral("%1 from %2 replaces the one written from %3")
@@ -207,6 +240,7 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     bool quiet_;
+    const QStringList& given_;
     QHash<QString, QString> writtenFrom_;
 };
 
@@ -229,8 +263,12 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
 
     int skippedArguments = 0;
     TInputQueue queue(job.InputList);
+    QStringList given; // each queued picture as it was given, for the messages
     for (const QString& picture : options.Pictures) {
-        if (queue.Queue(picture)) continue;
+        if (queue.Queue(picture)) {
+            given.append(picture);
+            continue;
+        }
         ++skippedArguments;
         PrintLine(err, QStringLiteral("%1: skipping %2: %3")
                            .arg(Program(), Native(picture), RefusalReason(picture, job.InputList)));
@@ -240,9 +278,9 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
         return ExitSomeSkipped;
     }
 
-    TConvertView view(job, options, err);
+    TConvertView view(job, options, err, given);
     view.SetProgressShown(showProgress && !options.Quiet);
-    TReportingProcessor processor(job, view, out, err, options.Quiet);
+    TReportingProcessor processor(job, view, out, err, options.Quiet, given);
     processor.SetScaleOnlyRun(true);
     // With more than one worker the pictures are prepared ahead on other threads; this
     // thread still takes every step, in queue order, and does all the writing and printing.
@@ -254,8 +292,13 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
         // disk there by the workers; a multi-resource icon grows on this thread alone.
         const QString folder =
             options.Format == TOutFormat::Mico ? QString() : OutputFolder(options);
-        pipeline = std::make_unique<TPicturePipeline>(job, workers, true, folder);
-        processor.SetPipeline(pipeline.get());
+        try {
+            pipeline = std::make_unique<TPicturePipeline>(job, workers, true, folder);
+            processor.SetPipeline(pipeline.get());
+        } catch (const std::system_error&) {
+            // No room for threads: this thread does every picture, as with one worker.
+        } catch (const std::bad_alloc&) {
+        }
     }
     TStepEngine engine(job, view, processor);
 
@@ -278,7 +321,7 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
         // run cannot go on.
         const int left = PicturesLeft(job);
         PrintLine(err, QStringLiteral("%1: stopped at %2: %3 not converted")
-                           .arg(Program(), CurrentPicture(job),
+                           .arg(Program(), CurrentPicture(job, given),
                                 left == 1 ? QStringLiteral("1 picture")
                                           : QStringLiteral("%1 pictures").arg(left)));
         return ExitWriteFailed;
@@ -289,7 +332,9 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
     return ExitAllWritten;
 }
 
-int ConvertMain(const QStringList& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal) {
+namespace {
+
+int ParseAndRun(const QStringList& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal) {
     const TConvertParse parsed = ParseConvertArguments(arguments);
     if (!parsed.Error.isEmpty()) {
         PrintLine(err, QStringLiteral("%1: %2").arg(Program(), parsed.Error));
@@ -306,4 +351,23 @@ int ConvertMain(const QStringList& arguments, std::FILE* out, std::FILE* err, bo
         return ExitAllWritten;
     }
     return RunConversion(parsed.Options, out, err, errIsTerminal);
+}
+
+// Whether everything printed reached its stream. A list of written files that never
+// arrived (a full disk, a closed pipe) is a failed run, whatever the pictures did.
+bool StreamsWritten(std::FILE* out, std::FILE* err) {
+    const bool outWritten = std::fflush(out) == 0 && std::ferror(out) == 0;
+    const bool errWritten = std::fflush(err) == 0 && std::ferror(err) == 0;
+    if (!outWritten && errWritten)
+        PrintLine(err, QStringLiteral("%1: cannot write to standard output").arg(Program()));
+    return outWritten && errWritten;
+}
+
+} // namespace
+
+int ConvertMain(const QStringList& arguments, std::FILE* out, std::FILE* err, bool errIsTerminal) {
+    const int status = ParseAndRun(arguments, out, err, errIsTerminal);
+    if (!StreamsWritten(out, err) && (status == ExitAllWritten || status == ExitSomeSkipped))
+        return ExitWriteFailed;
+    return status;
 }

@@ -12,7 +12,8 @@ enum ConvertExit {
                          // file was kept (--no-replace)
     ExitUsage = 2,       // the command line was not understood, or its output folder is not there
     ExitWriteFailed = 3, // an output file could not be written, or another error stopped the
-                         // conversion; the run ends there, saying how many pictures it left
+                         // conversion; the run ends there, saying how many pictures it left.
+                         // Also a run whose list or messages could not all be written out.
 };
 
 // One automatic run of the wizard without a window: queues the pictures in the order

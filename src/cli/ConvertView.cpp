@@ -1,5 +1,6 @@
 #include "cli/ConvertView.h"
 
+#include "image/FileNames.h"
 #include "process/OutputNaming.h"
 
 #include <QDir>
@@ -8,8 +9,8 @@
 // the user chose: a run whose first pictures fail passes their save steps, which take
 // the format from this list before any picture could select it.
 TConvertView::TConvertView(const TJobState& job, const TConvertOptions& options,
-                           std::FILE* messages)
-    : job_(job), options_(options), messages_(messages),
+                           std::FILE* messages, const QStringList& names)
+    : job_(job), options_(options), messages_(messages), names_(names),
       formatItem_(OutputFormatFor(options.Format).Index) {}
 
 int TConvertView::ResolutionSizeItem() const {
@@ -27,8 +28,8 @@ void TConvertView::SetProgressRange(int, int maximum) {
 void TConvertView::SetProgressPosition(int position) {
     if (!progressShown_) return;
     QString name;
-    if (position >= 0 && position < job_.InputList.size())
-        name = QDir::toNativeSeparators(job_.InputList[position]);
+    if (position >= 0 && position < names_.size())
+        name = ReadableName(QDir::toNativeSeparators(names_[position]));
     const QString line =
         QStringLiteral("\r\033[K[%1/%2] %3").arg(position + 1).arg(progressMax_ + 1).arg(name);
     std::fputs(line.toLocal8Bit().constData(), messages_);
@@ -50,6 +51,7 @@ void TConvertView::ShowPage() {
 void TConvertView::ShowMessage(const QString& text, const QString&) {
     ClearProgress();
     ++messageCount_;
-    std::fprintf(messages_, "%s: %s\n", kConvertProgram, text.toLocal8Bit().constData());
+    std::fprintf(messages_, "%s: %s\n", kConvertProgram,
+                 ReadableName(text).toLocal8Bit().constData());
     std::fflush(messages_);
 }

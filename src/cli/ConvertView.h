@@ -12,7 +12,9 @@
 // program's name.
 class TConvertView : public TNullWizardView {
 public:
-    TConvertView(const TJobState& job, const TConvertOptions& options, std::FILE* messages);
+    // `names` holds each queued picture as it was given, for the progress line.
+    TConvertView(const TJobState& job, const TConvertOptions& options, std::FILE* messages,
+                 const QStringList& names);
 
     int ResolutionSizeItem() const override;
     int ResolutionColorItem() const override;
@@ -43,6 +45,7 @@ private:
     const TJobState& job_;
     const TConvertOptions& options_;
     std::FILE* messages_;
+    const QStringList& names_;
     int formatItem_;
     QString location_;
     bool closed_ = false;

@@ -1,4 +1,6 @@
 #include "cli/ConvertRun.h"
+#include "core/QtMessages.h"
+#include "image/FileNames.h"
 
 #include <QStringList>
 #include <cstdio>
@@ -19,6 +21,7 @@
 // and memory on every run. Only Windows needs one, to hand over the command line as the
 // system holds it (UTF-16) rather than in the local code page.
 int main(int argc, char** argv) {
+    KeepToolkitMessagesQuiet();
 #ifdef _WIN32
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
@@ -26,7 +29,7 @@ int main(int argc, char** argv) {
 #else
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(NameFromBytes(QByteArray(argv[i])));
 #endif
     const bool errIsTerminal = TESSALY_ISATTY(TESSALY_FILENO(stderr)) != 0;
     return ConvertMain(arguments, stdout, stderr, errIsTerminal);

@@ -1,8 +1,8 @@
 #include "core/InputQueue.h"
 
 #include "core/PathParts.h"
+#include "image/FileNames.h"
 
-#include <QFileInfo>
 #include <Qt>
 
 #include <algorithm>
@@ -27,14 +27,17 @@ bool TInputQueue::IsSupportedFile(const QString& path) {
         kSupportedExtensions.end())
         return false;
     // A folder named like a picture is not a picture.
-    return QFileInfo(path).isFile();
+    return IsFileNamed(path);
 }
 
 bool TInputQueue::Queue(const QString& path) {
     if (!IsSupportedFile(path)) return false;
+    // Held as a full path, so that a later change of the current folder (the file
+    // chooser makes one) cannot lead a queued name to another file or to none.
+    const QString full = AbsoluteName(path);
     // Exact text only: other spellings of the same file are separate entries.
-    if (list_.contains(path, Qt::CaseSensitive)) return false;
-    list_.append(path);
+    if (list_.contains(full, Qt::CaseSensitive)) return false;
+    list_.append(full);
     return true;
 }
 
@@ -68,7 +71,7 @@ QStringList TInputQueue::DisplayLines() const {
     QStringList lines;
     lines.reserve(list_.size());
     for (const QString& path : list_)
-        lines.append(FileNamePart(path));
+        lines.append(ReadableName(FileNamePart(path)));
     return lines;
 }
 

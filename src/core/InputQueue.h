@@ -21,8 +21,9 @@ enum class TListKeyAction { None, Add, Remove };
 
 // The queue of picture files to convert, over the job's InputList (full paths in the
 // order they are converted). Every way in (command line, dropped files, the Add dialog)
-// applies the same acceptance test and refuses a path whose exact text is queued
-// already; unsupported and missing files are left out silently.
+// applies the same acceptance test and refuses a path whose exact text, made absolute
+// against the current folder (AbsoluteName), is queued already; unsupported and missing
+// files are left out silently.
 //
 // The queue does not own the list; the list must outlive it.
 class TInputQueue {
@@ -33,7 +34,7 @@ public:
     // .gif or .ico in any letter case.
     static bool IsSupportedFile(const QString& path);
 
-    // Queues one path; true when it was added.
+    // Queues one path as its full path; true when it was added.
     bool Queue(const QString& path);
     // The program's arguments (without the program itself), taken last to first.
     void QueueCommandLine(const QStringList& arguments);

@@ -1,5 +1,7 @@
 #include "gif/GIFImage.h"
 
+#include "image/FileNames.h"
+
 #include <QFile>
 #include <algorithm>
 #include <array>
@@ -66,10 +68,10 @@ void TGIFImage::LoadFromStream(QIODevice& stream) {
 }
 
 void TGIFImage::LoadFromFile(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw std::runtime_error("Cannot open file \"" + fileName.toStdString() + "\"");
-    }
+    QFile file;
+    QString reason;
+    if (!OpenForReading(file, fileName, &reason))
+        throw std::runtime_error("cannot open it: " + reason.toStdString());
     LoadFromStream(file);
 }
 

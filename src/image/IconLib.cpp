@@ -1,5 +1,6 @@
 #include "image/IconLib.h"
 
+#include "image/FileNames.h"
 #include "image/IconLayout.h"
 #include "image/ImageErrors.h"
 #include "image/SafeFile.h"
@@ -52,11 +53,10 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
     const auto refuse = [&](const QString& why) {
         if (refusal) *refusal = why;
     };
-    const QFileInfo info(fileName);
-    if (!info.exists() || info.isDir()) throw EInvalidIcon(CannotOpen);
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInOutError(Describe(QStringLiteral("open"), fileName, file.errorString()));
+    if (!ExistsNamed(fileName) || IsFolderNamed(fileName)) throw EInvalidIcon(CannotOpen);
+    QFile file;
+    if (QString reason; !OpenForReading(file, fileName, &reason))
+        throw EInOutError(Describe(QStringLiteral("open"), fileName, reason));
 
     const QByteArray header = ReadExactly(file, 0, IconLayout::HeaderSize);
     // Reserved 0 and resource type 1 are what makes the file an icon file; anything else
@@ -159,13 +159,12 @@ void WriteIconImage(const QString& fileName, std::int32_t index, const TPxlMap& 
                     const TPxlMap& maskMap) {
     if (!IconLayout::CanWrite(colorMap, maskMap)) return;
 
-    const QFileInfo info(fileName);
     QByteArray existing;
-    const bool exists = info.exists() && !info.isDir();
+    const bool exists = ExistsNamed(fileName) && !IsFolderNamed(fileName);
     if (exists) {
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EInOutError(Describe(QStringLiteral("open"), fileName, file.errorString()));
+        QFile file;
+        if (QString reason; !OpenForReading(file, fileName, &reason))
+            throw EInOutError(Describe(QStringLiteral("open"), fileName, reason));
         existing = file.readAll();
         if (file.error() != QFileDevice::NoError)
             throw EInOutError(Describe(QStringLiteral("read"), fileName, file.errorString()));

@@ -1,5 +1,6 @@
 #include "image/SafeFile.h"
 
+#include "image/FileNames.h"
 #include "image/ImageErrors.h"
 
 #include <QDir>
@@ -130,8 +131,10 @@ void PutInPlace(const QString& target, const QString& tempPath, DiskFlusher* flu
     if (QFileInfo(target).isFile()) QFile::setPermissions(tempPath, QFile::permissions(target));
 
     std::error_code error;
-    std::filesystem::rename(std::filesystem::path(tempPath.toStdU16String()),
-                            std::filesystem::path(target.toStdU16String()), error);
+    // The target by the bytes of its name (a name need not be UTF-8); the temporary file
+    // as Qt named it.
+    std::filesystem::rename(std::filesystem::path(QFile::encodeName(tempPath).toStdString()),
+                            std::filesystem::path(NameBytes(target).toStdString()), error);
     if (error) {
         QFile::remove(tempPath);
         throw EInOutError(Describe(target, QString::fromStdString(error.message())));

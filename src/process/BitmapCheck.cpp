@@ -1,5 +1,6 @@
 #include "process/BitmapCheck.h"
 
+#include "image/FileNames.h"
 #include "image/LittleEndian.h"
 #include "process/ByteStream.h"
 #include "process/PictureLoader.h"
@@ -70,8 +71,8 @@ void checkIndices(QFile& file, qint64 offset, std::int64_t width, std::int64_t r
 } // namespace
 
 std::optional<RunLengthLayout> CheckBitmapFile(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) return {}; // the reader reports it
+    QFile file;
+    if (!OpenForReading(file, fileName)) return {}; // the reader reports it
     const qint64 size = file.size();
     const QByteArray head = file.read(14 + 124 + 16);
     if (head.size() < 26 || head[0] != 'B' || head[1] != 'M') return {};

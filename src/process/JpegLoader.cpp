@@ -1,6 +1,7 @@
 #include "process/JpegLoader.h"
 
 #include "process/Fitting.h"
+#include "process/PictureLoader.h"
 #include "process/PictureMemory.h"
 #include "reduce/GraphicErrors.h"
 
@@ -38,6 +39,9 @@ struct ErrorManager {
     std::jmp_buf jump;
     bool armed;
     char message[JMSG_LENGTH_MAX];
+    void (*emitDefault)(j_common_ptr, int);
+    bool fileEnded;  // the source ran out of bytes and made up an end-of-image marker
+    bool dataMissed; // after that, the decoder needed picture data that was not there
 };
 
 [[noreturn]] void onErrorExit(j_common_ptr cinfo) {
@@ -50,6 +54,17 @@ struct ErrorManager {
 
 // Warnings are counted by libjpeg but never printed.
 void onOutputMessage(j_common_ptr) {}
+
+// A file cut short shows as the decoder's "premature end of data segment" once the file
+// has ended: the rows from there on would be made up. The same warning with the file not
+// yet ended is damage inside the file, and the end alone (a file that only lacks its
+// end-of-image marker) costs nothing.
+void onEmitMessage(j_common_ptr cinfo, int level) {
+    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (level < 0 && manager->fileEnded && cinfo->err->msg_code == JWRN_HIT_MARKER)
+        manager->dataMissed = true;
+    manager->emitDefault(cinfo, level);
+}
 
 constexpr std::size_t kInputChunk = 64 * 1024;
 
@@ -71,8 +86,9 @@ boolean fillInputBuffer(j_decompress_ptr cinfo) {
     qint64 got = source->file->read(reinterpret_cast<char*>(source->buffer), kInputChunk);
     if (got <= 0) {
         if (source->atStart) ERREXIT(cinfo, JERR_INPUT_EMPTY);
-        // A file cut short: end it with an end-of-image marker, as libjpeg's own sources
-        // do, so that the rest of the picture is filled in with a warning.
+        // The end of the file: end it with an end-of-image marker, as libjpeg's own
+        // sources do; whether picture data was still wanted shows in onEmitMessage.
+        reinterpret_cast<ErrorManager*>(cinfo->err)->fileEnded = true;
         WARNMS(cinfo, JWRN_JPEG_EOF);
         source->buffer[0] = 0xFF;
         source->buffer[1] = JPEG_EOI;
@@ -328,10 +344,8 @@ bool LineSkippingIsExact(const JpegFrameLayout& layout) {
 }
 
 QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int32_t rowsFor) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInvalidGraphic("Cannot open " + fileName.toStdString() + ": " +
-                              file.errorString().toStdString());
+    QFile file;
+    OpenPictureFile(file, fileName);
 
     // Both structures are plain C data: zeroed here, released by the guard.
     auto errors = std::make_unique<ErrorManager>();
@@ -344,6 +358,8 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int
     cinfo->err = jpeg_std_error(&errors->pub);
     errors->pub.error_exit = onErrorExit;
     errors->pub.output_message = onOutputMessage;
+    errors->emitDefault = errors->pub.emit_message;
+    errors->pub.emit_message = onEmitMessage;
     if (!createDecompress(cinfo.get(), errors.get())) fail(*errors);
     DecompressGuard guard(cinfo.get());
 
@@ -448,5 +464,6 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int
                            inverted, someRows ? &kept : nullptr, discard.data());
     }
     if (!decoded) fail(*errors);
+    if (errors->dataMissed) throw EInvalidGraphic("The file ends early");
     return picture;
 }

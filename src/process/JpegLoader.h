@@ -13,8 +13,10 @@
 //   - four-component files (CMYK, YCCK) become Format_BGR888, converted from CMYK with
 //     red = cyan x black / 255 rounded (likewise green, blue) on the inverted values that
 //     files with an Adobe marker hold, the plain values inverted first otherwise.
-// Warnings (a file cut short, corrupt data) do not fail the decode: libjpeg fills what is
-// missing, as it does for every application.
+// Warnings (corrupt data, extra bytes before a marker, a missing end-of-image marker) do
+// not fail the decode: libjpeg fills what is missing, as it does for every application.
+// A file that ends before the picture data the rows need does: EInvalidGraphic "The file
+// ends early" (whatever rows are kept).
 //
 // Throws EInvalidGraphic with libjpeg's message when the file cannot be opened or decoded,
 // when it has another number of components, or when width x height exceeds maxPixels

@@ -1,6 +1,7 @@
 #include "process/OutputWriter.h"
 
 #include "core/WizardView.h"
+#include "image/FileNames.h"
 #include "image/IconLayout.h"
 #include "image/IconLib.h"
 #include "image/ImageErrors.h"
@@ -26,8 +27,8 @@ std::string WriteErrorText(const QString& path, const QString& reason) {
 // folder, a link to nothing, a device) is no file the user would want kept, and passing
 // it by silently would lose the picture: that is an error with its reason.
 bool KeepsExistingFile(const QString& path) {
+    if (IsFileNamed(path)) return true;
     const QFileInfo info(path);
-    if (info.isFile()) return true;
     if (info.isDir())
         throw EInOutError(WriteErrorText(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
     if (info.isSymLink())

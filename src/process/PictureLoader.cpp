@@ -3,6 +3,7 @@
 #include "core/PathParts.h"
 #include "core/WizardView.h"
 #include "gif/GIFImage.h"
+#include "image/FileNames.h"
 #include "image/IconLib.h"
 #include "process/BitmapCheck.h"
 #include "process/JpegLoader.h"
@@ -11,6 +12,7 @@
 
 #include <QImageReader>
 
+#include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -98,8 +100,19 @@ QString LoadFailureReason(QString text) {
 
 } // namespace
 
+void OpenPictureFile(QFile& file, const QString& fileName) {
+    QString reason;
+    int error = 0;
+    if (OpenForReading(file, fileName, &reason, &error)) return;
+    const std::string text = "cannot open it: " + reason.toStdString();
+    if (error == EMFILE || error == ENFILE || error == ENOMEM) throw EOutOfResources(text);
+    throw EInvalidGraphic(text);
+}
+
 QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
-    QImageReader reader(fileName, "BMP");
+    QFile file;
+    OpenPictureFile(file, fileName);
+    QImageReader reader(&file, "BMP");
     // The extension chose this reader: another format under a ".bmp" name is not a bitmap.
     reader.setAutoDetectImageFormat(false);
     // A top-down bitmap reports a negative height (and so an invalid size): its rows count
@@ -129,6 +142,7 @@ bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardCli
     QString name = QStringLiteral("in clipboard");
     bool iconSource = false;
     QString reason;
+    bool lackOfResources = false;
     try {
         if (fromClipboard) {
             QImage picture = clipboard.ClipboardImage();
@@ -152,12 +166,14 @@ bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardCli
         // memory for the program, a broken assumption) is no fault of the picture and goes
         // on to the engine's report.
         reason = QString::fromUtf8(error.what());
+        lackOfResources = dynamic_cast<const EOutOfMemory*>(&error) != nullptr ||
+                          dynamic_cast<const EOutOfResources*>(&error) != nullptr;
     }
 
     job.SourceKind = TSourceKind::None;
     const bool countKnown = iconSource && job.IconFileIndex == job.FileIndex;
     job.SubCount = countKnown ? job.IconFileCount : 0;
-    if (failure) *failure = {name, LoadFailureReason(reason)};
+    if (failure) *failure = {name, LoadFailureReason(reason), lackOfResources};
     return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/JobState.h"
 
+#include <QFile>
 #include <QString>
 #include <cstdint>
 
@@ -50,6 +51,9 @@ bool LoadPicture(TJobState& job, const PageAnswers& page, const WizardClipboard&
 struct TLoadFailure {
     QString Name;
     QString Reason;
+    // The system ran out of memory or file handles (EOutOfMemory, EOutOfResources): the
+    // picture itself may be fine.
+    bool LackOfResources = false;
 };
 
 // LoadPicture without the message: a failure leaves the job as LoadPicture does and fills
@@ -60,6 +64,11 @@ bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardCli
 // What LoadPicture does to the job before it reads anything: no source yet, and for "ICO"
 // and "BMP" no output name either.
 void BeginLoading(TJobState& job);
+
+// Opens a picture file for reading, by the bytes of its name (image/FileNames.h). Throws
+// EInvalidGraphic naming the system's reason ("cannot open it: No such file or
+// directory"), EOutOfResources when the system has no file handle left for it.
+void OpenPictureFile(QFile& file, const QString& fileName);
 
 // Decodes a ".bmp" file as a bitmap (no guessing from the content): with Qt's bitmap
 // reader, except run-length data (RLE8, RLE4), which is decoded here into the same

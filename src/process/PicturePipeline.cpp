@@ -3,12 +3,16 @@
 #include "core/NullWizardView.h"
 #include "process/OutputWriter.h"
 #include "process/Processor.h"
+#include "reduce/GraphicErrors.h"
 
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
 
 #include <algorithm>
+#include <new>
+#include <system_error>
+#include <utility>
 
 #ifdef __linux__
 #include <sched.h>
@@ -28,6 +32,28 @@ protected:
 private:
     TLoadFailure& failure_;
 };
+
+TPicturePipeline::PrepareHook& Hook() {
+    static TPicturePipeline::PrepareHook hook;
+    return hook;
+}
+
+// Whether the picture failed for want of memory or file handles rather than for anything
+// in it: with fewer pictures worked on at once it may well succeed.
+bool LackedResources(const TPreparedPicture& picture) {
+    if (!picture.Error) return !picture.Loaded && picture.Failure.LackOfResources;
+    try {
+        std::rethrow_exception(picture.Error);
+    } catch (const std::bad_alloc&) {
+        return true;
+    } catch (const EOutOfMemory&) {
+        return true;
+    } catch (const EOutOfResources&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
 
 // Only an icon file may hold more than one picture; the loader tells them by extension.
 bool IsIconFile(const QString& path) {
@@ -67,18 +93,36 @@ TPicturePipeline::TPicturePipeline(const TJobState& job, int workers, bool scale
     QBuffer buffer(&nothing);
     QImageReader(&buffer, "BMP").canRead();
     threads_.reserve(static_cast<std::size_t>(std::max(1, workers)));
-    for (int i = 0; i < std::max(1, workers); ++i)
-        threads_.emplace_back([this] { Work(); });
+    for (int i = 0; i < std::max(1, workers); ++i) {
+        try {
+            threads_.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+            // No room for another thread: the pipeline goes with those it has, and the
+            // run without one when it has none.
+            if (threads_.empty()) throw;
+            break;
+        }
+    }
 }
 
 TPicturePipeline::~TPicturePipeline() {
+    StopAndDrop();
+}
+
+void TPicturePipeline::StopAndDrop() {
     {
         std::lock_guard lock(mutex_);
         stopped_ = true;
     }
     workReady_.notify_all();
     for (std::thread& thread : threads_)
-        thread.join();
+        if (thread.joinable()) thread.join();
+    std::lock_guard lock(mutex_);
+    done_.clear();
+}
+
+TPicturePipeline::PrepareHook TPicturePipeline::SetPrepareHook(PrepareHook hook) {
+    return std::exchange(Hook(), std::move(hook));
 }
 
 bool TPicturePipeline::NextTask(Task& task) {
@@ -160,6 +204,7 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
     processor.SetScaleOnlyRun(scaleOnly_);
 
     try {
+        if (Hook()) Hook()(task.File);
         processor.LoadPicture();
     } catch (...) {
         p.ErrorStage = TPreparedPicture::AtLoad;
@@ -245,5 +290,10 @@ std::shared_ptr<const TPreparedPicture> TPicturePipeline::Take(std::int32_t file
         }
     }
     workReady_.notify_all();
+    if (picture && LackedResources(*picture)) {
+        picture.reset();
+        StopAndDrop();
+        runsAlone_ = true;
+    }
     return picture;
 }

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -78,7 +79,8 @@ public:
     // picture's file in the job's format ("ICO" or "BMP") is also written ahead there
     // (TPreparedPicture::Staged) and flushed to the disk on a thread of its own, so that
     // neither the workers nor the run wait for the disk file by file. Everything written
-    // is on the disk once the pipeline and the pictures taken from it are gone.
+    // is on the disk once the pipeline and the pictures taken from it are gone. Throws
+    // std::system_error when not one thread can be started (nor memory found for them).
     TPicturePipeline(const TJobState& job, int workers, bool scaleOnly,
                      const QString& outputFolder = QString());
     ~TPicturePipeline();
@@ -88,7 +90,21 @@ public:
     // The next picture in queue order, which must be image `sub` of file `file`. Null once
     // the run has left the pipeline's order (it then does its pictures itself); the
     // pipeline stops then.
+    //
+    // A picture that failed for lack of memory or file handles while others were worked
+    // on is not handed over either: the pipeline then stops, waits for its workers and
+    // drops every picture held ahead, so that the run does this picture (and the rest)
+    // alone, as with one thread, and fails only what one thread fails.
     std::shared_ptr<const TPreparedPicture> Take(std::int32_t file, std::int32_t sub);
+    // Whether Take stopped the pipeline for such a picture: the run is then on its own,
+    // and what it holds of earlier pictures is better freed before each load.
+    bool RunsAlone() const { return runsAlone_; }
+
+    // Test seam: called on the worker at the start of each picture's preparation, with
+    // its file's index; what it throws counts as thrown by the loading. Returns the hook
+    // it replaces.
+    using PrepareHook = std::function<void(std::int32_t file)>;
+    static PrepareHook SetPrepareHook(PrepareHook hook);
 
 private:
     struct Task {
@@ -106,6 +122,8 @@ private:
 
     void StageOutput(TPreparedPicture& picture, const TPxlMap& iconMap,
                      const TPxlMap& maskMap) const;
+    // Stops the workers, waits for them and drops what they made.
+    void StopAndDrop();
 
     TJobState base_;
     bool scaleOnly_;
@@ -128,6 +146,7 @@ private:
     std::int64_t taken_ = 0;
     std::map<std::int64_t, std::shared_ptr<TPreparedPicture>> done_;
     bool stopped_ = false;
+    bool runsAlone_ = false; // read and written on the run's thread only
 
     std::vector<std::thread> threads_;
 };

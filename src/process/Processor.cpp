@@ -41,6 +41,11 @@ void TPictureProcessor::LoadPicture() {
         }
         return;
     }
+    // Short of memory, the earlier picture (done with) is not kept while this one loads.
+    if (pipeline_ && pipeline_->RunsAlone()) {
+        job_.InputImage = QImage();
+        job_.IconImage = QImage();
+    }
     // Scaling is certain only in an automatic run with the preset to scale.
     const bool scales = scaleOnly_ && job_.AutoMode && job_.PresetSizing == 0;
     TLoadFailure failure;

@@ -1,6 +1,7 @@
 #include "process/RunLengthBitmap.h"
 
 #include "process/ByteStream.h"
+#include "process/PictureLoader.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QFile>
@@ -78,9 +79,9 @@ QImage DecodeRunLengthBitmap(const QString& fileName, const RunLengthLayout& lay
     if (layout.Width <= 0 || layout.Height <= 0 || layout.Width > maxPixels ||
         layout.Height > maxPixels / layout.Width)
         throw EInvalidGraphic("The bitmap is too large");
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(layout.PaletteStart))
-        throw EInvalidGraphic("The bitmap file cannot be read");
+    QFile file;
+    OpenPictureFile(file, fileName);
+    if (!file.seek(layout.PaletteStart)) throw EInvalidGraphic("The bitmap file cannot be read");
     const QByteArray palette = file.read(qint64{layout.Entries} * 4);
     if (palette.size() != qint64{layout.Entries} * 4)
         throw EInvalidGraphic("The bitmap file cannot be read");

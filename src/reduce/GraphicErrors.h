@@ -21,6 +21,12 @@ struct EOutOfMemory : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The system had none left of something else a picture needs (file handles). Like a lack
+// of memory, no fault of the picture: with less going on at once it may well load.
+struct EOutOfResources : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
 // The image library's own error: bad GIF data, unsupported formats, bad dimensions.
 struct GIFException : EInvalidGraphic {
     using EInvalidGraphic::EInvalidGraphic;

@@ -4,6 +4,7 @@
 
 #include "core/PagePreviews.h"
 #include "core/PageTexts.h"
+#include "image/FileNames.h"
 #include "process/OutputNaming.h"
 #include "ui/BatchPage.h"
 #include "ui/FinishPage.h"
@@ -217,7 +218,8 @@ void TForm1::UpdateTitle(int kind) {
 }
 
 void TForm1::ShowMessage(const QString& text, const QString& caption) {
-    Dialogs_.ShowMessage(this, text, caption);
+    // A name that is not UTF-8 is shown readably (image/FileNames.h).
+    Dialogs_.ShowMessage(this, ReadableName(text), caption);
 }
 
 void TForm1::CloseWizard() {
@@ -271,11 +273,22 @@ void TForm1::reject() {
     if (CancelButton->isEnabled() && CancelButton->isVisible()) CancelButtonClick();
 }
 
+namespace {
+
+// A dropped file's name by the bytes its address spells, so that a name that is not
+// UTF-8 still reaches its file (image/FileNames.h).
+QString LocalFileName(const QUrl& url) {
+    if (!url.host().isEmpty()) return url.toLocalFile();
+    return NameFromBytes(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+}
+
+} // namespace
+
 QStringList TForm1::DroppedFiles(const QDropEvent& event) {
     QStringList paths;
     if (!event.mimeData()) return paths;
     for (const QUrl& url : event.mimeData()->urls())
-        if (url.isLocalFile()) paths << url.toLocalFile();
+        if (url.isLocalFile()) paths << LocalFileName(url);
     return paths;
 }
 

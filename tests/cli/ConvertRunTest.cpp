@@ -156,6 +156,18 @@ TEST_F(ConvertRun, APictureThatDoesNotLoadIsReportedWithItsReason) {
     EXPECT_TRUE(fs::exists(work_ / "good.ico"));
 }
 
+// Names that are not UTF-8 (Latin-1 here): opened by their bytes, outputs named from
+// those bytes, messages readable.
+TEST_F(ConvertRun, NamesThatAreNotUtf8AreConvertedByTheirBytes) {
+    Picture("lat1 \xe9t\xe9.bmp");
+    testutil::writeFile(work_ / "bad \xe9.jpg", {0xFF, 0xD8, 0xFF, 0x00});
+    const RunResult r = Run({"lat1 \xe9t\xe9.bmp", "bad \xe9.jpg"});
+    EXPECT_EQ(r.ExitCode, 1) << r.Err;
+    EXPECT_TRUE(fs::exists(work_ / "lat1 \xe9t\xe9.ico"));
+    EXPECT_EQ(r.Out, (work_ / "lat1 \xe9t\xe9.ico").string() + "\n");
+    EXPECT_TRUE(Contains(r.Err, "Cannot load picture bad \u00e9.jpg:")) << r.Err;
+}
+
 TEST_F(ConvertRun, NoReplaceKeepsExistingFilesAndSaysSo) {
     Picture("a.bmp");
     Picture("b.bmp");

@@ -1,6 +1,7 @@
 // The queue of picture files and the source page drawn from it, over real files.
 
 #include "core/InputQueue.h"
+#include "image/FileNames.h"
 #include "utils/TestUtils.h"
 
 #include <QDir>
@@ -65,6 +66,24 @@ TEST_F(InputQueueTest, DuplicatesAreFoundByExactTextOnly) {
     EXPECT_FALSE(queue.Queue(lower));
     EXPECT_FALSE(queue.Queue(upper));
     EXPECT_EQ(list, (QStringList{lower, upper, dotted}));
+}
+
+// Relative names are held as full paths (a chooser changing the current folder later
+// cannot lose them), and a name that is not UTF-8 is kept by its bytes.
+TEST_F(InputQueueTest, NamesAreHeldAsFullPathsByTheirBytes) {
+    file("a.bmp");
+    file("lat1 \xe9t\xe9.bmp");
+    const QString latin1 = NameFromBytes("lat1 \xe9t\xe9.bmp");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(path("")));
+    queue.QueueCommandLine({QStringLiteral("a.bmp"), latin1});
+    EXPECT_FALSE(queue.Queue(path("a.bmp")));
+    QDir::setCurrent(before);
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(NameBytes(list[0]), (dir / "lat1 \xe9t\xe9.bmp").string().c_str());
+    EXPECT_EQ(list[1], path("a.bmp"));
+    EXPECT_EQ(queue.DisplayLines()[0], QString::fromUtf8("lat1 \u00e9t\u00e9.bmp"));
+    EXPECT_EQ(NameFromBytes("\xc3\xa9t\xc3\xa9"), QString::fromUtf8("\u00e9t\u00e9"));
 }
 
 TEST_F(InputQueueTest, DroppedFilesAreQueuedLastToFirst) {

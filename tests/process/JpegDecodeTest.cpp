@@ -273,6 +273,32 @@ TEST(JpegRows, KeptRowsMatchTheFullDecodeOnEveryTestFile) {
     EXPECT_GT(files, 40);
 }
 
+// A file that ends before the data its rows need does not load, whatever rows are kept;
+// one that lacks only its end-of-image marker, or has stray bytes before it, does.
+TEST(JpegRows, AFileThatEndsBeforeItsRowsDoesNotLoad) {
+    testutil::TempDir dir;
+    const auto whole = testutil::readFile(testutil::testDataDir() / "jpeg/pillow/flower.jpg");
+    const auto variant = [&](std::size_t keep, std::vector<std::uint8_t> tail) {
+        std::vector<std::uint8_t> bytes(whole.begin(), whole.begin() + keep);
+        bytes.insert(bytes.end(), tail.begin(), tail.end());
+        testutil::writeFile(dir / "v.jpg", bytes);
+        return QString::fromStdString((dir / "v.jpg").string());
+    };
+    for (std::int32_t rows : {0, 32}) {
+        try {
+            LoadJpegPicture(variant(whole.size() * 4 / 10, {}), MaxPicturePixels, rows);
+            ADD_FAILURE() << "a file cut at 40 % loaded, rows " << rows;
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), "The file ends early");
+        }
+        EXPECT_FALSE(
+            LoadJpegPicture(variant(whole.size() - 2, {}), MaxPicturePixels, rows).isNull());
+        EXPECT_FALSE(
+            LoadJpegPicture(variant(whole.size() - 2, {0, 0, 0xFF, 0xD9}), MaxPicturePixels, rows)
+                .isNull());
+    }
+}
+
 // Pictures a few pixels wide or tall in layouts whose line skipping libjpeg does not keep
 // exact (a 1 x 300 4:2:0 file once lost 6 of its 32 rows), and the layouts of ordinary
 // photos around the size from which lines are skipped. Files are written here with

@@ -167,15 +167,6 @@ TEST(LoaderJpegTest, BrokenFilesRaiseInsteadOfEndingTheProgram) {
     EXPECT_THROW(LoadJpegPicture(qs(dir / "missing.jpg"), MaxPicturePixels), EInvalidGraphic);
 }
 
-TEST(LoaderJpegTest, FileCutShortDecodesWithTheMissingPartFilledIn) {
-    auto bytes = testutil::readFile(jpegFile("hopper.jpg"));
-    bytes.resize(bytes.size() / 2);
-    testutil::TempDir dir;
-    testutil::writeFile(dir / "half.jpg", bytes);
-    const QImage picture = LoadJpegPicture(qs(dir / "half.jpg"), MaxPicturePixels);
-    EXPECT_EQ(picture.size(), QSize(128, 128));
-}
-
 // --- LoadPicture: sources, kinds and the one failure path -----------------------------
 
 TEST(LoaderPictureTest, EveryDecoderGivesItsKindAndOneImage) {

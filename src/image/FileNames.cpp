@@ -1,0 +1,173 @@
+#include "image/FileNames.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#if defined(Q_OS_WIN)
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr char16_t kEscapeBase = 0xDC00;
+
+bool IsEscapedByte(char16_t unit) {
+    return unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF;
+}
+
+// The length of the valid UTF-8 sequence at `at` (1 to 4), or 0 when there is none:
+// no overlong forms, no encoded surrogates, nothing above U+10FFFF.
+int SequenceLength(const QByteArray& bytes, qsizetype at) {
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return 1;
+    int length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (at + length > bytes.size()) return 0;
+    if (byte(at + 1) < low || byte(at + 1) > high) return 0;
+    for (int i = 2; i < length; ++i)
+        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
+    return length;
+}
+
+} // namespace
+
+QString NameFromBytes(const QByteArray& bytes) {
+#if defined(Q_OS_WIN)
+    return QFile::decodeName(bytes);
+#else
+    QString name;
+    qsizetype runStart = 0;
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        const int length = SequenceLength(bytes, at);
+        if (length > 0) {
+            at += length;
+            continue;
+        }
+        name += QString::fromUtf8(bytes.constData() + runStart, at - runStart);
+        name += QChar(kEscapeBase + static_cast<unsigned char>(bytes[at]));
+        runStart = ++at;
+    }
+    if (runStart == 0) return QString::fromUtf8(bytes);
+    name += QString::fromUtf8(bytes.constData() + runStart, at - runStart);
+    return name;
+#endif
+}
+
+QByteArray NameBytes(const QString& name) {
+#if defined(Q_OS_WIN)
+    return QFile::encodeName(name);
+#else
+    QByteArray bytes;
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t unit = name[i].unicode();
+        // A low surrogate after a high one is half of a character, not an escaped byte.
+        if (!IsEscapedByte(unit) || (i > 0 && name[i - 1].isHighSurrogate())) continue;
+        bytes += QStringView(name).mid(runStart, i - runStart).toUtf8();
+        bytes += static_cast<char>(unit - kEscapeBase);
+        runStart = i + 1;
+    }
+    if (runStart == 0) return name.toUtf8();
+    bytes += QStringView(name).mid(runStart).toUtf8();
+    return bytes;
+#endif
+}
+
+QString ReadableName(const QString& text) {
+    QString readable = text;
+    for (qsizetype i = 0; i < readable.size(); ++i) {
+        const char16_t unit = readable[i].unicode();
+        if (!IsEscapedByte(unit) || (i > 0 && readable[i - 1].isHighSurrogate())) continue;
+        const char16_t byte = unit - kEscapeBase;
+        readable[i] = byte >= 0xA0 ? QChar(byte) : QChar(QChar::ReplacementCharacter);
+    }
+    return readable;
+}
+
+QString AbsoluteName(const QString& name) {
+    if (name.isEmpty() || QDir::isAbsolutePath(name)) return name;
+#if defined(Q_OS_WIN)
+    const QString current = QDir::currentPath();
+#else
+    QByteArray buffer(4096, '\0');
+    while (::getcwd(buffer.data(), static_cast<std::size_t>(buffer.size())) == nullptr) {
+        if (errno != ERANGE) return QDir::current().absoluteFilePath(name);
+        buffer.resize(buffer.size() * 2);
+    }
+    const QString current = NameFromBytes(QByteArray(buffer.constData()));
+#endif
+    return current.endsWith(QLatin1Char('/')) ? current + name : current + QLatin1Char('/') + name;
+}
+
+bool OpenForReading(QFile& file, const QString& name, QString* reason, int* error) {
+#if defined(Q_OS_WIN)
+    file.setFileName(name);
+    if (file.open(QIODevice::ReadOnly)) return true;
+    if (reason) *reason = file.errorString();
+    if (error) *error = EIO;
+    return false;
+#else
+    const int descriptor = ::open(NameBytes(name).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        const int failure = errno;
+        if (reason) *reason = QString::fromLocal8Bit(std::strerror(failure));
+        if (error) *error = failure;
+        return false;
+    }
+    if (file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
+    ::close(descriptor);
+    if (reason) *reason = file.errorString();
+    if (error) *error = EIO;
+    return false;
+#endif
+}
+
+bool IsFileNamed(const QString& name) {
+#if defined(Q_OS_WIN)
+    return QFileInfo(name).isFile();
+#else
+    struct stat info {};
+    return ::stat(NameBytes(name).constData(), &info) == 0 && S_ISREG(info.st_mode);
+#endif
+}
+
+bool ExistsNamed(const QString& name) {
+#if defined(Q_OS_WIN)
+    return QFileInfo::exists(name);
+#else
+    struct stat info {};
+    return ::stat(NameBytes(name).constData(), &info) == 0;
+#endif
+}
+
+bool IsFolderNamed(const QString& name) {
+#if defined(Q_OS_WIN)
+    return QFileInfo(name).isDir();
+#else
+    struct stat info {};
+    return ::stat(NameBytes(name).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+#endif
+}
