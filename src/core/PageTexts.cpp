@@ -93,9 +93,10 @@ QString LocationText(const TJobState& job) {
 }
 
 QString AddDialogFilter() {
-    return QStringLiteral("Windows bitmap (*.bmp)|*.bmp|JPEG (*.jpg)|*.jpg|CompuServe GIF "
-                          "(*.gif)|*.gif|Windows icon (*.ico)|*.ico|All supported "
-                          "formats|*.bmp;*.jpg;*.gif;*.ico");
+    return QStringLiteral(
+        "Windows bitmap (*.bmp)|*.bmp|JPEG (*.jpg)|*.jpg|CompuServe GIF "
+        "(*.gif)|*.gif|Windows icon (*.ico)|*.ico|PNG (*.png)|*.png|SVG "
+        "(*.svg)|*.svg|All supported formats|*.bmp;*.jpg;*.gif;*.ico;*.png;*.svg");
 }
 
 QStringList NameFilters(const QString& barFilter) {

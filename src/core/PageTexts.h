@@ -33,6 +33,6 @@ QString LocationText(const TJobState& job);
 
 // The Add dialog's filter as description|pattern pairs, and the same as the file
 // dialog's name filters ("Windows bitmap (*.bmp)", ..., the last with its patterns
-// listed: "All supported formats (*.bmp *.jpg *.gif *.ico)").
+// listed: "All supported formats (*.bmp *.jpg *.gif *.ico *.png *.svg)").
 QString AddDialogFilter();
 QStringList NameFilters(const QString& barFilter);

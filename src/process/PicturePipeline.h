@@ -42,6 +42,7 @@ struct TPreparedPicture {
     bool IconBuilt = false; // BuildIcon's result
     TPxlMap BuiltIconMap{};
     TPxlMap BuiltMaskMap{};
+    TPxlMap BuiltAlphaMask{};
     QImage IconImage;
 
     bool Masked = false; // the automatic mask was made
