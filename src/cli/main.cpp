@@ -1,5 +1,6 @@
 #include "cli/ConvertRun.h"
 
+#include <QLoggingCategory>
 #include <QStringList>
 #include <cstdio>
 
@@ -28,6 +29,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
 #endif
+    // The image readers' own remarks on files they read anyway ("libpng warning: iCCP:
+    // known incorrect sRGB profile") are no message of this program's.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.warning=false"));
     const bool errIsTerminal = TESSALY_ISATTY(TESSALY_FILENO(stderr)) != 0;
     return ConvertMain(arguments, stdout, stderr, errIsTerminal);
 }
