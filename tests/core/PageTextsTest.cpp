@@ -62,7 +62,8 @@ TEST(PageTexts, SavePageAndAddDialog) {
     EXPECT_EQ(
         NameFilters(AddDialogFilter()),
         (QStringList{"Windows bitmap (*.bmp)", "JPEG (*.jpg)", "CompuServe GIF (*.gif)",
-                     "Windows icon (*.ico)", "All supported formats (*.bmp *.jpg *.gif *.ico)"}));
+                     "Windows icon (*.ico)", "PNG (*.png)", "SVG (*.svg)",
+                     "All supported formats (*.bmp *.jpg *.gif *.ico *.png *.svg)"}));
 }
 
 TEST(PagePreviews, SizesAndTheMaskedIcon) {

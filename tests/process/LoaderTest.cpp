@@ -205,6 +205,59 @@ TEST(LoaderPictureTest, EveryDecoderGivesItsKindAndOneImage) {
     }
 }
 
+// PNG files of every colour type, with and without transparency, 16-bit and interlaced:
+// the pixels Pillow reads (within 1 for 16-bit samples), held with alpha exactly when a
+// pixel is not opaque.
+TEST(LoaderPictureTest, PngOfEveryKindLoadsWithItsTransparency) {
+    testutil::TempDir dir;
+    static const char* script =
+        "import sys\n"
+        "from PIL import Image\n"
+        "d=sys.argv[1]\n"
+        "b=Image.new('RGBA',(7,5))\n"
+        "b.putdata([((x*40)%256,(y*60)%256,(x*y*13)%256,(0,100,200)[x] if x<3 else 255)"
+        " for y in range(5) for x in range(7)])\n"
+        "kinds={'rgba':b,'rgb':b.convert('RGB'),'la':b.convert('LA'),'l':b.convert('L'),"
+        "'mono':b.convert('1'),'pal':b.quantize(12),'opaque':b.convert('RGB').convert('RGBA'),"
+        "'grey16':b.convert('L').point(lambda v:v*200,'I')}\n"
+        "for k,im in kinds.items(): im.save(f'{d}/{k}.png')\n";
+    testutil::runCommand("/usr/bin/python3 -c " + testutil::shellQuote(script) + " " +
+                         testutil::shellQuote(dir.path().string()));
+    testutil::runCommand("cd " + testutil::shellQuote(dir.path().string()) +
+                         " && convert rgba.png -depth 16 -interlace PNG rgba16i.png" +
+                         " && convert pal.png -interlace PNG pali.png");
+    const std::pair<const char*, bool> kinds[] = {
+        {"rgba", true},  {"rgb", false},    {"la", true},     {"l", false},      {"mono", false},
+        {"pal", true},   {"opaque", false}, {"grey16", false}, {"rgba16i", true}, {"pali", true}};
+    for (const auto& [kind, alpha] : kinds) {
+        SCOPED_TRACE(kind);
+        const fs::path file = dir / (std::string(kind) + ".png");
+        TJobState job;
+        FakeWizardView view;
+        ASSERT_TRUE(loadFile(job, view, file));
+        EXPECT_EQ(job.SourceKind, TSourceKind::Png);
+        EXPECT_EQ(job.InputImage.format() == QImage::Format_ARGB32, alpha);
+        EXPECT_EQ(job.InputImage.hasAlphaChannel(), alpha);
+        const auto pillow = testutil::runCommand(
+            "/usr/bin/python3 -c \"import sys;from PIL import Image;"
+            "sys.stdout.write(Image.open(sys.argv[1]).convert('RGBA').tobytes().hex())\" " +
+            testutil::shellQuote(file.string()));
+        ASSERT_EQ(pillow.output.size(), 7u * 5 * 8) << pillow.output;
+        int wrong = 0;
+        for (int i = 0; i < 35; ++i) {
+            const QRgb got = job.InputImage.pixel(i % 7, i / 7);
+            const int want[4] = {std::stoi(pillow.output.substr(8 * i, 2), nullptr, 16),
+                                 std::stoi(pillow.output.substr(8 * i + 2, 2), nullptr, 16),
+                                 std::stoi(pillow.output.substr(8 * i + 4, 2), nullptr, 16),
+                                 std::stoi(pillow.output.substr(8 * i + 6, 2), nullptr, 16)};
+            const int have[4] = {qRed(got), qGreen(got), qBlue(got), qAlpha(got)};
+            for (int c = 0; c < 4; ++c)
+                wrong += std::abs(have[c] - want[c]) > 1 && (c == 3 || want[3] != 0);
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
 TEST(LoaderPictureTest, ExtensionCaseDoesNotMatterButContentIsNotSniffed) {
     testutil::TempDir dir;
     const auto jpeg = testutil::readFile(jpegFile("hopper.jpg"));
