@@ -256,9 +256,11 @@ std::int32_t ReadIconPicture(const QString& fileName, std::int32_t index, QImage
                         .arg(height)
                         .arg(MaxIconPicture));
 
-    const std::int64_t colors = bits <= 8 ? std::int64_t{1} << bits : 0;
-    if (colorsUsed > colors && bits <= 8) return done(QStringLiteral("damaged"));
-    const std::int64_t entries = colorsUsed > 0 && colorsUsed < colors ? colorsUsed : colors;
+    // Deeper images may still store a colour table (colours used entries) before the pixels.
+    const std::int64_t colors = bits <= 8 ? std::int64_t{1} << bits : 256;
+    if (colorsUsed > colors) return done(QStringLiteral("damaged"));
+    const std::int64_t entries =
+        bits > 8 ? colorsUsed : (colorsUsed > 0 && colorsUsed < colors ? colorsUsed : colors);
     const std::int64_t paletteStart = found.Offset + infoSize;
     const QByteArray palette = ReadExactly(file, paletteStart, entries * 4);
 

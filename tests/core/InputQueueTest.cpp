@@ -44,9 +44,8 @@ TEST_F(InputQueueTest, CommandLineSkipsWhatIsNotAnExistingPicture) {
 }
 
 TEST_F(InputQueueTest, SupportedExtensionsInAnyCase) {
-    for (const char* name :
-         {"p.bmp", "p.jpg", "p.jpeg", "p.gif", "p.ico", "p.png", "p.svg", "q.JPEG", "q.Gif",
-          "q.PNG", ".bmp", "x.y.ico"})
+    for (const char* name : {"p.bmp", "p.jpg", "p.jpeg", "p.gif", "p.ico", "p.png", "p.svg",
+                             "q.JPEG", "q.Gif", "q.PNG", ".bmp", "x.y.ico"})
         EXPECT_TRUE(TInputQueue::IsSupportedFile(file(name))) << name;
     for (const char* name : {"p.tif", "p.webp", "p.bmp.txt", "noext", "p.jpe", "p.bm", "p."})
         EXPECT_FALSE(TInputQueue::IsSupportedFile(file(name))) << name;

@@ -59,11 +59,10 @@ TEST(PageTexts, SavePageAndAddDialog) {
     EXPECT_EQ(LocationLabel(false), "Output file &name");
     EXPECT_EQ(FormatDescription(1), "Merge one or more pictures into one ICO file.");
 
-    EXPECT_EQ(
-        NameFilters(AddDialogFilter()),
-        (QStringList{"Windows bitmap (*.bmp)", "JPEG (*.jpg)", "CompuServe GIF (*.gif)",
-                     "Windows icon (*.ico)", "PNG (*.png)", "SVG (*.svg)",
-                     "All supported formats (*.bmp *.jpg *.gif *.ico *.png *.svg)"}));
+    EXPECT_EQ(NameFilters(AddDialogFilter()),
+              (QStringList{"Windows bitmap (*.bmp)", "JPEG (*.jpg)", "CompuServe GIF (*.gif)",
+                           "Windows icon (*.ico)", "PNG (*.png)", "SVG (*.svg)",
+                           "All supported formats (*.bmp *.jpg *.gif *.ico *.png *.svg)"}));
 }
 
 TEST(PagePreviews, SizesAndTheMaskedIcon) {

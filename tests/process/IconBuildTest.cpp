@@ -382,7 +382,8 @@ TEST(AlphaMaskTest, TransparentSourcePixelsMaskTheIconAsTheFittingSamplesThem) {
     for (const auto& [kind, alpha] : {std::pair{TSourceKind::Clip, 0}, {TSourceKind::Png, 255}}) {
         TCropState crop;
         QImage other = picture;
-        if (alpha == 255) other = HoldAlpha(photoLike(64, 40).convertToFormat(QImage::Format_ARGB32));
+        if (alpha == 255)
+            other = HoldAlpha(photoLike(64, 40).convertToFormat(QImage::Format_ARGB32));
         TJobState job = builtJob(other, 16, 4, crop);
         job.SourceKind = kind;
         ASSERT_TRUE(BuildIcon(job, crop));

@@ -25,7 +25,6 @@ bool startsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
 }
 
-
 } // namespace
 
 TEST(LoaderConformanceTest, ValidPicturesLoadAndMalformedOnesAreRefusedCleanly) {
