@@ -63,6 +63,14 @@ const std::map<std::string, std::string> AcceptedOnPurpose = {
     // Images are read one at a time: those before the cut convert, those after it are
     // each refused.
     {"bad/ico/generated/trunc-multi-9-entries-at-60-percent.ico", "per-image refusal"},
+    // The broken PNG image comes first and is refused; the three 32-bit images after it
+    // are whole and convert.
+    {"bad/ico/generated/png-entry-idat-garbage.ico", "per-image refusal"},
+    {"bad/ico/generated/png-entry-ihdr-100000x100000.ico", "per-image refusal"},
+    {"bad/ico/generated/png-entry-ihdr-crc-wrong.ico", "per-image refusal"},
+    // The directory gives the PNG image 8 bytes; the image itself is whole and is read
+    // up to its own end, as no byte count is trusted.
+    {"bad/ico/generated/png-entry-size-8.ico", "unused byte count; image complete"},
 };
 
 struct Outcome {
@@ -168,6 +176,15 @@ TEST(Conformance, MalformedFilesAcceptedOnPurposeBehaveAsReasoned) {
         ASSERT_TRUE(damaged.Ok);
         EXPECT_EQ(damaged.Picture.size(), QSize(48, 48));
         EXPECT_EQ(damaged.SubCount, 1);
+    }
+
+    for (const char* name : {"png-entry-idat-garbage.ico", "png-entry-ihdr-100000x100000.ico",
+                             "png-entry-ihdr-crc-wrong.ico"}) {
+        SCOPED_TRACE(name);
+        TJobState job;
+        EXPECT_FALSE(hardening::LoadWithLoader(job, bad / "ico/generated" / name, 0).Ok);
+        for (int index = 1; index < 4; ++index)
+            EXPECT_TRUE(hardening::LoadWithLoader(job, bad / "ico/generated" / name, index).Ok);
     }
 
     // The directory lists 9 images; those whose data lies before the cut load, the rest
