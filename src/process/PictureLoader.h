@@ -48,7 +48,7 @@ bool LoadPicture(TJobState& job, const PageAnswers& page, const WizardClipboard&
 
 // Why a picture could not be loaded: the name the message gives (the full path, "in
 // clipboard", or empty for a queue entry that does not exist) and the reason in a few
-// words ("not a JPEG file: starts with 0x6e 0x6f", "image 2 of 9 is a 32-bit image").
+// words ("not a JPEG file: starts with 0x6e 0x6f", "image 2 of 9 is a 16-bit image").
 struct TLoadFailure {
     QString Name;
     QString Reason;
