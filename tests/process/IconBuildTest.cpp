@@ -366,7 +366,7 @@ TEST(AlphaMaskTest, TransparentSourcePixelsMaskTheIconAsTheFittingSamplesThem) {
             const bool clear = (sizing == 0 ? 4 * x : 15 * x / 16) % 3 == 0;
             for (int y = 0; y < 16; ++y) {
                 EXPECT_EQ(job.MaskMap.GetPixel(x, y), clear ? 1 : 0) << x << "," << y;
-                if (clear) EXPECT_EQ(job.IconMap.GetPixel(x, y), 0);
+                EXPECT_TRUE(!clear || job.IconMap.GetPixel(x, y) == 0);
             }
         }
         for (int i = 0; i < 16; ++i)
@@ -376,19 +376,6 @@ TEST(AlphaMaskTest, TransparentSourcePixelsMaskTheIconAsTheFittingSamplesThem) {
         job.MaskMap.SetPixel(1, 1, 1);
         AutoMask(job);
         EXPECT_TRUE(sameMaps(job.MaskMap, built));
-    }
-
-    // The clipboard's picture and an opaque one bring no mask.
-    for (const auto& [kind, alpha] : {std::pair{TSourceKind::Clip, 0}, {TSourceKind::Png, 255}}) {
-        TCropState crop;
-        QImage other = picture;
-        if (alpha == 255)
-            other = HoldAlpha(photoLike(64, 40).convertToFormat(QImage::Format_ARGB32));
-        TJobState job = builtJob(other, 16, 4, crop);
-        job.SourceKind = kind;
-        ASSERT_TRUE(BuildIcon(job, crop));
-        EXPECT_EQ(maskedCount(job), 0);
-        EXPECT_FALSE(job.AlphaMaskMap.Initialized);
     }
 }
 
