@@ -16,6 +16,7 @@
 // header, or whose colours-used field exceeds 2^bits. The
 // image data is sized from the width and depth, not from the info header's image-size
 // field; a mask cut short by the end of the file reads as opaque.
+// (ReadIconPicture reads those images as pictures.)
 // Throws EInvalidIcon as described above (also for a header whose reserved field is not
 // 0 or whose type is not 1, an index not below the count or a directory longer than the
 // file), EInOutError when the file cannot be opened.

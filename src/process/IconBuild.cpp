@@ -100,8 +100,8 @@ bool BuildIcon(TJobState& job, const TCropState& crop, WizardWindow* window) {
     // A picture's own transparency: its transparent pixels go into the reduction black,
     // as the colour they are written with, and make the mask the icon starts from.
     job.AlphaMaskMap = TPxlMap{};
-    if (BringsAlpha(job)) {
-        job.AlphaMaskMap = FitAlphaMask(job, crop);
+    if (BringsAlpha(job)) job.AlphaMaskMap = FitAlphaMask(job, crop);
+    if (job.AlphaMaskMap.Initialized) {
         for (int y = 0; y < size; ++y)
             for (int x = 0; x < size; ++x)
                 if (job.AlphaMaskMap.PixelAt(x, y) != 0) PutColor(fitted.scanLine(y), x, 0);
