@@ -128,6 +128,40 @@ save("ico", "one4.ico", ico([icon_image(16, 4)]))
 save("ico", "one1.ico", ico([icon_image(16, 1)]))
 save("ico", "three.ico", ico([icon_image(16, 8), icon_image(32, 4), icon_image(48, 1)]))
 
+# Icon images the pixel maps do not hold: 24 and 32 bits (with alpha), PNG-coded, large
+def deep_icon_blob(w, h, bits):
+    stride = ((w * bits + 31) // 32) * 4
+    rows = bytearray()
+    for y in reversed(range(h)):
+        row = bytearray(stride)
+        for x in range(w):
+            px = bytes([(x * 9) % 256, (y * 5) % 256, (x + y) % 256] + ([(x * 17) % 256] if bits == 32 else []))
+            row[x * bits // 8:(x + 1) * bits // 8] = px
+        rows += row
+    mask = bytes(((w + 31) // 32) * 4 * h)
+    info = struct.pack("<IiiHHIIiiII", 40, w, 2 * h, 1, bits, 0, 0, 0, 0, 0, 0)
+    return info + bytes(rows) + mask
+
+
+def ico_blobs(blobs):
+    head = struct.pack("<HHH", 0, 1, len(blobs))
+    offset = 6 + 16 * len(blobs)
+    entries = b""
+    for w, h, blob in blobs:
+        entries += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(blob), offset)
+        offset += len(blob)
+    return head + entries + b"".join(b for _, _, b in blobs)
+
+
+rgba = gradient(20, 12).convert("RGBA")
+rgba.putalpha(gradient(20, 12, "L"))
+png_blob = encode(rgba, "PNG")
+save("ico_picture", "deep.ico", ico_blobs([(9, 9, deep_icon_blob(9, 9, 24)), (16, 16, deep_icon_blob(16, 16, 32)),
+                                           (20, 12, png_blob)]))
+save("ico_picture", "large.ico", ico_blobs([(0, 0, deep_icon_blob(256, 3, 32)), (120, 7, deep_icon_blob(120, 7, 24))]))
+save("ico_picture", "png_grey.ico", ico_blobs([(5, 5, encode(gradient(5, 5, "LA"), "PNG", interlace=1))]))
+save("ico_picture", "three.ico", ico([icon_image(16, 8), icon_image(32, 4), icon_image(48, 1)]))
+
 # JPEG: colour, greyscale, CMYK, progressive
 save("jpeg", "rgb.jpg", encode(gradient(24, 16), "JPEG", quality=80))
 save("jpeg", "grey.jpg", encode(gradient(16, 8, "L"), "JPEG"))

@@ -37,9 +37,9 @@ _tessaly_convert() {
         return
     fi
     if declare -F _filedir >/dev/null; then
-        _filedir '@(bmp|BMP|jpg|JPG|jpeg|JPEG|gif|GIF|ico|ICO)'
+        _filedir '@(bmp|BMP|jpg|JPG|jpeg|JPEG|gif|GIF|ico|ICO|png|PNG|svg|SVG)'
     else
-        mapfile -t COMPREPLY < <(compgen -f -X '!*.@(bmp|BMP|jpg|JPG|jpeg|JPEG|gif|GIF|ico|ICO)' -- "$cur"
+        mapfile -t COMPREPLY < <(compgen -f -X '!*.@(bmp|BMP|jpg|JPG|jpeg|JPEG|gif|GIF|ico|ICO|png|PNG|svg|SVG)' -- "$cur"
             compgen -d -- "$cur")
     fi
 } && complete -F _tessaly_convert tessaly-convert

@@ -10,6 +10,7 @@
 #include "ui/WindowResources.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 int main(int argc, char** argv) {
     KeepToolkitMessagesQuiet();
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
     // Lets the desktop match the window to the installed launcher entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.vantrel.Tessaly"));
     InstallFontSubstitutes();
+    // The image readers' remarks on files they read anyway are no message for the user.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.warning=false"));
 
     TQtSettingsStore store;
     TQtWindowDialogs dialogs;

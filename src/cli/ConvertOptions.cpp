@@ -183,8 +183,9 @@ TConvertParse ParseConvertArguments(const QStringList& arguments) {
 QString ConvertUsage() {
     return QStringLiteral(
         "Usage: tessaly-convert [OPTION]... PICTURE...\n"
-        "Turns pictures (BMP, JPEG, GIF or ICO files) into Windows icons without a window,\n"
-        "as the wizard's automatic run does.\n"
+        "Turns pictures (BMP, JPEG, GIF, ICO, PNG or SVG files) into Windows icons without a\n"
+        "window, as the wizard's automatic run does. A picture's own transparency (alpha)\n"
+        "marks the icon's transparent pixels.\n"
         "\n"
         "  -s, --size 16|32|48         icon size in pixels (default 32)\n"
         "  -c, --colors 16|256         number of colours (default 256)\n"

@@ -61,7 +61,7 @@ QString RefusalReason(const QString& path, const QStringList& queued) {
     if (!ExistsNamed(path)) return QStringLiteral("no such file");
     if (IsFolderNamed(path)) return QStringLiteral("is a folder");
     if (queued.contains(AbsoluteName(path))) return QStringLiteral("given more than once");
-    return QStringLiteral("not a BMP, JPEG, GIF or ICO file");
+    return QStringLiteral("not a BMP, JPEG, GIF, ICO, PNG or SVG file");
 }
 
 // What is wrong with --output, empty when nothing: it names a folder for "ICO" and "BMP",

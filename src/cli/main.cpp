@@ -2,6 +2,7 @@
 #include "core/QtMessages.h"
 #include "image/FileNames.h"
 
+#include <QLoggingCategory>
 #include <QStringList>
 #include <cstdio>
 
@@ -31,6 +32,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         arguments.append(NameFromBytes(QByteArray(argv[i])));
 #endif
+    // The image readers' own remarks on files they read anyway ("libpng warning: iCCP:
+    // known incorrect sRGB profile") are no message of this program's.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.warning=false"));
     const bool errIsTerminal = TESSALY_ISATTY(TESSALY_FILENO(stderr)) != 0;
     return ConvertMain(arguments, stdout, stderr, errIsTerminal);
 }

@@ -11,9 +11,9 @@
 
 namespace {
 
-const std::array<QString, 5> kSupportedExtensions{QStringLiteral(".bmp"), QStringLiteral(".jpg"),
-                                                  QStringLiteral(".jpeg"), QStringLiteral(".gif"),
-                                                  QStringLiteral(".ico")};
+const std::array<QString, 7> kSupportedExtensions{
+    QStringLiteral(".bmp"), QStringLiteral(".jpg"), QStringLiteral(".jpeg"), QStringLiteral(".gif"),
+    QStringLiteral(".ico"), QStringLiteral(".png"), QStringLiteral(".svg")};
 
 } // namespace
 

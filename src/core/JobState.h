@@ -19,12 +19,12 @@ enum WizardPage : std::uint8_t {
 };
 
 // Where the current picture came from; Unset before the first load, None after a failed one.
-enum class TSourceKind : std::uint8_t { Unset, None, Clip, Bmp, Ico, Jpg, Gif };
+enum class TSourceKind : std::uint8_t { Unset, None, Clip, Bmp, Ico, Jpg, Gif, Png };
 // The output format: one normal icon per picture, one multi-resource icon for the run, or
 // one Windows bitmap per picture. The values are the save page's format items.
 enum class TOutFormat : std::uint8_t { Ico, Mico, Bmp };
 
-// The codes "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF" and "ICO", "MICO", "BMP".
+// The codes "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF", "PNG" and "ICO", "MICO", "BMP".
 QString SourceKindText(TSourceKind kind);
 QString OutFormatText(TOutFormat format);
 
@@ -53,6 +53,10 @@ struct TJobState {
     TPxlMap IconMap{};
     TPxlMap MaskMap{};
     TPxlMap SourceMaskMap{};
+    // For a picture that brings its own transparency: the mask its alpha gives at the
+    // icon's size, made by the icon build (which starts from it) for Auto-Mask. Empty
+    // for other pictures.
+    TPxlMap AlphaMaskMap{};
     bool LeftDrawing = false;
     bool RightDrawing = false;
     std::int32_t PresetIconSize = 32;

@@ -95,7 +95,8 @@ QString LocationText(const TJobState& job) {
 QString AddDialogFilter() {
     return QStringLiteral("Windows bitmap (*.bmp)|*.bmp|JPEG (*.jpg *.jpeg)|*.jpg;*.jpeg|"
                           "CompuServe GIF (*.gif)|*.gif|Windows icon (*.ico)|*.ico|"
-                          "All supported formats|*.bmp;*.jpg;*.jpeg;*.gif;*.ico");
+                          "PNG (*.png)|*.png|SVG (*.svg)|*.svg|"
+                          "All supported formats|*.bmp;*.jpg;*.jpeg;*.gif;*.ico;*.png;*.svg");
 }
 
 QString AddDialogStartFilter(const QStringList& nameFilters) {

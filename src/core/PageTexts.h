@@ -33,7 +33,7 @@ QString LocationText(const TJobState& job);
 
 // The Add dialog's filter as description|pattern pairs, and the same as the file
 // dialog's name filters ("Windows bitmap (*.bmp)", ..., the last with its patterns
-// listed: "All supported formats (*.bmp *.jpg *.jpeg *.gif *.ico)").
+// listed: "All supported formats (*.bmp *.jpg *.jpeg *.gif *.ico *.png *.svg)").
 QString AddDialogFilter();
 QStringList NameFilters(const QString& barFilter);
 // The name filter the Add dialog opens on: "All supported formats", wherever it is listed.

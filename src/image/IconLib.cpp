@@ -5,9 +5,11 @@
 #include "image/ImageErrors.h"
 #include "image/SafeFile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 #include <cstring>
 #include <vector>
@@ -40,21 +42,16 @@ std::span<const std::uint8_t> Bytes(const QByteArray& bytes) {
             static_cast<std::size_t>(bytes.size())};
 }
 
-} // namespace
+// Where image `index` of an icon file lies, with the file's image count.
+struct TImageEntry {
+    std::int32_t Count;
+    std::int64_t ResourceSize;
+    std::int64_t Offset;
+};
 
-std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
-                           TPxlMap& maskMap) {
-    return ReadIconImage(fileName, index, colorMap, maskMap, nullptr);
-}
-
-std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
-                           TPxlMap& maskMap, QString* refusal) {
-    if (refusal) refusal->clear();
-    const auto refuse = [&](const QString& why) {
-        if (refusal) *refusal = why;
-    };
+// `file` must have no name set: it is opened by the name's bytes.
+TImageEntry OpenImage(QFile& file, const QString& fileName, std::int32_t index) {
     if (!ExistsNamed(fileName) || IsFolderNamed(fileName)) throw EInvalidIcon(CannotOpen);
-    QFile file;
     if (QString reason; !OpenForReading(file, fileName, &reason))
         throw EInOutError(Describe(QStringLiteral("open"), fileName, reason));
 
@@ -72,8 +69,27 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
     const QByteArray entry =
         ReadExactly(file, IconLayout::HeaderSize + std::int64_t{IconLayout::EntrySize} * index,
                     IconLayout::EntrySize);
-    const std::int64_t resourceSize = IconLayout::Long(Bytes(entry), 8);
-    const std::int64_t imageOffset = IconLayout::Long(Bytes(entry), 12);
+    return {count, IconLayout::Long(Bytes(entry), 8), IconLayout::Long(Bytes(entry), 12)};
+}
+
+} // namespace
+
+std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
+                           TPxlMap& maskMap) {
+    return ReadIconImage(fileName, index, colorMap, maskMap, nullptr);
+}
+
+std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
+                           TPxlMap& maskMap, QString* refusal) {
+    if (refusal) refusal->clear();
+    const auto refuse = [&](const QString& why) {
+        if (refusal) *refusal = why;
+    };
+    QFile file;
+    const TImageEntry found = OpenImage(file, fileName, index);
+    const std::int32_t count = found.Count;
+    const std::int64_t resourceSize = found.ResourceSize;
+    const std::int64_t imageOffset = found.Offset;
     const QByteArray infoHeader = ReadExactly(file, imageOffset, IconLayout::InfoHeaderSize);
     const auto bmi = Bytes(infoHeader);
 
@@ -153,6 +169,165 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
         throw;
     }
     return count;
+}
+
+namespace {
+
+// The AND mask rows of a width x height bitmap image, as a pixel map when one holds it.
+void ImportMask(TPxlMap& maskMap, std::int32_t width, std::int32_t height, const QByteArray& bits) {
+    maskMap.Clear();
+    if (!maskMap.NewImage(width, height, 1)) return;
+    static const std::uint8_t maskPalette[8] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
+    maskMap.ImportPalette(maskPalette);
+    maskMap.ImportBits(Bytes(bits));
+}
+
+// A PNG-coded image: its own header gives the size, and the decoder reads from a bounded
+// copy of the rest of the file (it stops at the image's end).
+QImage ReadPngImage(QFile& file, std::int64_t offset, QString& refusal) {
+    const QByteArray data = ReadUpTo(file, offset, MaxIconPngBytes);
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "PNG");
+    reader.setAutoDetectImageFormat(false);
+    reader.setAllocationLimit(64);
+    const QSize size = reader.size();
+    if (size.width() > MaxIconPicture || size.height() > MaxIconPicture) {
+        refusal = QStringLiteral("%1 x %2 pixels (at most %3 are taken)")
+                      .arg(size.width())
+                      .arg(size.height())
+                      .arg(MaxIconPicture);
+        return {};
+    }
+    QImage picture;
+    if (size.width() <= 0 || size.height() <= 0 || !reader.read(&picture) || picture.isNull()) {
+        refusal = QStringLiteral("damaged");
+        return {};
+    }
+    if (picture.hasAlphaChannel() && picture.format() != QImage::Format_ARGB32)
+        picture = picture.convertToFormat(QImage::Format_ARGB32);
+    return picture;
+}
+
+// Pixel x of a packed row of 1, 4 or 8 bits.
+std::uint8_t PackedIndex(const std::uint8_t* row, std::int32_t x, std::int32_t bits) {
+    if (bits == 8) return row[x];
+    if (bits == 4) return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
+    return (row[x >> 3] >> (7 - (x & 7))) & 1;
+}
+
+} // namespace
+
+std::int32_t ReadIconPicture(const QString& fileName, std::int32_t index, QImage& picture,
+                             TPxlMap& maskMap, QString* refusal) {
+    QString why;
+    picture = QImage();
+    maskMap.Clear();
+    QFile file;
+    const TImageEntry found = OpenImage(file, fileName, index);
+    const auto done = [&](const QString& reason) {
+        if (refusal) *refusal = reason;
+        return found.Count;
+    };
+
+    if (ReadUpTo(file, found.Offset, 4) == QByteArray("\x89PNG", 4)) {
+        picture = ReadPngImage(file, found.Offset, why);
+        return done(why);
+    }
+    const QByteArray infoHeader = ReadExactly(file, found.Offset, IconLayout::InfoHeaderSize);
+    const auto bmi = Bytes(infoHeader);
+    const std::int64_t infoSize = IconLayout::Long(bmi, 0);
+    const auto width = static_cast<std::int32_t>(IconLayout::Long(bmi, 4));
+    const auto stackedHeight = static_cast<std::int32_t>(IconLayout::Long(bmi, 8));
+    const std::int32_t bits = IconLayout::Word(bmi, 14);
+    const std::int64_t compression = IconLayout::Long(bmi, 16);
+    const std::int64_t colorsUsed = IconLayout::Long(bmi, 32);
+    if (infoSize < IconLayout::InfoHeaderSize || infoSize > IconLayout::MaxInfoHeaderSize ||
+        found.ResourceSize < IconLayout::InfoHeaderSize || width <= 0 || stackedHeight < 2)
+        return done(QStringLiteral("damaged"));
+    if (compression != 0) return done(QStringLiteral("a compressed image"));
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
+        return done(QStringLiteral("a %1-bit image").arg(bits));
+    // The info header's height stacks the colour image and the mask.
+    const std::int32_t height = stackedHeight / 2;
+    if (width > MaxIconPicture || height > MaxIconPicture)
+        return done(QStringLiteral("%1 x %2 pixels (at most %3 are taken)")
+                        .arg(width)
+                        .arg(height)
+                        .arg(MaxIconPicture));
+
+    // Deeper images may still store a colour table (colours used entries) before the pixels.
+    const std::int64_t colors = bits <= 8 ? std::int64_t{1} << bits : 256;
+    if (colorsUsed > colors) return done(QStringLiteral("damaged"));
+    const std::int64_t entries =
+        bits > 8 ? colorsUsed : (colorsUsed > 0 && colorsUsed < colors ? colorsUsed : colors);
+    const std::int64_t paletteStart = found.Offset + infoSize;
+    const QByteArray palette = ReadExactly(file, paletteStart, entries * 4);
+
+    const std::int64_t colorStride = (std::int64_t{width} * bits + 31) / 32 * 4;
+    const std::int64_t maskStride = (std::int64_t{width} + 31) / 32 * 4;
+    const std::int64_t colorBytes = colorStride * height;
+    const std::int64_t maskBytes = maskStride * height;
+    // The pixel data is sized from the picture, not from any size field; a mask cut short
+    // reads as opaque, as for the palette images.
+    QByteArray data = ReadUpTo(file, paletteStart + entries * 4, colorBytes + maskBytes);
+    if (data.size() < colorBytes) throw EInvalidIcon(NotValid);
+    data.append(QByteArray(colorBytes + maskBytes - data.size(), '\0'));
+    const auto* pixels = reinterpret_cast<const std::uint8_t*>(data.constData());
+    const auto rowAt = [&](std::int32_t y) {
+        return pixels + colorStride * (height - 1 - y); // bottom row first
+    };
+
+    bool keepMask = true;
+    if (bits <= 8) {
+        QImage image(width, height, bits == 1 ? QImage::Format_Mono : QImage::Format_Indexed8);
+        if (image.isNull()) throw EInvalidIcon(NotValid);
+        QList<QRgb> table(static_cast<qsizetype>(colors), qRgb(0, 0, 0));
+        const auto* entry = reinterpret_cast<const std::uint8_t*>(palette.constData());
+        for (std::int64_t i = 0; i < entries; ++i)
+            table[i] = qRgb(entry[4 * i + 2], entry[4 * i + 1], entry[4 * i]);
+        image.setColorTable(table);
+        for (std::int32_t y = 0; y < height; ++y) {
+            uchar* line = image.scanLine(y);
+            if (bits == 1) {
+                std::memcpy(line, rowAt(y), static_cast<std::size_t>((width + 7) / 8));
+                continue;
+            }
+            for (std::int32_t x = 0; x < width; ++x)
+                line[x] = PackedIndex(rowAt(y), x, bits);
+        }
+        picture = image;
+    } else {
+        bool anyAlpha = false;
+        QImage image(width, height, QImage::Format_ARGB32);
+        if (image.isNull()) throw EInvalidIcon(NotValid);
+        for (std::int32_t y = 0; y < height; ++y) {
+            const std::uint8_t* source = rowAt(y);
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (std::int32_t x = 0; x < width; ++x) {
+                const std::uint8_t* p = source + std::int64_t{x} * (bits / 8);
+                const int alpha = bits == 32 ? p[3] : 255;
+                anyAlpha = anyAlpha || (bits == 32 && alpha != 0);
+                line[x] = qRgba(p[2], p[1], p[0], alpha);
+            }
+        }
+        // A 32-bit image whose alpha bytes are all 0 was written for the AND mask, as a
+        // 24-bit one; any other alpha is the transparency and the mask is left aside.
+        if (anyAlpha) {
+            keepMask = false;
+        } else {
+            for (std::int32_t y = 0; y < height; ++y) {
+                auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+                for (std::int32_t x = 0; x < width; ++x)
+                    line[x] |= 0xFF000000u;
+            }
+            image.reinterpretAsFormat(QImage::Format_RGB32);
+        }
+        picture = image;
+    }
+    if (keepMask) ImportMask(maskMap, width, height, data.mid(colorBytes));
+    return done(QString());
 }
 
 void WriteIconImage(const QString& fileName, std::int32_t index, const TPxlMap& colorMap,

@@ -3,6 +3,7 @@
 #include "image/ImageErrors.h"
 #include "image/PxlMap.h"
 
+#include <QImage>
 #include <QString>
 #include <cstdint>
 
@@ -15,6 +16,7 @@
 // header, or whose colours-used field exceeds 2^bits. The
 // image data is sized from the width and depth, not from the info header's image-size
 // field; a mask cut short by the end of the file reads as opaque.
+// (ReadIconPicture reads those images as pictures.)
 // Throws EInvalidIcon as described above (also for a header whose reserved field is not
 // 0 or whose type is not 1, an index not below the count or a directory longer than the
 // file), EInOutError when the file cannot be opened.
@@ -25,6 +27,25 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
 // square", "120 pixels wide (at most 100 are taken)" or "damaged". Empty otherwise.
 std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
                            TPxlMap& maskMap, QString* refusal);
+
+// Reads image `index` of an icon file as a picture, for the images the pixel maps cannot
+// hold: 24- and 32-bit bitmaps, PNG-coded images, and 1-, 4- or 8-bit bitmaps that are
+// not square or are wider than 100 pixels. Width and height come from the image itself
+// (the info header or the PNG header, never the directory) and are 1 to MaxIconPicture.
+// `picture` receives Format_Mono (1 bit), Format_Indexed8 (4 and 8 bits), Format_RGB32
+// (24 bits, and 32-bit images whose alpha bytes are all 0) or Format_ARGB32 (32-bit
+// images with alpha, not premultiplied); a PNG-coded image arrives as Qt's PNG reader
+// gives it, Format_ARGB32 when it has an alpha channel. `maskMap` receives the AND mask
+// of a bitmap image without alpha when a pixel map holds it, and is left empty
+// otherwise. A PNG image is read from at most MaxIconPngBytes bytes, up to the end of
+// the file, whatever the directory says.
+// Returns the file's image count; the picture stays null when the image cannot be read,
+// and `refusal` then says why ("a 16-bit image", "a compressed image", "damaged", ...).
+// Throws as ReadIconImage.
+inline constexpr std::int32_t MaxIconPicture = 256;
+inline constexpr std::int64_t MaxIconPngBytes = std::int64_t{4} << 20;
+std::int32_t ReadIconPicture(const QString& fileName, std::int32_t index, QImage& picture,
+                             TPxlMap& maskMap, QString* refusal);
 
 // Writes the pair as image `index` of the icon file: -1 or an index not below the file's
 // count appends, a smaller index replaces that image, and a missing file is created with

@@ -166,20 +166,26 @@ QImage TCropState::CropImage() const {
     const int size = IconSize;
     QImage result(size, size, QImage::Format_BGR888);
     const bool empty = PicWidth <= 0 || PicHeight <= 0;
-    const std::int64_t spanX = CropRect.Right - CropRect.Left;
-    const std::int64_t spanY = CropRect.Bottom - CropRect.Top;
     for (int j = 0; j < size; ++j) {
         uchar* row = result.scanLine(j);
         for (int i = 0; i < size; ++i) {
             // Without pixels nothing is copied: the padded picture's corner shows.
             const std::uint32_t color =
-                empty ? FrameColor
-                      : PaddedColor(CropRect.Left + static_cast<std::int32_t>(i * spanX / size),
-                                    CropRect.Top + static_cast<std::int32_t>(j * spanY / size));
+                empty ? FrameColor : PaddedColor(CropSampleX(i), CropSampleY(j));
             row[3 * i] = static_cast<uchar>(color >> 16);
             row[3 * i + 1] = static_cast<uchar>(color >> 8);
             row[3 * i + 2] = static_cast<uchar>(color);
         }
     }
     return result;
+}
+
+std::int32_t TCropState::CropSampleX(std::int32_t i) const {
+    const std::int64_t span = CropRect.Right - CropRect.Left;
+    return CropRect.Left + static_cast<std::int32_t>(i * span / IconSize);
+}
+
+std::int32_t TCropState::CropSampleY(std::int32_t j) const {
+    const std::int64_t span = CropRect.Bottom - CropRect.Top;
+    return CropRect.Top + static_cast<std::int32_t>(j * span / IconSize);
 }

@@ -75,6 +75,9 @@ public:
     // crop preview and the cropped working bitmap. A picture without pixels copies
     // nothing: the result then holds the padded picture's top-left S x S pixels.
     QImage CropImage() const;
+    // The padded pixel that CropImage takes for its pixel (i, j).
+    std::int32_t CropSampleX(std::int32_t i) const;
+    std::int32_t CropSampleY(std::int32_t j) const;
 
     const QImage& Picture() const { return picture_; }
     const QString& CropLeftText() const { return leftText_; }

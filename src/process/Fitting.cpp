@@ -110,3 +110,33 @@ QImage FitPicture(const TJobState& job, const TCropState& crop) {
         return StretchMonochrome(picture, size);
     return StretchNearest(picture, size);
 }
+
+bool BringsAlpha(const TJobState& job) {
+    return job.SourceKind != TSourceKind::Clip && job.SourceKind != TSourceKind::None &&
+           job.InputImage.format() == QImage::Format_ARGB32;
+}
+
+TPxlMap FitAlphaMask(const TJobState& job, const TCropState& crop) {
+    const std::int32_t size = job.IconSize;
+    const QImage& picture = job.InputImage;
+    const auto transparent = [&picture](std::int64_t x, std::int64_t y) {
+        if (x < 0 || y < 0 || x >= picture.width() || y >= picture.height()) return false;
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(static_cast<int>(y)));
+        return qAlpha(row[x]) < 128;
+    };
+    TPxlMap mask{};
+    mask.NewImage(size, size, 1);
+    mask.SetPaletteColor(0, 0x000000);
+    mask.SetPaletteColor(1, 0xFFFFFF);
+    const std::int32_t border = crop.IconSize - 2;
+    for (std::int32_t y = 0; y < size; ++y) {
+        for (std::int32_t x = 0; x < size; ++x) {
+            const bool clear = job.Sizing != 0 ? transparent(crop.CropSampleX(x) - border,
+                                                             crop.CropSampleY(y) - border)
+                                               : transparent(spanStart(x, picture.width(), size),
+                                                             spanStart(y, picture.height(), size));
+            mask.SetPixel(x, y, clear ? 1 : 0);
+        }
+    }
+    return mask;
+}

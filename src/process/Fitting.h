@@ -40,3 +40,12 @@ QImage StretchNearest(const QImage& picture, std::int32_t size);
 // smaller 30 red + 59 green + 11 blue; on a tie entry 0 counts as the darker. So black
 // lines survive a shrink whatever the order of the palette.
 QImage StretchMonochrome(const QImage& picture, std::int32_t size);
+
+// Whether the job's picture brings its own transparency to the icon: a file's picture
+// held with alpha (Format_ARGB32, see HoldAlpha). The clipboard's picture does not.
+bool BringsAlpha(const TJobState& job);
+
+// The S x S 1-bit mask (palette black, white) of the icon pixels whose source pixel, the
+// one FitPicture samples for them, has an alpha below 128. Crop frame pixels are opaque.
+// The picture must bring alpha (BringsAlpha).
+TPxlMap FitAlphaMask(const TJobState& job, const TCropState& crop);

@@ -96,7 +96,17 @@ bool BuildIcon(TJobState& job, const TCropState& crop, WizardWindow* window) {
     const std::int32_t size = job.IconSize;
     const std::int32_t bits = job.IconBPP;
 
-    QImage tall = withBlackRow(FitPicture(job, crop));
+    QImage fitted = FitPicture(job, crop);
+    // A picture's own transparency: its transparent pixels go into the reduction black,
+    // as the colour they are written with, and make the mask the icon starts from.
+    job.AlphaMaskMap = TPxlMap{};
+    if (BringsAlpha(job)) job.AlphaMaskMap = FitAlphaMask(job, crop);
+    if (job.AlphaMaskMap.Initialized) {
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                if (job.AlphaMaskMap.PixelAt(x, y) != 0) PutColor(fitted.scanLine(y), x, 0);
+    }
+    QImage tall = withBlackRow(fitted);
     QImage reduced =
         MakeIndexedBitmap(tall, ReductionMethod::Octree, DitherMethod::FloydSteinberg, bits);
     if (reduced.format() != QImage::Format_Indexed8 || reduced.width() != size ||
@@ -110,11 +120,21 @@ bool BuildIcon(TJobState& job, const TCropState& crop, WizardWindow* window) {
     MoveBlackToIndexZero(job.IconMap, size, bits, window);
     job.IconImage = std::move(reduced);
     resetMask(job.MaskMap, size, window);
+    if (job.AlphaMaskMap.Initialized) {
+        job.MaskMap = job.AlphaMaskMap;
+        for (int x = 0; x < size; ++x)
+            for (int y = 0; y < size; ++y)
+                if (job.MaskMap.PixelAt(x, y) != 0) job.IconMap.SetPixel(x, y, 0);
+    }
     return true;
 }
 
 void AutoMask(TJobState& job) {
     if (job.SourceKind == TSourceKind::None) return;
+    if (job.AlphaMaskMap.Initialized && job.IconMap.GetWidth() == job.AlphaMaskMap.GetWidth()) {
+        job.MaskMap = job.AlphaMaskMap;
+        return;
+    }
     if (job.SourceKind == TSourceKind::Ico &&
         job.IconMap.GetWidth() == job.SourceMaskMap.GetWidth() &&
         job.IconMap.GetHeight() == job.SourceMaskMap.GetHeight()) {

@@ -11,7 +11,10 @@ class WizardWindow;
 //     writes it, the reduced colour table as palette, its indices as pixels), then
 //     brought to IconBPP; afterwards black is moved to palette index 0.
 //   - IconImage: the reduced picture (Format_Indexed8, 256-entry table) before that move.
-//   - MaskMap: S x S at 1 bit, palette black and white, every pixel 0 (opaque).
+//   - MaskMap: S x S at 1 bit, palette black and white, every pixel 0 (opaque); for a
+//     picture that brings its own transparency (BringsAlpha) the mask of its alpha
+//     (FitAlphaMask), also kept in AlphaMaskMap. Those pixels are black in the fitted
+//     bitmap that is reduced and index 0 in IconMap. AlphaMaskMap is empty otherwise.
 // The fitted bitmap gets one black row added below it before the octree reduction
 // (MakeIndexedBitmap with 2^IconBPP colours and Floyd-Steinberg dithering), so that the
 // palette normally holds pure black; the row is dropped again afterwards.
@@ -28,7 +31,8 @@ bool BuildIcon(TJobState& job, const TCropState& crop, WizardWindow* window = nu
 void MoveBlackToIndexZero(TPxlMap& iconMap, std::int32_t size, std::int32_t bits,
                           WizardWindow* window = nullptr);
 
-// Makes the background transparent. For an icon-file source whose own image already had
+// Makes the background transparent. For a picture that brings its own transparency,
+// MaskMap becomes a copy of AlphaMaskMap. For an icon-file source whose own image already had
 // the icon's size, MaskMap becomes a copy of SourceMaskMap. Otherwise eight border pixels
 // of IconMap are sampled (the four edge midpoints at S div 2 and the four corners); when
 // one colour index is carried by more samples than any other, every pixel of that index

@@ -42,16 +42,23 @@ void loadIconImage(TJobState& job, const QString& path) {
         job.IconFileCount = count;
     }
     job.SubCount = job.IconFileCount;
-    if (!job.IconMap.Initialized) {
-        if (refusal.isEmpty()) refusal = QStringLiteral("not supported");
-        throw EInvalidGraphic(QStringLiteral("image %1 of %2 is %3")
-                                  .arg(job.SubIndex + 1)
-                                  .arg(job.SubCount)
-                                  .arg(refusal)
-                                  .toStdString());
-    }
     QImage picture;
-    job.IconMap.CopyToPicture(picture);
+    if (job.IconMap.Initialized) {
+        job.IconMap.CopyToPicture(picture);
+    } else {
+        // Deeper, PNG-coded, larger or oblong images are read as pictures, with their AND
+        // mask (when they bring one) in SourceMaskMap.
+        ReadIconPicture(path, job.SubIndex, picture, job.SourceMaskMap, &refusal);
+        if (picture.isNull()) {
+            if (refusal.isEmpty()) refusal = QStringLiteral("not supported");
+            throw EInvalidGraphic(QStringLiteral("image %1 of %2 is %3")
+                                      .arg(job.SubIndex + 1)
+                                      .arg(job.SubCount)
+                                      .arg(refusal)
+                                      .toStdString());
+        }
+        picture = HoldAlpha(std::move(picture));
+    }
     checkPicture(picture);
     job.InputImage = picture;
     job.InputRowsFor = 0;
@@ -68,8 +75,11 @@ void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor) {
     TSourceKind kind = TSourceKind::None;
     std::int32_t rowsKept = 0;
     if (extension == QLatin1String(".bmp")) {
-        picture = LoadBitmapPicture(path);
+        picture = HoldAlpha(LoadBitmapPicture(path));
         kind = TSourceKind::Bmp;
+    } else if (extension == QLatin1String(".png")) {
+        picture = HoldAlpha(LoadPngPicture(path));
+        kind = TSourceKind::Png;
     } else if (extension == QLatin1String(".gif")) {
         picture = LoadGifPicture(path);
         kind = TSourceKind::Gif;
@@ -126,6 +136,36 @@ QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
     if (!reader.read(&picture)) throw EInvalidGraphic(reader.errorString().toStdString());
     if (static_cast<std::int64_t>(picture.width()) * picture.height() > maxPixels)
         throw EInvalidGraphic("The bitmap is too large");
+    return picture;
+}
+
+QImage LoadPngPicture(const QString& fileName, std::int64_t maxPixels) {
+    QFile file;
+    OpenPictureFile(file, fileName);
+    QImageReader reader(&file, "PNG");
+    reader.setAutoDetectImageFormat(false);
+    const QSize size = reader.size();
+    if (static_cast<std::int64_t>(size.width()) * size.height() > maxPixels)
+        throw EInvalidGraphic("The PNG picture is too large");
+    QImage picture;
+    if (!reader.read(&picture)) {
+        // Qt's reader says "Unable to read image data" for every kind of damage.
+        throw EInvalidGraphic(size.isValid() ? "The PNG file is damaged" : "Not a PNG file");
+    }
+    return picture;
+}
+
+QImage HoldAlpha(QImage picture) {
+    if (!picture.hasAlphaChannel()) return picture;
+    if (picture.format() != QImage::Format_ARGB32)
+        picture = picture.convertToFormat(QImage::Format_ARGB32);
+    // An alpha channel that leaves every pixel opaque says nothing.
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (qAlpha(row[x]) != 255) return picture;
+    }
+    picture.reinterpretAsFormat(QImage::Format_RGB32);
     return picture;
 }
 

@@ -16,13 +16,15 @@ inline constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 28;
 
 // Makes the job's current input its source picture (job.InputImage): the clipboard when
 // the source page says so, otherwise job.InputList[job.FileIndex], whose lower-case
-// extension alone picks the decoder (".bmp", ".ico", ".gif", ".jpg", ".jpeg").
+// extension alone picks the decoder (".bmp", ".ico", ".gif", ".jpg", ".jpeg", ".png").
 //
 // On success: InputImage holds the picture at its own size in the format its decoder
 // delivered (BMP: Qt's reader, 1-bit files as Format_Mono, palette files as
 // Format_Indexed8; JPEG: Format_BGR888, or Format_Indexed8 with a grey palette for
-// greyscale files; GIF: the GIF reader's frame 0 on the logical screen; ICO: the image
-// as CopyToPicture hands it over), SourceKind is "CLIP", "BMP", "ICO", "GIF" or "JPG" and
+// greyscale files; GIF: the GIF reader's frame 0 on the logical screen; PNG: Qt's reader;
+// ICO: a palette image as CopyToPicture hands it over, any other as ReadIconPicture reads
+// it; BMP, PNG and ICO pictures with transparency through HoldAlpha), SourceKind is
+// "CLIP", "BMP", "ICO", "GIF", "JPG" or "PNG" and
 // SubCount 1, or the file's image count for icon files. For icon files IconMap and
 // SourceMaskMap hold image job.SubIndex and its mask.
 //
@@ -47,7 +49,7 @@ bool LoadPicture(TJobState& job, const PageAnswers& page, const WizardClipboard&
 
 // Why a picture could not be loaded: the name the message gives (the full path, "in
 // clipboard", or empty for a queue entry that does not exist) and the reason in a few
-// words ("not a JPEG file: starts with 0x6e 0x6f", "image 2 of 9 is a 32-bit image").
+// words ("not a JPEG file: starts with 0x6e 0x6f", "image 2 of 9 is a 16-bit image").
 struct TLoadFailure {
     QString Name;
     QString Reason;
@@ -75,6 +77,16 @@ void OpenPictureFile(QFile& file, const QString& fileName);
 // Format_Indexed8 picture with every pixel its codes leave unset at index 0. Throws
 // EInvalidGraphic when the file cannot be read or is larger than maxPixels.
 QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels = MaxPicturePixels);
+
+// Decodes a ".png" file with Qt's PNG reader (every colour type and depth, interlaced or
+// not), as the reader delivers it. Throws EInvalidGraphic when the file cannot be read or
+// is larger than maxPixels (refused from its header).
+QImage LoadPngPicture(const QString& fileName, std::int64_t maxPixels = MaxPicturePixels);
+
+// A picture whose pixels carry transparency is held as Format_ARGB32 (not premultiplied),
+// which the icon build and the true-colour output read; one whose alpha is opaque
+// everywhere is held as Format_RGB32, and any other picture is returned as it is.
+QImage HoldAlpha(QImage picture);
 
 // Decodes frame 0 of a GIF file on its logical screen. Throws EInvalidGraphic for a
 // logical screen above maxPixels (the reader refuses one above MaxPicturePixels from the

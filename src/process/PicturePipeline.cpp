@@ -238,6 +238,7 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
     }
     p.BuiltIconMap = job.IconMap;
     p.BuiltMaskMap = job.MaskMap;
+    p.BuiltAlphaMask = job.AlphaMaskMap;
     p.IconImage = job.IconImage;
 
     job.Masking = job.PresetMasking;

@@ -43,6 +43,7 @@ struct TPreparedPicture {
     bool IconBuilt = false; // BuildIcon's result
     TPxlMap BuiltIconMap{};
     TPxlMap BuiltMaskMap{};
+    TPxlMap BuiltAlphaMask{};
     QImage IconImage;
 
     bool Masked = false; // the automatic mask was made

@@ -71,6 +71,7 @@ bool TPictureProcessor::BuildIcon() {
         prepared_->Sizing == job_.Sizing && job_.SourceKind == prepared_->SourceKind) {
         const TPreparedPicture& p = *prepared_;
         if (p.ErrorStage == TPreparedPicture::AtBuild) std::rethrow_exception(p.Error);
+        job_.AlphaMaskMap = p.BuiltAlphaMask;
         if (p.IconBuilt) {
             job_.IconMap = p.BuiltIconMap;
             job_.MaskMap = p.BuiltMaskMap;

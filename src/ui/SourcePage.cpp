@@ -10,7 +10,8 @@
 TSourcePage::TSourcePage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Panel1"));
     resize(306, 245);
-    MakeLabel(this, QStringLiteral("Select input BMP, JPG, GIF or ICO file."), {0, 0, 306, 16});
+    MakeLabel(this, QStringLiteral("Select input BMP, JPG, GIF, ICO, PNG or SVG file."),
+              {0, 0, 306, 16});
     MakeLabel(this, QStringLiteral("Your picture can be any size or any resolution."),
               {0, 18, 306, 16});
     MakeLabel(this, QStringLiteral("Select source"), {0, 46, 306, 16});

@@ -46,7 +46,7 @@ private:
     bool ok_ = false;
 };
 
-// An icon file whose first image is 32-bit (no pixel map holds it), then 4- and 8-bit ones.
+// An icon file whose first image is 16-bit (not taken), then 4- and 8-bit ones.
 void MixedIcon(const fs::path& file) {
     for (int bits : {8, 4, 8}) {
         TPxlMap color{}, mask{};
@@ -55,7 +55,7 @@ void MixedIcon(const fs::path& file) {
         WriteIconImage(QString::fromStdString(file.string()), -1, color, mask);
     }
     auto bytes = testutil::readFile(file);
-    bytes[bytes[6 + 12] + 14u] = 32; // the first image's offset is below 256
+    bytes[bytes[6 + 12] + 14u] = 16; // the first image's offset is below 256
     testutil::writeFile(file, bytes);
 }
 
@@ -119,13 +119,13 @@ TEST_F(ConvertRun, HelpAndVersion) {
 TEST_F(ConvertRun, PicturesAreDoneInTheGivenOrderAndSkippedArgumentsAreNamed) {
     Picture("c.bmp");
     Picture("a.bmp");
-    testutil::writeFile(work_ / "photo.png", {0x89, 'P', 'N', 'G'});
+    testutil::writeFile(work_ / "photo.tif", {'I', 'I', '*', 0});
     fs::create_directory(work_ / "folder.bmp");
-    const RunResult r = Run({"c.bmp", "a.bmp", "missing.jpg", "photo.png", "c.bmp", "folder.bmp"});
+    const RunResult r = Run({"c.bmp", "a.bmp", "missing.jpg", "photo.tif", "c.bmp", "folder.bmp"});
     EXPECT_EQ(r.ExitCode, 1);
     // One line per skipped argument, naming it.
     EXPECT_EQ(Lines(r.Err), 4u) << r.Err;
-    for (const char* name : {"missing.jpg", "photo.png", "c.bmp", "folder.bmp"})
+    for (const char* name : {"missing.jpg", "photo.tif", "c.bmp", "folder.bmp"})
         EXPECT_TRUE(Contains(r.Err, name)) << name;
     // Written in the order given (the wizard's command line would be taken last to first).
     EXPECT_EQ(r.Out, (work_ / "c.ico").string() + "\n" + (work_ / "a.ico").string() + "\n");
@@ -307,7 +307,7 @@ TEST_F(ConvertRun, PicturesAfterFailedOnesKeepTheChosenFormatAndAreNamedByTheRul
         EXPECT_EQ(found, names) << format;
         EXPECT_TRUE(Contains(r.Err, "tessaly-convert: Cannot load picture " +
                                         (work_ / "mixed.ico").string() +
-                                        ": image 1 of 3 is a 32-bit image\n"))
+                                        ": image 1 of 3 is a 16-bit image\n"))
             << r.Err;
         EXPECT_TRUE(Contains(r.Err, "warning: the automatic mask makes all of")) << r.Err;
     }

@@ -38,17 +38,17 @@ TEST_F(InputQueueTest, CommandLineIsQueuedLastToFirst) {
 
 TEST_F(InputQueueTest, CommandLineSkipsWhatIsNotAnExistingPicture) {
     const QString a = file("a.bmp");
-    const QString png = file("c.png");
+    const QString tif = file("c.tif");
     std::filesystem::create_directory(dir / "folder.bmp");
-    queue.QueueCommandLine({a, path("missing.jpg"), png, path("folder.bmp"), a, ""});
+    queue.QueueCommandLine({a, path("missing.jpg"), tif, path("folder.bmp"), a, ""});
     EXPECT_EQ(list, QStringList{a}) << "the same file twice is queued once";
 }
 
 TEST_F(InputQueueTest, SupportedExtensionsInAnyCase) {
-    for (const char* name :
-         {"p.bmp", "p.jpg", "p.jpeg", "p.gif", "p.ico", "q.JPEG", "q.Gif", ".bmp", "x.y.ico"})
+    for (const char* name : {"p.bmp", "p.jpg", "p.jpeg", "p.gif", "p.ico", "p.png", "p.svg",
+                             "q.JPEG", "q.Gif", "q.PNG", ".bmp", "x.y.ico"})
         EXPECT_TRUE(TInputQueue::IsSupportedFile(file(name))) << name;
-    for (const char* name : {"p.png", "p.bmp.txt", "noext", "p.jpe", "p.bm", "p."})
+    for (const char* name : {"p.tif", "p.webp", "p.bmp.txt", "noext", "p.jpe", "p.bm", "p."})
         EXPECT_FALSE(TInputQueue::IsSupportedFile(file(name))) << name;
     // A dot in a folder name is not the file's extension.
     EXPECT_FALSE(TInputQueue::IsSupportedFile(file("pics.gif/picture")));
@@ -90,7 +90,7 @@ TEST_F(InputQueueTest, DroppedFilesAreQueuedLastToFirst) {
     const QString a = file("a.gif");
     const QString b = file("b.jpg");
     std::filesystem::create_directory(dir / "drop");
-    queue.QueueDropped({a, path("drop"), file("x.png"), b});
+    queue.QueueDropped({a, path("drop"), file("x.tif"), b});
     EXPECT_EQ(list, (QStringList{b, a}));
 }
 

@@ -60,9 +60,10 @@ TEST(PageTexts, SavePageAndAddDialog) {
     EXPECT_EQ(FormatDescription(1), "Merge one or more pictures into one ICO file.");
 
     const QStringList filters = NameFilters(AddDialogFilter());
-    EXPECT_EQ(filters, (QStringList{"Windows bitmap (*.bmp)", "JPEG (*.jpg *.jpeg)",
-                                    "CompuServe GIF (*.gif)", "Windows icon (*.ico)",
-                                    "All supported formats (*.bmp *.jpg *.jpeg *.gif *.ico)"}));
+    EXPECT_EQ(filters,
+              (QStringList{"Windows bitmap (*.bmp)", "JPEG (*.jpg *.jpeg)", "CompuServe GIF (*.gif)",
+                           "Windows icon (*.ico)", "PNG (*.png)", "SVG (*.svg)",
+                           "All supported formats (*.bmp *.jpg *.jpeg *.gif *.ico *.png *.svg)"}));
     EXPECT_EQ(AddDialogStartFilter(filters), filters.last());
 }
 

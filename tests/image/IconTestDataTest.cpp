@@ -124,4 +124,57 @@ TEST(IconTestData, ValidPaletteIconsMatchIcotool) {
     EXPECT_GT(checked, 50);
 }
 
+// Every image the pixel maps do not hold (24 and 32 bits, PNG, large or oblong) of the
+// valid files reads as Pillow reads it: colours wherever a pixel shows, the alpha of a
+// 32-bit or PNG image, the AND mask where a map holds it.
+TEST(IconTestData, ValidPictureIconsMatchPillow) {
+    static const std::string script = testutil::shellQuote(
+        "import struct,sys\nfrom PIL import Image\nf,i=sys.argv[1],int(sys.argv[2])\n"
+        "im=Image.open(f);off=struct.unpack_from('<I',open(f,'rb').read(),18+16*i)[0]\n"
+        "k=[e['offset'] for e in im.ico.entry].index(off)\n"
+        "sys.stdout.write(im.ico.frame(k).convert('RGBA').tobytes().hex())\n");
+    const auto expectations = Expectations();
+    int checked = 0, withAlpha = 0, large = 0;
+    for (const auto& file : IconFiles("ico")) {
+        const std::string relative = fs::relative(file, testutil::testDataDir()).string();
+        if (expectations.count(relative) == 0 || expectations.at(relative) != 'V') continue;
+        SCOPED_TRACE(relative);
+        const int count = testutil::readFile(file)[4] | testutil::readFile(file)[5] << 8;
+        for (int index = 0; index < count; ++index) {
+            TPxlMap color{}, mask{};
+            ReadIconImage(Q(file), index, color, mask);
+            if (color.Initialized) continue;
+            SCOPED_TRACE(index);
+            QImage picture;
+            ReadIconPicture(Q(file), index, picture, mask, nullptr);
+            const std::string hex = testutil::runCommand("/usr/bin/python3 -c " + script + " " +
+                                                         testutil::shellQuote(file.string()) + " " +
+                                                         std::to_string(index))
+                                        .output;
+            ASSERT_EQ(hex.size(), 8u * picture.width() * picture.height());
+            const auto actual = imagetest::ArgbPixels(picture);
+            const bool alpha = picture.hasAlphaChannel();
+            int wrong = 0;
+            for (std::size_t at = 0; at < actual.size(); ++at) {
+                const auto rgba =
+                    static_cast<std::uint32_t>(std::stoul(hex.substr(8 * at, 8), nullptr, 16));
+                const std::uint32_t want = rgba >> 8 | rgba << 24;
+                const int x = static_cast<int>(at) % picture.width(),
+                          y = static_cast<int>(at) / picture.width();
+                std::uint32_t got = actual[at];
+                if (!alpha && mask.Initialized && mask.PixelAt(x, y)) got &= 0x00FFFFFF;
+                if (!alpha && !mask.Initialized) got = (got & 0x00FFFFFF) | (want & 0xFF000000);
+                wrong += (got >> 24) != (want >> 24) || ((want >> 24) != 0 && got != want);
+            }
+            EXPECT_EQ(wrong, 0);
+            ++checked;
+            withAlpha += alpha;
+            large += picture.width() > 100;
+        }
+    }
+    EXPECT_GT(checked, 50);
+    EXPECT_GT(withAlpha, 20);
+    EXPECT_GT(large, 5);
+}
+
 } // namespace

@@ -342,6 +342,43 @@ TEST(AutoMaskTest, IconSourceOfTheSameSizeGetsItsOwnMask) {
     EXPECT_EQ(maskedCount(other), 9);
 }
 
+// A picture with alpha: every icon pixel whose sampled source pixel is less than half
+// opaque is masked from the start and black (index 0), its colour takes no palette entry,
+// Auto-Mask restores exactly that mask; scaling and cropping sample different pixels.
+TEST(AlphaMaskTest, TransparentSourcePixelsMaskTheIconAsTheFittingSamplesThem) {
+    QImage picture(64, 40, QImage::Format_ARGB32);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 64; ++x) // red and barely visible every third column, blue else
+            picture.setPixel(x, y, x % 3 == 0 ? qRgba(255, 0, 0, 127) : qRgba(0, 0, 255, 128));
+    for (const int sizing : {0, 1}) {
+        SCOPED_TRACE(sizing);
+        TCropState crop;
+        TJobState job;
+        job.SourceKind = TSourceKind::Png;
+        job.InputImage = picture;
+        job.IconSize = 16;
+        job.IconBPP = 4;
+        job.Sizing = sizing;
+        ASSERT_TRUE(PrepareCrop(job, crop));
+        ASSERT_TRUE(BuildIcon(job, crop));
+        for (int x = 0; x < 16; ++x) {
+            // Scaling takes column 4x, the crop square at the corner column 15x / 16.
+            const bool clear = (sizing == 0 ? 4 * x : 15 * x / 16) % 3 == 0;
+            for (int y = 0; y < 16; ++y) {
+                EXPECT_EQ(job.MaskMap.GetPixel(x, y), clear ? 1 : 0) << x << "," << y;
+                EXPECT_TRUE(!clear || job.IconMap.GetPixel(x, y) == 0);
+            }
+        }
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NE(job.IconMap.GetPaletteColor(static_cast<std::uint8_t>(i)), 0x0000FFu);
+        const TPxlMap built = job.MaskMap;
+        job.MaskMap.SetPixel(0, 0, 0);
+        job.MaskMap.SetPixel(1, 1, 1);
+        AutoMask(job);
+        EXPECT_TRUE(sameMaps(job.MaskMap, built));
+    }
+}
+
 TEST(AutoMaskTest, NothingHappensWithoutAPicture) {
     TJobState job = sampledJob(16, {4, 4, 4, 4, 4, 4, 4, 4});
     job.SourceKind = TSourceKind::None;

@@ -132,14 +132,14 @@ TEST(WindowEdge, DroppedFilesAndTheQueueKeys) {
     const QString a = WritePicture(Q(dir / "a.bmp"), 8, 8);
     const QString b = WritePicture(Q(dir / "b.bmp"), 8, 8);
     const QString c = WritePicture(Q(dir / "c.bmp"), 8, 8);
-    testutil::writeFile(dir / "x.png", {1});
+    testutil::writeFile(dir / "x.tif", {1});
     fs::create_directory(dir / "folder.bmp");
     Wizard w({});
     EXPECT_FALSE(w.Get("NextButton")->isEnabled());
     EXPECT_EQ(w.Get<QListWidget>("ListBox1")->item(0)->text(),
               "Drag file(s) to me or click \"Add\" button");
 
-    Drop(*w.Form, {a, Q(dir / "folder.bmp"), Q(dir / "x.png"), b});
+    Drop(*w.Form, {a, Q(dir / "folder.bmp"), Q(dir / "x.tif"), b});
     EXPECT_EQ(w.Form->Job().InputList, (QStringList{b, a}));
     auto* list = w.Get<QListWidget>("ListBox1");
     list->setCurrentRow(0);
