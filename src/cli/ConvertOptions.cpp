@@ -1,5 +1,7 @@
 #include "cli/ConvertOptions.h"
 
+#include <algorithm>
+
 namespace {
 
 enum class Option {
@@ -53,20 +55,22 @@ QString Apply(const OptionName& option, const QString& spelled, const QString& v
             .arg(value, spelled, QLatin1String(allowed));
     };
     switch (option.Id) {
-    case Option::Size:
-        if (value == QLatin1String("16") || value == QLatin1String("32") ||
-            value == QLatin1String("48")) {
-            out.IconSize = value.toInt();
-            return {};
-        }
-        return bad("16, 32 or 48");
+    case Option::Size: {
+        const auto sizes = ParseSizeList(value);
+        if (!sizes) return bad("sizes from 1 to 256 separated by commas, each once");
+        out.Sizes = *sizes;
+        out.IconSize = sizes->front();
+        return {};
+    }
     case Option::Colors:
         if (value == QLatin1String("16"))
             out.IconBPP = 4;
         else if (value == QLatin1String("256"))
             out.IconBPP = 8;
+        else if (value == QLatin1String("true"))
+            out.IconBPP = 32;
         else
-            return bad("16 or 256");
+            return bad("16, 256 or true");
         return {};
     case Option::Mask:
         if (value == QLatin1String("auto"))
@@ -118,6 +122,21 @@ QString Apply(const OptionName& option, const QString& spelled, const QString& v
 }
 
 } // namespace
+
+std::optional<std::vector<std::int32_t>> ParseSizeList(const QString& value) {
+    std::vector<std::int32_t> sizes;
+    for (const QString& part : value.split(QLatin1Char(','))) {
+        // Digits only: no sign, no spaces, no leading zero.
+        bool digits = !part.isEmpty() && part.size() <= 3 && part[0] != QLatin1Char('0');
+        for (const QChar c : part)
+            digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        const int size = digits ? part.toInt() : 0;
+        if (size < 1 || size > MaxConvertSize) return std::nullopt;
+        if (std::find(sizes.begin(), sizes.end(), size) != sizes.end()) return std::nullopt;
+        sizes.push_back(size);
+    }
+    return sizes;
+}
 
 TConvertParse ParseConvertArguments(const QStringList& arguments) {
     TConvertParse result;

@@ -166,7 +166,8 @@ public:
             NoteWritten();
             if (!quiet_) {
                 view_.ClearProgress();
-                PrintLine(out_, Native(job_.OutPath));
+                for (const QString& path : LastWrittenPaths())
+                    PrintLine(out_, Native(path));
             }
         } else if (LastWrite() == TWriteResult::KeptExisting) {
             view_.ClearProgress();
@@ -222,6 +223,9 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
     TJobState job;
     job.PresetIconSize = options.IconSize;
     job.PresetIconBPP = options.IconBPP;
+    // Several sizes, true colour or a 256-pixel image make a set of images, largest first.
+    job.OutputSizes.assign(options.Sizes.begin(), options.Sizes.end());
+    std::sort(job.OutputSizes.begin(), job.OutputSizes.end(), std::greater<>());
     job.PresetSizing = 0;
     job.PresetMasking = options.Masking;
     job.FixResolution = job.FixSizing = job.FixMasking = false;

@@ -18,3 +18,9 @@ QString OutFormatText(TOutFormat format) {
                                               QStringLiteral("BMP")};
     return texts[static_cast<std::size_t>(format)];
 }
+
+bool BuildsIconSet(const TJobState& job) {
+    if (job.OutputSizes.empty()) return false;
+    return job.OutputSizes.size() > 1 || job.OutputSizes.front() >= 256 ||
+           (job.PresetIconBPP != 4 && job.PresetIconBPP != 8);
+}

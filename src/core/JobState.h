@@ -1,11 +1,14 @@
 #pragma once
 
+#include "image/IconImages.h"
 #include "image/PxlMap.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <vector>
 
 // The wizard's steps, in page order.
 enum WizardPage : std::uint8_t {
@@ -81,4 +84,15 @@ struct TJobState {
     std::int32_t InputRowsFor = 0;
     // The reduced icon picture, for display.
     QImage IconImage;
+
+    // What the converter may ask beyond the wizard's one image of IconSize: the sizes of
+    // every output, largest first, and PresetIconBPP 32 for true colour. Empty (the
+    // wizard's run) or one size below 256 at 4 or 8 bits: the icon build makes IconMap
+    // and MaskMap as always. Otherwise it makes IconSet, one image per size in that order,
+    // as the output format stores it (icon image data, or a bitmap file for "BMP").
+    std::vector<std::int32_t> OutputSizes;
+    std::vector<TEncodedIcon> IconSet;
 };
+
+// Whether the job's run builds IconSet rather than one IconMap.
+bool BuildsIconSet(const TJobState& job);

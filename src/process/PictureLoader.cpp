@@ -56,7 +56,7 @@ void loadIconImage(TJobState& job, const QString& path) {
     job.SourceKind = TSourceKind::Ico;
 }
 
-void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor) {
+void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor, std::int32_t scaleFor) {
     const QString extension = LowerExtension(path);
     if (extension == QLatin1String(".ico")) {
         loadIconImage(job, path);
@@ -72,7 +72,7 @@ void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor) {
         picture = LoadGifPicture(path);
         kind = TSourceKind::Gif;
     } else if (extension == QLatin1String(".jpg") || extension == QLatin1String(".jpeg")) {
-        picture = LoadJpegPicture(path, MaxPicturePixels, rowsFor);
+        picture = LoadJpegPicture(path, MaxPicturePixels, rowsFor, scaleFor);
         kind = TSourceKind::Jpg;
         rowsKept = rowsFor;
     } else {
@@ -122,7 +122,7 @@ void BeginLoading(TJobState& job) {
 }
 
 bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
-                        std::int32_t rowsFor, TLoadFailure* failure) {
+                        std::int32_t rowsFor, TLoadFailure* failure, std::int32_t scaleFor) {
     BeginLoading(job);
 
     const bool fromClipboard = page.SourceIsClipboard();
@@ -145,7 +145,7 @@ bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardCli
         }
         name = job.InputList.at(job.FileIndex);
         iconSource = LowerExtension(name) == QLatin1String(".ico");
-        loadFile(job, name, rowsFor);
+        loadFile(job, name, rowsFor, scaleFor);
         return true;
     } catch (const std::runtime_error& error) {
         // Every reader reports a file it cannot use with a runtime error. Anything else (no

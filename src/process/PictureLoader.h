@@ -54,8 +54,11 @@ struct TLoadFailure {
 
 // LoadPicture without the message: a failure leaves the job as LoadPicture does and fills
 // `failure` (when given) instead, for a front end that reports it its own way.
+//
+// `scaleFor`, when positive, says the picture serves only area averages to at most that
+// size: a JPEG picture may then be decoded scaled down by libjpeg (see LoadJpegPicture).
 bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
-                        std::int32_t rowsFor, TLoadFailure* failure);
+                        std::int32_t rowsFor, TLoadFailure* failure, std::int32_t scaleFor = 0);
 
 // What LoadPicture does to the job before it reads anything: no source yet, and for "ICO"
 // and "BMP" no output name either.

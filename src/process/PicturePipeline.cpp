@@ -194,6 +194,7 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
     p.BuiltIconMap = job.IconMap;
     p.BuiltMaskMap = job.MaskMap;
     p.IconImage = job.IconImage;
+    p.IconSet = job.IconSet;
 
     job.Masking = job.PresetMasking;
     if (job.Masking != 1) {
@@ -217,7 +218,9 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
 void TPicturePipeline::StageOutput(TPreparedPicture& picture, const TPxlMap& iconMap,
                                    const TPxlMap& maskMap) const {
     if (outputFolder_.isEmpty() || !picture.IconBuilt) return;
-    const QByteArray bytes = OutputFileBytes(base_.OutFormat, iconMap, maskMap, picture.IconSize);
+    const QByteArray bytes =
+        BuildsIconSet(base_) ? IconSetFileBytes(base_.OutFormat, picture.IconSet)
+                             : OutputFileBytes(base_.OutFormat, iconMap, maskMap, picture.IconSize);
     if (bytes.isEmpty()) return;
     StagedFile staged = SafeFile::Stage(outputFolder_, bytes, flusher_);
     if (staged.IsValid()) picture.Staged = std::make_shared<StagedFile>(std::move(staged));

@@ -43,6 +43,7 @@ struct TPreparedPicture {
     TPxlMap BuiltIconMap{};
     TPxlMap BuiltMaskMap{};
     QImage IconImage;
+    std::vector<TEncodedIcon> IconSet; // the images of a job that BuildsIconSet
 
     bool Masked = false; // the automatic mask was made
     TPxlMap MaskedIconMap{};

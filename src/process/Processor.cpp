@@ -3,9 +3,11 @@
 #include "core/WizardView.h"
 #include "process/Fitting.h"
 #include "process/IconBuild.h"
+#include "process/IconSet.h"
 #include "process/PictureLoader.h"
 #include "process/PicturePipeline.h"
 
+#include <algorithm>
 #include <exception>
 
 TPictureProcessor::TPictureProcessor(TJobState& job, const PageAnswers& page,
@@ -43,8 +45,16 @@ void TPictureProcessor::LoadPicture() {
     }
     // Scaling is certain only in an automatic run with the preset to scale.
     const bool scales = scaleOnly_ && job_.AutoMode && job_.PresetSizing == 0;
+    // A true-colour set is an area average, which needs no exact pixel of a large JPEG:
+    // its scaled decoding down to the largest size will do. Palette images of several
+    // sizes need every row.
+    const bool set = BuildsIconSet(job_);
+    std::int32_t scaleFor = 0;
+    if (scales && set && job_.PresetIconBPP == 32)
+        scaleFor = *std::max_element(job_.OutputSizes.begin(), job_.OutputSizes.end());
     TLoadFailure failure;
-    if (LoadPictureQuietly(job_, page_, clipboard_, scales ? job_.PresetIconSize : 0, &failure)) {
+    if (LoadPictureQuietly(job_, page_, clipboard_, scales && !set ? job_.PresetIconSize : 0,
+                           &failure, scaleFor)) {
         ++tally_.Loaded;
         return;
     }
@@ -67,6 +77,7 @@ bool TPictureProcessor::BuildIcon() {
         const TPreparedPicture& p = *prepared_;
         if (p.ErrorStage == TPreparedPicture::AtBuild) std::rethrow_exception(p.Error);
         if (p.IconBuilt) {
+            job_.IconSet = p.IconSet;
             job_.IconMap = p.BuiltIconMap;
             job_.MaskMap = p.BuiltMaskMap;
             job_.IconImage = p.IconImage;
@@ -74,10 +85,12 @@ bool TPictureProcessor::BuildIcon() {
         return p.IconBuilt;
     }
     prepared_.reset(); // the answers changed: this picture is done here from now on
+    if (BuildsIconSet(job_)) return ::BuildIconSet(job_, crop_);
     return ::BuildIcon(job_, crop_, &window_);
 }
 
 void TPictureProcessor::AutoMask() {
+    if (BuildsIconSet(job_)) return; // each image of the set got its own
     if (prepared_ && (prepared_->Masked || prepared_->ErrorStage == TPreparedPicture::AtMask)) {
         const TPreparedPicture& p = *prepared_;
         if (p.ErrorStage == TPreparedPicture::AtMask) std::rethrow_exception(p.Error);
@@ -95,8 +108,12 @@ bool TPictureProcessor::PrepareOutput() {
 void TPictureProcessor::WriteOutput(bool replace) {
     lastWrite_ = TWriteResult::Nothing;
     lastWriteError_.clear();
+    lastWrittenPaths_.clear();
     try {
-        lastWrite_ = ::WriteOutput(job_, replace, prepared_ ? prepared_->Staged.get() : nullptr);
+        lastWrite_ = ::WriteOutput(job_, replace, prepared_ ? prepared_->Staged.get() : nullptr,
+                                   &lastWrittenPaths_);
+        if (lastWrite_ == TWriteResult::Written && lastWrittenPaths_.isEmpty())
+            lastWrittenPaths_.append(job_.OutPath);
     } catch (const std::exception& e) {
         ++tally_.WriteFailed;
         lastWriteError_ = QString::fromUtf8(e.what());

@@ -177,7 +177,7 @@ TEST(PxlMapBmpLoad, RefusalsLeaveTheMapEmptyAndReusable) {
     EXPECT_EQ(std::memcmp(map.Pixels, before.Pixels, sizeof map.Pixels), 0);
 
     Bytes wide = Encode(imagetest::PatternMap(10, 10, 8));
-    Put32(wide, 18, 101);
+    Put32(wide, 18, 257);
     TPxlMap tooWide = LoadBytes(dir, wide);
     ExpectRefused(tooWide, 4);
     EXPECT_EQ(tooWide.GetErrorText(), QString("Image too large."));
