@@ -11,8 +11,8 @@ _tessaly_convert() {
 
     local values=
     case $prev in
-    -s | --size) values="16 32 48" ;;
-    -c | --colors) values="16 256" ;;
+    -s | --size) values="16 24 32 48 64 256 16,32,48,256" ;;
+    -c | --colors) values="16 256 true" ;;
     -m | --mask) values="auto none" ;;
     -f | --format) values="ico mico bmp" ;;
     -j | --jobs) values="1 2 4 8" ;;
@@ -37,9 +37,9 @@ _tessaly_convert() {
         return
     fi
     if declare -F _filedir >/dev/null; then
-        _filedir '@(bmp|BMP|jpg|JPG|jpeg|JPEG|gif|GIF|ico|ICO)'
+        _filedir '@(bmp|BMP|jpg|JPG|jpeg|JPEG|gif|GIF|ico|ICO|svg|SVG)'
     else
-        mapfile -t COMPREPLY < <(compgen -f -X '!*.@(bmp|BMP|jpg|JPG|jpeg|JPEG|gif|GIF|ico|ICO)' -- "$cur"
+        mapfile -t COMPREPLY < <(compgen -f -X '!*.@(bmp|BMP|jpg|JPG|jpeg|JPEG|gif|GIF|ico|ICO|svg|SVG)' -- "$cur"
             compgen -d -- "$cur")
     fi
 } && complete -F _tessaly_convert tessaly-convert

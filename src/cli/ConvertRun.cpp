@@ -42,7 +42,7 @@ QString RefusalReason(const QString& path, const QStringList& queued) {
     if (!info.exists()) return QStringLiteral("no such file");
     if (info.isDir()) return QStringLiteral("is a folder");
     if (queued.contains(path)) return QStringLiteral("given more than once");
-    return QStringLiteral("not a BMP, JPEG, GIF or ICO file");
+    return QStringLiteral("not a BMP, JPEG, GIF, ICO or SVG file");
 }
 
 // What is wrong with --output, empty when nothing: it names a folder for "ICO" and "BMP",

@@ -11,9 +11,9 @@
 
 namespace {
 
-const std::array<QString, 5> kSupportedExtensions{QStringLiteral(".bmp"), QStringLiteral(".jpg"),
+const std::array<QString, 6> kSupportedExtensions{QStringLiteral(".bmp"),  QStringLiteral(".jpg"),
                                                   QStringLiteral(".jpeg"), QStringLiteral(".gif"),
-                                                  QStringLiteral(".ico")};
+                                                  QStringLiteral(".ico"),  QStringLiteral(".svg")};
 
 } // namespace
 

@@ -30,7 +30,7 @@ public:
     explicit TInputQueue(QStringList& list) : list_(list) {}
 
     // True for an existing file (not a folder) whose name ends in .bmp, .jpg, .jpeg,
-    // .gif or .ico in any letter case.
+    // .gif, .ico or .svg in any letter case.
     static bool IsSupportedFile(const QString& path);
 
     // Queues one path; true when it was added.

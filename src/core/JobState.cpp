@@ -3,13 +3,14 @@
 #include <array>
 
 QString SourceKindText(TSourceKind kind) {
-    static const std::array<QString, 7> texts{QString(),
+    static const std::array<QString, 8> texts{QString(),
                                               QStringLiteral("NONE"),
                                               QStringLiteral("CLIP"),
                                               QStringLiteral("BMP"),
                                               QStringLiteral("ICO"),
                                               QStringLiteral("JPG"),
-                                              QStringLiteral("GIF")};
+                                              QStringLiteral("GIF"),
+                                              QStringLiteral("SVG")};
     return texts[static_cast<std::size_t>(kind)];
 }
 

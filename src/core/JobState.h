@@ -22,12 +22,12 @@ enum WizardPage : std::uint8_t {
 };
 
 // Where the current picture came from; Unset before the first load, None after a failed one.
-enum class TSourceKind : std::uint8_t { Unset, None, Clip, Bmp, Ico, Jpg, Gif };
+enum class TSourceKind : std::uint8_t { Unset, None, Clip, Bmp, Ico, Jpg, Gif, Svg };
 // The output format: one normal icon per picture, one multi-resource icon for the run, or
 // one Windows bitmap per picture. The values are the save page's format items.
 enum class TOutFormat : std::uint8_t { Ico, Mico, Bmp };
 
-// The codes "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF" and "ICO", "MICO", "BMP".
+// The codes "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF", "SVG" and "ICO", "MICO", "BMP".
 QString SourceKindText(TSourceKind kind);
 QString OutFormatText(TOutFormat format);
 
@@ -82,6 +82,9 @@ struct TJobState {
     // pictures to the preset size may load just the rows that stretch reads: this is then
     // that size, and the other rows may read as black.
     std::int32_t InputRowsFor = 0;
+    // An SVG picture's file bytes, drawn afresh for each size it is fitted to (InputImage
+    // holds it drawn at one icon size); empty for every other source.
+    QByteArray SvgData;
     // The reduced icon picture, for display.
     QImage IconImage;
 

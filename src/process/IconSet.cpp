@@ -3,6 +3,7 @@
 #include "image/IconImages.h"
 #include "image/IconLayout.h"
 #include "process/IconBuild.h"
+#include "process/SvgLoader.h"
 #include "reduce/GraphicErrors.h"
 
 #include <array>
@@ -134,9 +135,11 @@ bool BuildIconSet(TJobState& job, const TCropState& crop) {
     job.MaskMap.Clear();
     const bool bitmapFiles = job.OutFormat == TOutFormat::Bmp;
     if (job.PresetIconBPP == 32) {
-        const QImage source = TrueColorSource(job);
+        const bool drawn = job.SourceKind == TSourceKind::Svg && !job.SvgData.isEmpty();
+        const QImage source = drawn ? QImage() : TrueColorSource(job);
         for (const std::int32_t size : job.OutputSizes) {
-            const QImage icon = AreaAverage(source, size);
+            // An SVG picture is drawn at each size rather than scaled from one bitmap.
+            const QImage icon = drawn ? RenderSvg(job.SvgData, size) : AreaAverage(source, size);
             job.IconSet.push_back({size, 32,
                                    bitmapFiles   ? EncodeBitmapFile32(icon)
                                    : size >= 256 ? EncodePng(icon)
@@ -151,6 +154,8 @@ bool BuildIconSet(TJobState& job, const TCropState& crop) {
         one.IconSize = size;
         one.IconBPP = job.PresetIconBPP;
         one.Sizing = 0;
+        if (job.SourceKind == TSourceKind::Svg && !job.SvgData.isEmpty())
+            one.InputImage = RenderSvg(job.SvgData, size);
         if (!BuildIcon(one, crop)) return false;
         if (job.PresetMasking == 1) AutoMask(one);
         BlackOutMasked(one.IconMap, one.MaskMap, size);

@@ -7,6 +7,7 @@
 #include "process/BitmapCheck.h"
 #include "process/JpegLoader.h"
 #include "process/RunLengthBitmap.h"
+#include "process/SvgLoader.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QImageReader>
@@ -58,6 +59,7 @@ void loadIconImage(TJobState& job, const QString& path) {
 
 void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor, std::int32_t scaleFor) {
     const QString extension = LowerExtension(path);
+    job.SvgData.clear();
     if (extension == QLatin1String(".ico")) {
         loadIconImage(job, path);
         return;
@@ -71,6 +73,12 @@ void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor, std::in
     } else if (extension == QLatin1String(".gif")) {
         picture = LoadGifPicture(path);
         kind = TSourceKind::Gif;
+    } else if (extension == QLatin1String(".svg")) {
+        QByteArray data = ReadSvgFile(path);
+        picture = RenderSvg(data, job.IconSize > 0 ? job.IconSize : 32);
+        kind = TSourceKind::Svg;
+        checkPicture(picture);
+        job.SvgData = std::move(data);
     } else if (extension == QLatin1String(".jpg") || extension == QLatin1String(".jpeg")) {
         picture = LoadJpegPicture(path, MaxPicturePixels, rowsFor, scaleFor);
         kind = TSourceKind::Jpg;

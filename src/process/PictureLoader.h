@@ -15,13 +15,14 @@ inline constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 28;
 
 // Makes the job's current input its source picture (job.InputImage): the clipboard when
 // the source page says so, otherwise job.InputList[job.FileIndex], whose lower-case
-// extension alone picks the decoder (".bmp", ".ico", ".gif", ".jpg", ".jpeg").
+// extension alone picks the decoder (".bmp", ".ico", ".gif", ".jpg", ".jpeg", ".svg").
 //
 // On success: InputImage holds the picture at its own size in the format its decoder
 // delivered (BMP: Qt's reader, 1-bit files as Format_Mono, palette files as
 // Format_Indexed8; JPEG: Format_BGR888, or Format_Indexed8 with a grey palette for
 // greyscale files; GIF: the GIF reader's frame 0 on the logical screen; ICO: the image
-// as CopyToPicture hands it over), SourceKind is "CLIP", "BMP", "ICO", "GIF" or "JPG" and
+// as CopyToPicture hands it over; SVG: the picture drawn at IconSize, Format_ARGB32, and its
+// bytes in SvgData), SourceKind is "CLIP", "BMP", "ICO", "GIF", "JPG" or "SVG" and
 // SubCount 1, or the file's image count for icon files. For icon files IconMap and
 // SourceMaskMap hold image job.SubIndex and its mask.
 //

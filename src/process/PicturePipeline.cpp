@@ -174,6 +174,7 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
     if (!p.Loaded) return picture;
     p.InputImage = job.InputImage;
     p.InputRowsFor = job.InputRowsFor;
+    p.SvgData = job.SvgData;
     p.LoadedIconMap = job.IconMap;
     p.SourceMaskMap = job.SourceMaskMap;
 

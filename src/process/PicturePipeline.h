@@ -30,6 +30,7 @@ struct TPreparedPicture {
     std::int32_t IconFileCount = 0;
     QImage InputImage;
     std::int32_t InputRowsFor = 0;
+    QByteArray SvgData;
     TPxlMap LoadedIconMap{};
     TPxlMap SourceMaskMap{};
     TLoadFailure Failure; // when not loaded, for the run to report

@@ -6,6 +6,7 @@
 #include "process/IconSet.h"
 #include "process/PictureLoader.h"
 #include "process/PicturePipeline.h"
+#include "process/SvgLoader.h"
 
 #include <algorithm>
 #include <exception>
@@ -31,6 +32,7 @@ void TPictureProcessor::LoadPicture() {
         if (p.Loaded) {
             job_.InputImage = p.InputImage;
             job_.InputRowsFor = p.InputRowsFor;
+            job_.SvgData = p.SvgData;
             if (p.SourceKind == TSourceKind::Ico) { // only icon files are read into maps
                 job_.IconMap = p.LoadedIconMap;
                 job_.SourceMaskMap = p.SourceMaskMap;
@@ -68,6 +70,10 @@ void TPictureProcessor::ReportLoadFailure(const TLoadFailure& failure) {
 }
 
 bool TPictureProcessor::PrepareCrop() {
+    // An SVG picture is drawn at the icon size chosen, so fitting it changes nothing.
+    if (job_.SourceKind == TSourceKind::Svg && !job_.SvgData.isEmpty() &&
+        job_.InputImage.size() != QSize(job_.IconSize, job_.IconSize))
+        job_.InputImage = RenderSvg(job_.SvgData, job_.IconSize);
     return ::PrepareCrop(job_, crop_);
 }
 

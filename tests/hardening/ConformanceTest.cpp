@@ -51,7 +51,7 @@ std::uint32_t Little32(const Bytes& b, std::size_t at) {
 }
 
 // Whether image `index` of a sound icon file is one the program's pixel maps hold: a
-// square, uncompressed bitmap of 1, 4 or 8 bits and at most 100 pixels (no PNG, no deeper
+// square, uncompressed bitmap of 1, 4 or 8 bits and at most 256 pixels (no PNG, no deeper
 // image). The others are refused by design, whatever the file's quality.
 bool HeldByPixelMaps(const Bytes& file, int index) {
     const std::uint32_t offset = Little32(file, 6 + 16 * static_cast<std::size_t>(index) + 12);
@@ -60,7 +60,7 @@ bool HeldByPixelMaps(const Bytes& file, int index) {
     const auto height = static_cast<std::int32_t>(Little32(file, offset + 8));
     const int bits = file[offset + 14];
     return Little32(file, offset) == 40 && Little32(file, offset + 16) == 0 && width > 0 &&
-           width <= 100 && height == 2 * width && (bits == 1 || bits == 4 || bits == 8);
+           width <= 256 && height == 2 * width && (bits == 1 || bits == 4 || bits == 8);
 }
 
 // Malformed files that still convert, each on purpose.

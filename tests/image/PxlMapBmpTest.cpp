@@ -402,6 +402,9 @@ TEST(PxlMapBmpClients, SharedBitmapsLoadOrAreRefused) {
             const QImage qt(Q(entry.path()), "BMP");
             const auto pillow = imagetest::DecodeWithPillow(entry.path());
             if (qt.isNull() && !pillow.ok) continue;
+            // The suite's questionable files (an OS/2 palette shorter than its depth, ...)
+            // are read differently by every reader; the map need only take them cleanly.
+            if (entry.path().parent_path().filename() == "q") continue;
             ASSERT_EQ(qt.isNull() ? QSize(pillow.width, pillow.height) : qt.size(),
                       QSize(map.Width, map.Height));
             for (int y = 0; y < map.Height; ++y)

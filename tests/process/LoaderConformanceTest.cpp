@@ -33,7 +33,7 @@ std::uint32_t little32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
 }
 
 // Whether icon image `index` is one the pixel maps hold: a square bitmap entry (height
-// field twice the width) of 1, 4 or 8 bits, at most 100 pixels wide. PNG entries and
+// field twice the width) of 1, 4 or 8 bits, at most 256 pixels wide. PNG entries and
 // deeper images are not.
 bool iconImageIsHeld(const std::vector<std::uint8_t>& bytes, int index) {
     const std::uint32_t offset = little32(bytes, 6 + 16 * static_cast<std::size_t>(index) + 12);
@@ -41,7 +41,7 @@ bool iconImageIsHeld(const std::vector<std::uint8_t>& bytes, int index) {
     const auto width = static_cast<std::int32_t>(little32(bytes, offset + 4));
     const auto height = static_cast<std::int32_t>(little32(bytes, offset + 8));
     const std::uint8_t bits = bytes[offset + 14];
-    return little32(bytes, offset) == 40 && width > 0 && width <= 100 && height == 2 * width &&
+    return little32(bytes, offset) == 40 && width > 0 && width <= 256 && height == 2 * width &&
            (bits == 1 || bits == 4 || bits == 8);
 }
 
