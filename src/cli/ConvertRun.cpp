@@ -166,14 +166,14 @@ public:
             NoteWritten();
             if (!quiet_) {
                 view_.ClearProgress();
-                for (const QString& path : LastWrittenPaths())
+                for (const QString& path : LastFiles().Written)
                     PrintLine(out_, Native(path));
             }
-        } else if (LastWrite() == TWriteResult::KeptExisting) {
+        }
+        for (const QString& path : LastFiles().Kept) {
             view_.ClearProgress();
-            PrintLine(
-                err_,
-                QStringLiteral("%1: kept existing file %2").arg(Program(), Native(job_.OutPath)));
+            PrintLine(err_,
+                      QStringLiteral("%1: kept existing file %2").arg(Program(), Native(path)));
         }
     }
 

@@ -127,11 +127,13 @@ QString SizedBitmapPath(const QString& path, std::int32_t size) {
 
 namespace {
 
-TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged,
-                          QStringList* writtenPaths) {
+TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged, TOutputFiles* files) {
     const QString& path = job.OutPath;
     const auto written = [&](const QString& file) {
-        if (writtenPaths) writtenPaths->append(file);
+        if (files) files->Written.append(file);
+    };
+    const auto kept = [&](const QString& file) {
+        if (files) files->Kept.append(file);
     };
     if (job.IconSet.empty())
         throw EInOutError(WriteErrorText(path, QStringLiteral("the icon image is not complete")));
@@ -141,7 +143,10 @@ TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged,
         return TWriteResult::Written;
     }
     if (job.OutFormat == TOutFormat::Ico || job.IconSet.size() == 1) {
-        if (!replace && KeepsExistingFile(path)) return TWriteResult::KeptExisting;
+        if (!replace && KeepsExistingFile(path)) {
+            kept(path);
+            return TWriteResult::KeptExisting;
+        }
         SafeFile::WriteOrCommit(path, IconSetFileBytes(job.OutFormat, job.IconSet), staged);
         written(path);
         return TWriteResult::Written;
@@ -150,7 +155,10 @@ TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged,
     bool any = false;
     for (const TEncodedIcon& image : job.IconSet) {
         const QString file = SizedBitmapPath(path, image.Size);
-        if (!replace && KeepsExistingFile(file)) continue;
+        if (!replace && KeepsExistingFile(file)) {
+            kept(file);
+            continue;
+        }
         SafeFile::Write(file, image.Data);
         written(file);
         any = true;
@@ -160,12 +168,11 @@ TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged,
 
 } // namespace
 
-TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged,
-                         QStringList* writtenPaths) {
+TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged, TOutputFiles* files) {
     if (job.SourceKind == TSourceKind::None) return TWriteResult::Nothing;
     if (BuildsIconSet(job)) {
         try {
-            return WriteIconSet(job, replace, staged, writtenPaths);
+            return WriteIconSet(job, replace, staged, files);
         } catch (const EInvalidIcon& e) {
             throw EInvalidIcon(WriteErrorText(job.OutPath, QString::fromUtf8(e.what())));
         }

@@ -39,10 +39,15 @@ bool PrepareOutput(TJobState& job, SavePageControls& savePage);
 //
 // A job that BuildsIconSet writes its IconSet instead: "ICO" one icon file holding every
 // image, "MICO" all of them appended, "BMP" one file per size (SizedBitmapPath when
-// there are several, each kept or written on its own). Every file of the set written is
-// added to `writtenPaths`, when given (a single file's path is OutPath).
+// there are several, each kept or written on its own: Written when any is written). Its
+// files written and kept are listed in `files`, when given (a single image's file is
+// OutPath and not listed).
+struct TOutputFiles {
+    QStringList Written;
+    QStringList Kept;
+};
 TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged = nullptr,
-                         QStringList* writtenPaths = nullptr);
+                         TOutputFiles* files = nullptr);
 
 // The bytes of the one file WriteOutput writes for an IconSet in the "ICO" format, or in
 // "BMP" when it holds one size; empty otherwise.

@@ -114,19 +114,20 @@ bool TPictureProcessor::PrepareOutput() {
 void TPictureProcessor::WriteOutput(bool replace) {
     lastWrite_ = TWriteResult::Nothing;
     lastWriteError_.clear();
-    lastWrittenPaths_.clear();
+    lastFiles_ = {};
     try {
         lastWrite_ = ::WriteOutput(job_, replace, prepared_ ? prepared_->Staged.get() : nullptr,
-                                   &lastWrittenPaths_);
-        if (lastWrite_ == TWriteResult::Written && lastWrittenPaths_.isEmpty())
-            lastWrittenPaths_.append(job_.OutPath);
+                                   &lastFiles_);
+        if (lastWrite_ == TWriteResult::Written && lastFiles_.Written.isEmpty())
+            lastFiles_.Written.append(job_.OutPath);
+        if (lastWrite_ == TWriteResult::KeptExisting && lastFiles_.Kept.isEmpty())
+            lastFiles_.Kept.append(job_.OutPath);
     } catch (const std::exception& e) {
         ++tally_.WriteFailed;
         lastWriteError_ = QString::fromUtf8(e.what());
         throw;
     }
-    if (lastWrite_ == TWriteResult::Written)
-        ++tally_.Written;
-    else if (lastWrite_ == TWriteResult::KeptExisting)
-        ++tally_.KeptExisting;
+    if (lastWrite_ == TWriteResult::Written) ++tally_.Written;
+    // Bitmaps of several sizes may be partly kept.
+    if (!lastFiles_.Kept.isEmpty()) ++tally_.KeptExisting;
 }

@@ -114,6 +114,13 @@ TEST(ConvertIconSet, SizesColoursAndFormats) {
     const BitmapFile bmp = ProbeBmp(work / "pattern-16.bmp");
     EXPECT_EQ(bmp.Mode, "RGBA");
     EXPECT_EQ(bmp.Width, 16);
+    fs::remove(work / "pattern-32.bmp");
+    r = RunConvert(work, {"-f", "bmp", "-s", "32,16", "--no-replace", "pattern.bmp"});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(r.Out, (work / "pattern-32.bmp").string() + "\n");
+    EXPECT_NE(r.Err.find("kept existing file " + (work / "pattern-16.bmp").string()),
+              std::string::npos)
+        << r.Err;
     r = RunConvert(work, {"-f", "mico", "-o", "all.ico", "-s", "16,32", "pattern.bmp", "disc.svg"});
     ASSERT_EQ(r.ExitCode, 0) << r.Err;
     EXPECT_EQ(Sizes(Entries(work / "all.ico")), (std::vector<int>{32, 16, 32, 16}));
