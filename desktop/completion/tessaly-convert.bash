@@ -11,8 +11,8 @@ _tessaly_convert() {
 
     local values=
     case $prev in
-    -s | --size) values="16 32 48" ;;
-    -c | --colors) values="16 256" ;;
+    -s | --size) values="16 24 32 48 64 256 16,32,48,256" ;;
+    -c | --colors) values="16 256 true" ;;
     -m | --mask) values="auto none" ;;
     -f | --format) values="ico mico bmp" ;;
     -j | --jobs) values="1 2 4 8" ;;

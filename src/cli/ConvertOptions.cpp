@@ -1,5 +1,7 @@
 #include "cli/ConvertOptions.h"
 
+#include <algorithm>
+
 namespace {
 
 enum class Option {
@@ -53,20 +55,22 @@ QString Apply(const OptionName& option, const QString& spelled, const QString& v
             .arg(value, spelled, QLatin1String(allowed));
     };
     switch (option.Id) {
-    case Option::Size:
-        if (value == QLatin1String("16") || value == QLatin1String("32") ||
-            value == QLatin1String("48")) {
-            out.IconSize = value.toInt();
-            return {};
-        }
-        return bad("16, 32 or 48");
+    case Option::Size: {
+        const auto sizes = ParseSizeList(value);
+        if (!sizes) return bad("sizes from 1 to 256 separated by commas, each once");
+        out.Sizes = *sizes;
+        out.IconSize = sizes->front();
+        return {};
+    }
     case Option::Colors:
         if (value == QLatin1String("16"))
             out.IconBPP = 4;
         else if (value == QLatin1String("256"))
             out.IconBPP = 8;
+        else if (value == QLatin1String("true"))
+            out.IconBPP = 32;
         else
-            return bad("16 or 256");
+            return bad("16, 256 or true");
         return {};
     case Option::Mask:
         if (value == QLatin1String("auto"))
@@ -118,6 +122,21 @@ QString Apply(const OptionName& option, const QString& spelled, const QString& v
 }
 
 } // namespace
+
+std::optional<std::vector<std::int32_t>> ParseSizeList(const QString& value) {
+    std::vector<std::int32_t> sizes;
+    for (const QString& part : value.split(QLatin1Char(','))) {
+        // Digits only: no sign, no spaces, no leading zero.
+        bool digits = !part.isEmpty() && part.size() <= 3 && part[0] != QLatin1Char('0');
+        for (const QChar c : part)
+            digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        const int size = digits ? part.toInt() : 0;
+        if (size < 1 || size > MaxConvertSize) return std::nullopt;
+        if (std::find(sizes.begin(), sizes.end(), size) != sizes.end()) return std::nullopt;
+        sizes.push_back(size);
+    }
+    return sizes;
+}
 
 TConvertParse ParseConvertArguments(const QStringList& arguments) {
     TConvertParse result;
@@ -187,10 +206,15 @@ QString ConvertUsage() {
         "window, as the wizard's automatic run does. A picture's own transparency (alpha)\n"
         "marks the icon's transparent pixels.\n"
         "\n"
-        "  -s, --size 16|32|48         icon size in pixels (default 32)\n"
-        "  -c, --colors 16|256         number of colours (default 256)\n"
+        "  -s, --size LIST             icon size in pixels, 1 to 256 (default 32); several\n"
+        "                              sizes separated by commas (16,32,48,256) make one\n"
+        "                              icon holding an image of each size, largest first\n"
+        "  -c, --colors 16|256|true    number of colours (default 256); true: 32-bit colour\n"
+        "                              with alpha, each pixel the average of the picture\n"
+        "                              area it covers\n"
         "  -m, --mask auto|none        transparent background from the border, or none\n"
-        "                              (default auto)\n"
+        "                              (default auto; true colour takes the picture's own\n"
+        "                              transparency instead)\n"
         "  -f, --format ico|mico|bmp   one icon per picture, one icon file holding every\n"
         "                              picture, or one bitmap per picture (default ico)\n"
         "  -o, --output PATH           output folder for ico and bmp (default: the current\n"
@@ -205,13 +229,15 @@ QString ConvertUsage() {
         "      --version               show the version and exit\n"
         "\n"
         "Pictures are converted in the order given; an icon file with several images gives\n"
-        "one picture per image.\n"
+        "one picture per image. A 256-pixel image is stored PNG-coded, smaller ones as\n"
+        "bitmaps. An SVG picture is drawn at each size, its view box filling the square.\n"
         "\n"
         "Output names:\n"
         "  The output is named after the picture, cut at the first dot of its name:\n"
         "  holiday.v1.jpg gives holiday.ico (so holiday.v2.jpg gives holiday.ico too).\n"
         "  The images of an icon file get their number: tools.ico gives tools_1.ico,\n"
         "  tools_2.ico, ...\n"
+        "  With several sizes, bmp writes a file per size: holiday-16.bmp, holiday-32.bmp.\n"
         "  A mico output file name is cut the same way: --format mico --output x.y.ico\n"
         "  writes x.ico.\n"
         "  An existing mico file is appended to, never replaced: converting two pictures\n"

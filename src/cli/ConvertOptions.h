@@ -5,15 +5,22 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+#include <optional>
+#include <vector>
+
 // The name the converter's messages start with.
 inline constexpr const char* kConvertProgram = "tessaly-convert";
 
 // What the command line of tessaly-convert asks for. The preset answers of the automatic
 // run (size, depth, masking) and the save page's answers (format, location, replace).
 struct TConvertOptions {
-    int IconSize = 32; // 16, 32 or 48
-    int IconBPP = 8;   // 4 (16 colours) or 8 (256 colours)
-    int Masking = 1;   // 1 = auto-mask, 0 = none
+    int IconSize = 32; // the first size given
+    int IconBPP = 8;   // 4 (16 colours), 8 (256 colours) or 32 (true colour with alpha)
+    // Every size asked for, 1 to 256 each, in the order given (no repeats); just IconSize
+    // unless --size named several.
+    std::vector<std::int32_t> Sizes{32};
+    int Masking = 1; // 1 = auto-mask, 0 = none
     TOutFormat Format = TOutFormat::Ico;
     QString Output; // empty: the default location
     bool OutputGiven = false;
@@ -38,6 +45,13 @@ TConvertParse ParseConvertArguments(const QStringList& arguments);
 
 // The most --jobs takes.
 inline constexpr int MaxConvertJobs = 256;
+
+// The largest icon size --size takes.
+inline constexpr int MaxConvertSize = 256;
+
+// The sizes of a --size value: whole numbers from 1 to MaxConvertSize separated by commas,
+// each once. Nothing for anything else.
+std::optional<std::vector<std::int32_t>> ParseSizeList(const QString& value);
 
 // The --help text.
 QString ConvertUsage();

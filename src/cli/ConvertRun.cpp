@@ -199,13 +199,14 @@ public:
             NoteWritten();
             if (!quiet_) {
                 view_.ClearProgress();
-                PrintPath(out_, Native(job_.OutPath));
+                for (const QString& path : LastFiles().Written)
+                    PrintPath(out_, Native(path));
             }
-        } else if (LastWrite() == TWriteResult::KeptExisting) {
+        }
+        for (const QString& path : LastFiles().Kept) {
             view_.ClearProgress();
-            PrintLine(
-                err_,
-                QStringLiteral("%1: kept existing file %2").arg(Program(), Native(job_.OutPath)));
+            PrintLine(err_,
+                      QStringLiteral("%1: kept existing file %2").arg(Program(), Native(path)));
         }
     }
 
@@ -256,6 +257,9 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
     TJobState job;
     job.PresetIconSize = options.IconSize;
     job.PresetIconBPP = options.IconBPP;
+    // Several sizes, true colour or a 256-pixel image make a set of images, largest first.
+    job.OutputSizes.assign(options.Sizes.begin(), options.Sizes.end());
+    std::sort(job.OutputSizes.begin(), job.OutputSizes.end(), std::greater<>());
     job.PresetSizing = 0;
     job.PresetMasking = options.Masking;
     job.FixResolution = job.FixSizing = job.FixMasking = false;

@@ -3,14 +3,15 @@
 #include <array>
 
 QString SourceKindText(TSourceKind kind) {
-    static const std::array<QString, 8> texts{QString(),
+    static const std::array<QString, 9> texts{QString(),
                                               QStringLiteral("NONE"),
                                               QStringLiteral("CLIP"),
                                               QStringLiteral("BMP"),
                                               QStringLiteral("ICO"),
                                               QStringLiteral("JPG"),
                                               QStringLiteral("GIF"),
-                                              QStringLiteral("PNG")};
+                                              QStringLiteral("PNG"),
+                                              QStringLiteral("SVG")};
     return texts[static_cast<std::size_t>(kind)];
 }
 
@@ -18,4 +19,10 @@ QString OutFormatText(TOutFormat format) {
     static const std::array<QString, 3> texts{QStringLiteral("ICO"), QStringLiteral("MICO"),
                                               QStringLiteral("BMP")};
     return texts[static_cast<std::size_t>(format)];
+}
+
+bool BuildsIconSet(const TJobState& job) {
+    if (job.OutputSizes.empty()) return false;
+    return job.OutputSizes.size() > 1 || job.OutputSizes.front() >= 256 ||
+           (job.PresetIconBPP != 4 && job.PresetIconBPP != 8);
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "image/IconImages.h"
 #include "image/PxlMap.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <vector>
 
 // The wizard's steps, in page order.
 enum WizardPage : std::uint8_t {
@@ -19,12 +22,12 @@ enum WizardPage : std::uint8_t {
 };
 
 // Where the current picture came from; Unset before the first load, None after a failed one.
-enum class TSourceKind : std::uint8_t { Unset, None, Clip, Bmp, Ico, Jpg, Gif, Png };
+enum class TSourceKind : std::uint8_t { Unset, None, Clip, Bmp, Ico, Jpg, Gif, Png, Svg };
 // The output format: one normal icon per picture, one multi-resource icon for the run, or
 // one Windows bitmap per picture. The values are the save page's format items.
 enum class TOutFormat : std::uint8_t { Ico, Mico, Bmp };
 
-// The codes "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF", "PNG" and "ICO", "MICO", "BMP".
+// The codes "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF", "PNG", "SVG" and "ICO", "MICO", "BMP".
 QString SourceKindText(TSourceKind kind);
 QString OutFormatText(TOutFormat format);
 
@@ -83,6 +86,20 @@ struct TJobState {
     // pictures to the preset size may load just the rows that stretch reads: this is then
     // that size, and the other rows may read as black.
     std::int32_t InputRowsFor = 0;
+    // An SVG picture's file bytes, drawn afresh for each size it is fitted to (InputImage
+    // holds it drawn at one icon size); empty for every other source.
+    QByteArray SvgData;
     // The reduced icon picture, for display.
     QImage IconImage;
+
+    // What the converter may ask beyond the wizard's one image of IconSize: the sizes of
+    // every output, largest first, and PresetIconBPP 32 for true colour. Empty (the
+    // wizard's run) or one size below 256 at 4 or 8 bits: the icon build makes IconMap
+    // and MaskMap as always. Otherwise it makes IconSet, one image per size in that order,
+    // as the output format stores it (icon image data, or a bitmap file for "BMP").
+    std::vector<std::int32_t> OutputSizes;
+    std::vector<TEncodedIcon> IconSet;
 };
+
+// Whether the job's run builds IconSet rather than one IconMap.
+bool BuildsIconSet(const TJobState& job);

@@ -75,6 +75,15 @@ QByteArray IconLayout::EncodeImage(const TPxlMap& color, const TPxlMap& mask) {
 
 QByteArray IconLayout::Rebuild(const QByteArray& existing, bool exists, std::int32_t index,
                                const TPxlMap& color, const TPxlMap& mask, const QString& fileName) {
+    QByteArray entry(EntrySize, '\0');
+    entry[0] = static_cast<char>(color.Width);
+    entry[1] = static_cast<char>(color.Height);
+    return Rebuild(existing, exists, index, entry, EncodeImage(color, mask), fileName);
+}
+
+QByteArray IconLayout::Rebuild(const QByteArray& existing, bool exists, std::int32_t index,
+                               const QByteArray& newEntry, const QByteArray& image,
+                               const QString& fileName) {
     const auto old =
         std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(existing.constData()),
                                       static_cast<std::size_t>(existing.size()));
@@ -112,7 +121,6 @@ QByteArray IconLayout::Rebuild(const QByteArray& existing, bool exists, std::int
         kept.push_back(entry);
     }
 
-    const QByteArray image = EncodeImage(color, mask);
     QByteArray file(HeaderSize + EntrySize * count, '\0');
     PutWord(file, 0, reserved);
     PutWord(file, 2, type);
@@ -124,9 +132,7 @@ QByteArray IconLayout::Rebuild(const QByteArray& existing, bool exists, std::int
     for (std::int64_t i = 0; i < count; ++i) {
         const auto at = static_cast<qsizetype>(HeaderSize + EntrySize * i);
         if (i == newIndex) {
-            QByteArray entry(EntrySize, '\0');
-            entry[0] = static_cast<char>(color.Width);
-            entry[1] = static_cast<char>(color.Height);
+            QByteArray entry = newEntry;
             PutLong(entry, 8, static_cast<std::uint32_t>(image.size()));
             PutLong(entry, 12, static_cast<std::uint32_t>(offset));
             file.replace(at, EntrySize, entry);

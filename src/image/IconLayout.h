@@ -21,7 +21,7 @@ struct IconLayout {
     static std::uint32_t Long(std::span<const std::uint8_t> bytes, std::size_t pos);
 
     // True when the pair can be written as one icon image: both maps hold pictures of
-    // the same square size of 1 to 100 pixels, the colour map at 1, 4 or 8 bits and the
+    // the same square size of 1 to 256 pixels, the colour map at 1, 4 or 8 bits and the
     // mask at 1 bit.
     static bool CanWrite(const TPxlMap& color, const TPxlMap& mask);
 
@@ -37,4 +37,9 @@ struct IconLayout {
     // of the old file or the count cannot grow.
     static QByteArray Rebuild(const QByteArray& existing, bool exists, std::int32_t index,
                               const TPxlMap& color, const TPxlMap& mask, const QString& fileName);
+    // The same with the image already encoded: `entry` gives its 16 directory bytes (the
+    // size and offset fields are filled in here), `image` its data.
+    static QByteArray Rebuild(const QByteArray& existing, bool exists, std::int32_t index,
+                              const QByteArray& entry, const QByteArray& image,
+                              const QString& fileName);
 };

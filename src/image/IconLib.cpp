@@ -132,7 +132,7 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
     // A palette said to hold more colours than the depth can index is no sound image.
     const std::int64_t colorsUsed = IconLayout::Long(bmi, 32);
     if (!colorMap.NewImage(width, width, bitCount)) {
-        refuse(QStringLiteral("%1 pixels wide (at most 100 are taken)").arg(width));
+        refuse(QStringLiteral("%1 pixels wide (at most 256 are taken)").arg(width));
         return count;
     }
     if (colorsUsed > TPxlMap::ColorCount(bitCount)) {

@@ -10,7 +10,7 @@
 // Reads image `index` (from 0) of an icon file into the two maps, which are cleared
 // first: colorMap gets the image's own depth (1, 4 or 8 bits) and palette, maskMap a
 // 1-bit map (palette black, white; 1 = transparent) of the same square size. Returns
-// the file's image count. An image the maps cannot hold (another depth, wider than 100
+// the file's image count. An image the maps cannot hold (another depth, wider than 256
 // pixels, not square, compressed, an unknown info header) leaves both maps empty and still returns
 // the count; so does an image whose directory entry gives fewer bytes than the info
 // header, or whose colours-used field exceeds 2^bits. The
@@ -24,7 +24,7 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
                            TPxlMap& maskMap);
 // The same; when the image leaves the maps empty, `refusal` says why, in words that
 // follow "image N is": "a 32-bit image", "a PNG image", "a compressed image", "not
-// square", "120 pixels wide (at most 100 are taken)" or "damaged". Empty otherwise.
+// square", "120 pixels wide (at most 256 are taken)" or "damaged". Empty otherwise.
 std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap& colorMap,
                            TPxlMap& maskMap, QString* refusal);
 
@@ -50,7 +50,7 @@ std::int32_t ReadIconPicture(const QString& fileName, std::int32_t index, QImage
 // Writes the pair as image `index` of the icon file: -1 or an index not below the file's
 // count appends, a smaller index replaces that image, and a missing file is created with
 // this one image. Maps of different sizes, a colour map that is not square or is wider
-// than 100 pixels write nothing. The new content goes to fileName + ".tmp" and replaces
+// than 256 pixels write nothing. The new content goes to fileName + ".tmp" and replaces
 // the file by one atomic rename; on any failure the existing file stays byte for byte
 // as it was and the temporary file is removed.
 // Throws EInvalidIcon("Icon file is not valid") for an existing file shorter than its

@@ -112,7 +112,7 @@ bool TPxlMap::NewImage(std::int32_t width, std::int32_t height, std::int32_t bit
         return false;
     }
     // Negative sizes would give negative strides and header values: refuse them with
-    // the too-large error, as they are just as far outside the 0..100 range.
+    // the too-large error, as they are just as far outside the 0..256 range.
     if (width > MaxSize || height > MaxSize || width < 0 || height < 0) {
         Fail(4);
         return false;

@@ -10,7 +10,7 @@
 class QImage;
 class StagedFile;
 
-// A palette-indexed picture of at most 100 x 100 pixels at 1, 4 or 8 bits per pixel,
+// A palette-indexed picture of at most 256 x 256 pixels at 1, 4 or 8 bits per pixel,
 // with the 54-byte bitmap-file header of its file form beside it. Everything lives
 // inside the value: creating, clearing and copying a map allocate nothing, and an
 // assignment copies pixels, header, palette and error text alike.
@@ -24,7 +24,7 @@ class StagedFile;
 // 4 too large, 5 map empty, 6 load into a full map, 7 new into a full map,
 // 8 depth not 1/4/8, 11 pixel outside the picture, 12 colour index outside the palette.
 struct TPxlMap {
-    static constexpr int MaxSize = 100;
+    static constexpr int MaxSize = 256;
     static constexpr int HeaderSize = 54;
     static constexpr int ErrorTextSize = 64;
 

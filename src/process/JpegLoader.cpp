@@ -343,7 +343,9 @@ bool LineSkippingIsExact(const JpegFrameLayout& layout) {
     return smoothedBetweenRows;
 }
 
-QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int32_t rowsFor) {
+QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int32_t rowsFor,
+                       std::int32_t scaleFor) {
+    if (scaleFor > 0) rowsFor = 0;
     QFile file;
     OpenPictureFile(file, fileName);
 
@@ -386,7 +388,8 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int
     case JCS_GRAYSCALE:
         kind = OutputKind::Grey;
         cinfo->out_color_space = JCS_GRAYSCALE;
-        cinfo->quantize_colors = TRUE;
+        // Scaled pictures are averaged, not reduced: their greys stay as decoded.
+        cinfo->quantize_colors = scaleFor > 0 ? FALSE : TRUE;
         cinfo->desired_number_of_colors = 255;
         break;
     case JCS_YCbCr:
@@ -403,11 +406,23 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int
         throw EInvalidGraphic("JPEG colour space not supported");
     }
     cinfo->do_block_smoothing = FALSE;
+    if (scaleFor > 0) {
+        // The smallest of libjpeg's scales M/8 that keeps both sides at least scaleFor.
+        const auto fits = [&](unsigned m) {
+            return (cinfo->image_width * m + 7) / 8 >= static_cast<unsigned>(scaleFor) &&
+                   (cinfo->image_height * m + 7) / 8 >= static_cast<unsigned>(scaleFor);
+        };
+        unsigned m = 1;
+        while (m < 8 && !fits(m))
+            ++m;
+        cinfo->scale_num = m;
+        cinfo->scale_denom = 8;
+    }
 
     if (!startDecompress(cinfo.get(), errors.get())) fail(*errors);
     const int expectedComponents = kind == OutputKind::Cmyk ? 4 : kind == OutputKind::Rgb ? 3 : 1;
     if (cinfo->output_components != expectedComponents ||
-        (kind == OutputKind::Grey &&
+        (kind == OutputKind::Grey && cinfo->quantize_colors &&
          (cinfo->colormap == nullptr || cinfo->out_color_components != 1 ||
           cinfo->actual_number_of_colors < 1 || cinfo->actual_number_of_colors > 256)))
         throw EInvalidGraphic("JPEG decoder delivered an unexpected layout");
@@ -427,7 +442,12 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int
     if (!sparse) picture = AllocatePicture(width, height, format);
     if (picture.isNull()) throw EOutOfMemory("Not enough memory for the JPEG picture");
     if (rowsFor > 0 && !sparse) picture.fill(0);
-    if (kind == OutputKind::Grey) {
+    if (kind == OutputKind::Grey && !cinfo->quantize_colors) {
+        QList<QRgb> table;
+        for (int grey = 0; grey < 256; ++grey)
+            table.append(qRgb(grey, grey, grey));
+        picture.setColorTable(table);
+    } else if (kind == OutputKind::Grey) {
         QList<QRgb> table;
         table.reserve(cinfo->actual_number_of_colors);
         for (int i = 0; i < cinfo->actual_number_of_colors; ++i) {

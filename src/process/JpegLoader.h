@@ -31,7 +31,14 @@
 // large picture takes memory only for the rows kept. Lines are skipped without being made
 // only where LineSkippingIsExact allows it; elsewhere every line is made and the rows not
 // kept are dropped.
-QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int32_t rowsFor = 0);
+//
+// `scaleFor`, when positive, says the picture serves only area averages to icons of at
+// most that size: libjpeg then decodes it scaled by the smallest M/8 (M = 1 .. 8) that
+// keeps both sides at least scaleFor (its scaled inverse transforms average each block),
+// greyscale files without the colour quantizer (a 256-entry grey palette). rowsFor is
+// ignored then.
+QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int32_t rowsFor = 0,
+                       std::int32_t scaleFor = 0);
 
 // The frame of a JPEG file as far as line skipping cares: its size and each component's
 // sampling factors.

@@ -2,6 +2,7 @@
 
 #include "core/WizardView.h"
 #include "image/FileNames.h"
+#include "image/IconImages.h"
 #include "image/IconLayout.h"
 #include "image/IconLib.h"
 #include "image/ImageErrors.h"
@@ -112,8 +113,71 @@ QByteArray OutputFileBytes(TOutFormat format, TPxlMap iconMap, TPxlMap maskMap, 
     return bytes;
 }
 
-TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged) {
+QByteArray IconSetFileBytes(TOutFormat format, const std::vector<TEncodedIcon>& set) {
+    if (format == TOutFormat::Ico) return IconFileBytes(set);
+    if (format == TOutFormat::Bmp && set.size() == 1) return set.front().Data;
+    return {};
+}
+
+QString SizedBitmapPath(const QString& path, std::int32_t size) {
+    const QFileInfo info(path);
+    const QString folder = path.left(path.size() - info.fileName().size());
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    return folder + info.completeBaseName() + QStringLiteral("-%1").arg(size) + suffix;
+}
+
+namespace {
+
+TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged, TOutputFiles* files) {
+    const QString& path = job.OutPath;
+    const auto written = [&](const QString& file) {
+        if (files) files->Written.append(file);
+    };
+    const auto kept = [&](const QString& file) {
+        if (files) files->Kept.append(file);
+    };
+    if (job.IconSet.empty())
+        throw EInOutError(WriteErrorText(path, QStringLiteral("the icon image is not complete")));
+    if (job.OutFormat == TOutFormat::Mico) {
+        AppendIconImages(path, job.IconSet);
+        written(path);
+        return TWriteResult::Written;
+    }
+    if (job.OutFormat == TOutFormat::Ico || job.IconSet.size() == 1) {
+        if (!replace && KeepsExistingFile(path)) {
+            kept(path);
+            return TWriteResult::KeptExisting;
+        }
+        SafeFile::WriteOrCommit(path, IconSetFileBytes(job.OutFormat, job.IconSet), staged);
+        written(path);
+        return TWriteResult::Written;
+    }
+    // A bitmap file per size: each one kept or written on its own.
+    bool any = false;
+    for (const TEncodedIcon& image : job.IconSet) {
+        const QString file = SizedBitmapPath(path, image.Size);
+        if (!replace && KeepsExistingFile(file)) {
+            kept(file);
+            continue;
+        }
+        SafeFile::Write(file, image.Data);
+        written(file);
+        any = true;
+    }
+    return any ? TWriteResult::Written : TWriteResult::KeptExisting;
+}
+
+} // namespace
+
+TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged, TOutputFiles* files) {
     if (job.SourceKind == TSourceKind::None) return TWriteResult::Nothing;
+    if (BuildsIconSet(job)) {
+        try {
+            return WriteIconSet(job, replace, staged, files);
+        } catch (const EInvalidIcon& e) {
+            throw EInvalidIcon(WriteErrorText(job.OutPath, QString::fromUtf8(e.what())));
+        }
+    }
 
     BlackOutMasked(job.IconMap, job.MaskMap, job.IconSize);
 

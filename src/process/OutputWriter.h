@@ -36,7 +36,26 @@ bool PrepareOutput(TJobState& job, SavePageControls& savePage);
 // `staged`, when given, may hold the file's bytes written ahead (OutputFileBytes): when
 // they are exactly the bytes to write and in the target's folder, the staged file is put
 // in place instead of writing them again. What is written and said is the same either way.
-TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged = nullptr);
+//
+// A job that BuildsIconSet writes its IconSet instead: "ICO" one icon file holding every
+// image, "MICO" all of them appended, "BMP" one file per size (SizedBitmapPath when
+// there are several, each kept or written on its own: Written when any is written). Its
+// files written and kept are listed in `files`, when given (a single image's file is
+// OutPath and not listed).
+struct TOutputFiles {
+    QStringList Written;
+    QStringList Kept;
+};
+TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged = nullptr,
+                         TOutputFiles* files = nullptr);
+
+// The bytes of the one file WriteOutput writes for an IconSet in the "ICO" format, or in
+// "BMP" when it holds one size; empty otherwise.
+QByteArray IconSetFileBytes(TOutFormat format, const std::vector<TEncodedIcon>& set);
+
+// Where "BMP" puts the bitmap of `size` when a run makes several sizes: `path` with
+// "-<size>" before its extension (holiday.bmp gives holiday-16.bmp).
+QString SizedBitmapPath(const QString& path, std::int32_t size);
 
 // The bytes of the file WriteOutput writes for these maps in the "ICO" or "BMP" format;
 // empty for "MICO" (whose file depends on what is there) and when it would write nothing.

@@ -8,6 +8,7 @@
 #include "process/BitmapCheck.h"
 #include "process/JpegLoader.h"
 #include "process/RunLengthBitmap.h"
+#include "process/SvgLoader.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QImageReader>
@@ -65,8 +66,9 @@ void loadIconImage(TJobState& job, const QString& path) {
     job.SourceKind = TSourceKind::Ico;
 }
 
-void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor) {
+void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor, std::int32_t scaleFor) {
     const QString extension = LowerExtension(path);
+    job.SvgData.clear();
     if (extension == QLatin1String(".ico")) {
         loadIconImage(job, path);
         return;
@@ -83,8 +85,14 @@ void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor) {
     } else if (extension == QLatin1String(".gif")) {
         picture = LoadGifPicture(path);
         kind = TSourceKind::Gif;
+    } else if (extension == QLatin1String(".svg")) {
+        QByteArray data = ReadSvgFile(path);
+        picture = RenderSvg(data, job.IconSize > 0 ? job.IconSize : 32);
+        kind = TSourceKind::Svg;
+        checkPicture(picture);
+        job.SvgData = std::move(data);
     } else if (extension == QLatin1String(".jpg") || extension == QLatin1String(".jpeg")) {
-        picture = LoadJpegPicture(path, MaxPicturePixels, rowsFor);
+        picture = LoadJpegPicture(path, MaxPicturePixels, rowsFor, scaleFor);
         kind = TSourceKind::Jpg;
         rowsKept = rowsFor;
     } else {
@@ -175,7 +183,7 @@ void BeginLoading(TJobState& job) {
 }
 
 bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
-                        std::int32_t rowsFor, TLoadFailure* failure) {
+                        std::int32_t rowsFor, TLoadFailure* failure, std::int32_t scaleFor) {
     BeginLoading(job);
 
     const bool fromClipboard = page.SourceIsClipboard();
@@ -199,7 +207,7 @@ bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardCli
         }
         name = job.InputList.at(job.FileIndex);
         iconSource = LowerExtension(name) == QLatin1String(".ico");
-        loadFile(job, name, rowsFor);
+        loadFile(job, name, rowsFor, scaleFor);
         return true;
     } catch (const std::runtime_error& error) {
         // Every reader reports a file it cannot use with a runtime error. Anything else (no

@@ -16,15 +16,16 @@ inline constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 28;
 
 // Makes the job's current input its source picture (job.InputImage): the clipboard when
 // the source page says so, otherwise job.InputList[job.FileIndex], whose lower-case
-// extension alone picks the decoder (".bmp", ".ico", ".gif", ".jpg", ".jpeg", ".png").
+// extension alone picks the decoder (".bmp", ".ico", ".gif", ".jpg", ".jpeg", ".png", ".svg").
 //
 // On success: InputImage holds the picture at its own size in the format its decoder
 // delivered (BMP: Qt's reader, 1-bit files as Format_Mono, palette files as
 // Format_Indexed8; JPEG: Format_BGR888, or Format_Indexed8 with a grey palette for
 // greyscale files; GIF: the GIF reader's frame 0 on the logical screen; PNG: Qt's reader;
 // ICO: a palette image as CopyToPicture hands it over, any other as ReadIconPicture reads
-// it; BMP, PNG and ICO pictures with transparency through HoldAlpha), SourceKind is
-// "CLIP", "BMP", "ICO", "GIF", "JPG" or "PNG" and
+// it; BMP, PNG and ICO pictures with transparency through HoldAlpha; SVG: the picture
+// drawn at IconSize, Format_ARGB32, and its bytes in SvgData), SourceKind is
+// "CLIP", "BMP", "ICO", "GIF", "JPG", "PNG" or "SVG" and
 // SubCount 1, or the file's image count for icon files. For icon files IconMap and
 // SourceMaskMap hold image job.SubIndex and its mask.
 //
@@ -60,8 +61,11 @@ struct TLoadFailure {
 
 // LoadPicture without the message: a failure leaves the job as LoadPicture does and fills
 // `failure` (when given) instead, for a front end that reports it its own way.
+//
+// `scaleFor`, when positive, says the picture serves only area averages to at most that
+// size: a JPEG picture may then be decoded scaled down by libjpeg (see LoadJpegPicture).
 bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
-                        std::int32_t rowsFor, TLoadFailure* failure);
+                        std::int32_t rowsFor, TLoadFailure* failure, std::int32_t scaleFor = 0);
 
 // What LoadPicture does to the job before it reads anything: no source yet, and for "ICO"
 // and "BMP" no output name either.

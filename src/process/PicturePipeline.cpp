@@ -219,6 +219,7 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
     if (!p.Loaded) return picture;
     p.InputImage = job.InputImage;
     p.InputRowsFor = job.InputRowsFor;
+    p.SvgData = job.SvgData;
     p.LoadedIconMap = job.IconMap;
     p.SourceMaskMap = job.SourceMaskMap;
 
@@ -240,6 +241,7 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
     p.BuiltMaskMap = job.MaskMap;
     p.BuiltAlphaMask = job.AlphaMaskMap;
     p.IconImage = job.IconImage;
+    p.IconSet = job.IconSet;
 
     job.Masking = job.PresetMasking;
     if (job.Masking != 1) {
@@ -263,7 +265,9 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
 void TPicturePipeline::StageOutput(TPreparedPicture& picture, const TPxlMap& iconMap,
                                    const TPxlMap& maskMap) const {
     if (outputFolder_.isEmpty() || !picture.IconBuilt) return;
-    const QByteArray bytes = OutputFileBytes(base_.OutFormat, iconMap, maskMap, picture.IconSize);
+    const QByteArray bytes =
+        BuildsIconSet(base_) ? IconSetFileBytes(base_.OutFormat, picture.IconSet)
+                             : OutputFileBytes(base_.OutFormat, iconMap, maskMap, picture.IconSize);
     if (bytes.isEmpty()) return;
     StagedFile staged = SafeFile::Stage(outputFolder_, bytes, flusher_);
     if (staged.IsValid()) picture.Staged = std::make_shared<StagedFile>(std::move(staged));

@@ -31,6 +31,7 @@ struct TPreparedPicture {
     std::int32_t IconFileCount = 0;
     QImage InputImage;
     std::int32_t InputRowsFor = 0;
+    QByteArray SvgData;
     TPxlMap LoadedIconMap{};
     TPxlMap SourceMaskMap{};
     TLoadFailure Failure; // when not loaded, for the run to report
@@ -45,6 +46,7 @@ struct TPreparedPicture {
     TPxlMap BuiltMaskMap{};
     TPxlMap BuiltAlphaMask{};
     QImage IconImage;
+    std::vector<TEncodedIcon> IconSet; // the images of a job that BuildsIconSet
 
     bool Masked = false; // the automatic mask was made
     TPxlMap MaskedIconMap{};

@@ -3,9 +3,12 @@
 #include "core/WizardView.h"
 #include "process/Fitting.h"
 #include "process/IconBuild.h"
+#include "process/IconSet.h"
 #include "process/PictureLoader.h"
 #include "process/PicturePipeline.h"
+#include "process/SvgLoader.h"
 
+#include <algorithm>
 #include <exception>
 
 TPictureProcessor::TPictureProcessor(TJobState& job, const PageAnswers& page,
@@ -29,6 +32,7 @@ void TPictureProcessor::LoadPicture() {
         if (p.Loaded) {
             job_.InputImage = p.InputImage;
             job_.InputRowsFor = p.InputRowsFor;
+            job_.SvgData = p.SvgData;
             if (p.SourceKind == TSourceKind::Ico) { // only icon files are read into maps
                 job_.IconMap = p.LoadedIconMap;
                 job_.SourceMaskMap = p.SourceMaskMap;
@@ -48,8 +52,16 @@ void TPictureProcessor::LoadPicture() {
     }
     // Scaling is certain only in an automatic run with the preset to scale.
     const bool scales = scaleOnly_ && job_.AutoMode && job_.PresetSizing == 0;
+    // A true-colour set is an area average, which needs no exact pixel of a large JPEG:
+    // its scaled decoding down to the largest size will do. Palette images of several
+    // sizes need every row.
+    const bool set = BuildsIconSet(job_);
+    std::int32_t scaleFor = 0;
+    if (scales && set && job_.PresetIconBPP == 32)
+        scaleFor = *std::max_element(job_.OutputSizes.begin(), job_.OutputSizes.end());
     TLoadFailure failure;
-    if (LoadPictureQuietly(job_, page_, clipboard_, scales ? job_.PresetIconSize : 0, &failure)) {
+    if (LoadPictureQuietly(job_, page_, clipboard_, scales && !set ? job_.PresetIconSize : 0,
+                           &failure, scaleFor)) {
         ++tally_.Loaded;
         return;
     }
@@ -63,6 +75,10 @@ void TPictureProcessor::ReportLoadFailure(const TLoadFailure& failure) {
 }
 
 bool TPictureProcessor::PrepareCrop() {
+    // An SVG picture is drawn at the icon size chosen, so fitting it changes nothing.
+    if (job_.SourceKind == TSourceKind::Svg && !job_.SvgData.isEmpty() &&
+        job_.InputImage.size() != QSize(job_.IconSize, job_.IconSize))
+        job_.InputImage = RenderSvg(job_.SvgData, job_.IconSize);
     return ::PrepareCrop(job_, crop_);
 }
 
@@ -73,6 +89,7 @@ bool TPictureProcessor::BuildIcon() {
         if (p.ErrorStage == TPreparedPicture::AtBuild) std::rethrow_exception(p.Error);
         job_.AlphaMaskMap = p.BuiltAlphaMask;
         if (p.IconBuilt) {
+            job_.IconSet = p.IconSet;
             job_.IconMap = p.BuiltIconMap;
             job_.MaskMap = p.BuiltMaskMap;
             job_.IconImage = p.IconImage;
@@ -80,10 +97,12 @@ bool TPictureProcessor::BuildIcon() {
         return p.IconBuilt;
     }
     prepared_.reset(); // the answers changed: this picture is done here from now on
+    if (BuildsIconSet(job_)) return ::BuildIconSet(job_, crop_);
     return ::BuildIcon(job_, crop_, &window_);
 }
 
 void TPictureProcessor::AutoMask() {
+    if (BuildsIconSet(job_)) return; // each image of the set got its own
     if (prepared_ && (prepared_->Masked || prepared_->ErrorStage == TPreparedPicture::AtMask)) {
         const TPreparedPicture& p = *prepared_;
         if (p.ErrorStage == TPreparedPicture::AtMask) std::rethrow_exception(p.Error);
@@ -101,15 +120,20 @@ bool TPictureProcessor::PrepareOutput() {
 void TPictureProcessor::WriteOutput(bool replace) {
     lastWrite_ = TWriteResult::Nothing;
     lastWriteError_.clear();
+    lastFiles_ = {};
     try {
-        lastWrite_ = ::WriteOutput(job_, replace, prepared_ ? prepared_->Staged.get() : nullptr);
+        lastWrite_ = ::WriteOutput(job_, replace, prepared_ ? prepared_->Staged.get() : nullptr,
+                                   &lastFiles_);
+        if (lastWrite_ == TWriteResult::Written && lastFiles_.Written.isEmpty())
+            lastFiles_.Written.append(job_.OutPath);
+        if (lastWrite_ == TWriteResult::KeptExisting && lastFiles_.Kept.isEmpty())
+            lastFiles_.Kept.append(job_.OutPath);
     } catch (const std::exception& e) {
         ++tally_.WriteFailed;
         lastWriteError_ = QString::fromUtf8(e.what());
         throw;
     }
-    if (lastWrite_ == TWriteResult::Written)
-        ++tally_.Written;
-    else if (lastWrite_ == TWriteResult::KeptExisting)
-        ++tally_.KeptExisting;
+    if (lastWrite_ == TWriteResult::Written) ++tally_.Written;
+    // Bitmaps of several sizes may be partly kept.
+    if (!lastFiles_.Kept.isEmpty()) ++tally_.KeptExisting;
 }

@@ -7,6 +7,7 @@
 #include "process/PictureLoader.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -67,6 +68,8 @@ public:
     // The result of the latest WriteOutput, and its error text when it raised one.
     TWriteResult LastWrite() const { return lastWrite_; }
     const QString& LastWriteError() const { return lastWriteError_; }
+    // The files the latest WriteOutput wrote and kept (several for bitmaps of several sizes).
+    const TOutputFiles& LastFiles() const { return lastFiles_; }
 
 protected:
     // A picture that did not load: the wizard's message box, "Cannot load picture " and
@@ -87,4 +90,5 @@ private:
     std::shared_ptr<const TPreparedPicture> prepared_; // the current picture's, if any
     TWriteResult lastWrite_ = TWriteResult::Nothing;
     QString lastWriteError_;
+    TOutputFiles lastFiles_;
 };

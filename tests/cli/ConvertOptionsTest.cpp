@@ -48,6 +48,12 @@ TEST(ConvertOptions, LongShortEqualsAndAttachedFormsAllWork) {
     EXPECT_EQ(q.Options.Masking, 1);
     EXPECT_EQ(q.Options.Format, TOutFormat::Mico);
     EXPECT_EQ(q.Options.Output, QStringLiteral("o.ico"));
+
+    const TConvertParse list = Parse({"--size=32,256,1", "-c", "true", "a.svg"});
+    ASSERT_TRUE(list.Error.isEmpty()) << list.Error.toStdString();
+    EXPECT_EQ(list.Options.Sizes, (std::vector<std::int32_t>{32, 256, 1}));
+    EXPECT_EQ(list.Options.IconSize, 32);
+    EXPECT_EQ(list.Options.IconBPP, 32);
 }
 
 TEST(ConvertOptions, PicturesKeepTheirOrderAndDoubleDashEndsOptions) {
@@ -64,7 +70,10 @@ TEST(ConvertOptions, BadValuesNameTheirOption) {
         const char* Named;
     };
     const Case cases[] = {
-        {{"--size", "20", "a.bmp"}, "--size"},
+        {{"--size", "257", "a.bmp"}, "--size"},
+        {{"--size", "16,,32", "a.bmp"}, "--size"},
+        {{"--size=16,16", "a.bmp"}, "--size"},
+        {{"--colors", "truecolor", "a.bmp"}, "--colors"},
         {{"-s", "x", "a.bmp"}, "-s"},
         {{"--colors", "8", "a.bmp"}, "--colors"},
         {{"-c256x", "a.bmp"}, "-c"},

@@ -83,7 +83,7 @@ TEST_F(ConvertRun, UsageErrorsExitWithTwoAndNameTheOption) {
         std::vector<std::string> Args;
         std::string Named;
     };
-    const Case cases[] = {{{"--size", "20", "a.bmp"}, "--size"},
+    const Case cases[] = {{{"--size", "0", "a.bmp"}, "--size"},
                           {{"-c", "2", "a.bmp"}, "-c"},
                           {{"--mask", "some", "a.bmp"}, "--mask"},
                           {{"-f", "png", "a.bmp"}, "-f"},

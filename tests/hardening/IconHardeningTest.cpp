@@ -137,7 +137,7 @@ TEST(IconHardening, AColoursUsedFieldAboveWhatTheDepthIndexesLeavesTheImageUnrea
 
 // Found while fuzzing (a time-out that turned out to be the machine stalling in the
 // harness's own file write): a 7-image directory of overlapping, partly absurd entries.
-// Every image either reads into square maps of at most 100 pixels that hand over as a
+// Every image either reads into square maps of at most 256 pixels that hand over as a
 // picture of that size, or is refused as not valid; nothing else is thrown.
 TEST(IconHardening, FuzzedOverlappingDirectoryReadsOrRefusesEachImageCleanly) {
     static const char* const base64 =
@@ -161,7 +161,7 @@ TEST(IconHardening, FuzzedOverlappingDirectoryReadsOrRefusesEachImageCleanly) {
         }
         if (!color.Initialized) continue;
         EXPECT_EQ(color.Width, color.Height);
-        EXPECT_LE(color.Width, 100);
+        EXPECT_LE(color.Width, TPxlMap::MaxSize);
         QImage picture;
         color.CopyToPicture(picture);
         EXPECT_EQ(picture.size(), QSize(color.Width, color.Height));

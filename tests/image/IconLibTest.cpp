@@ -315,7 +315,7 @@ TEST(IconLibRead, ImagesTheMapsCannotHoldLeaveThemEmpty) {
     const Patch patches[] = {
         {"24 bits", 22 + 14, 24},
         {"2 bits", 22 + 14, 2},
-        {"width 101", 22 + 4, 101},
+        {"width 257", 22 + 4, 257},
         {"width 100000", 22 + 4, 100000},
         {"negative width", 22 + 4, 0xFFFFFFF0},
         {"width 0", 22 + 4, 0},
@@ -366,7 +366,8 @@ TEST(IconLibRead, ImageDataIsSizedFromWidthAndDepth) {
     // The first 20 palette entries, then the pixels and the mask.
     Bytes shortPalette(full.begin(), full.begin() + 62 + 80);
     shortPalette.reserve(full.size());
-    for (auto it = full.begin() + 62 + 1024; it != full.end(); ++it) shortPalette.push_back(*it);
+    for (auto it = full.begin() + 62 + 1024; it != full.end(); ++it)
+        shortPalette.push_back(*it);
     Put32(shortPalette, 22 + 32, 20);
     Put32(shortPalette, 14, static_cast<std::uint32_t>(shortPalette.size() - 22));
     testutil::writeFile(dir / "few20.ico", shortPalette);

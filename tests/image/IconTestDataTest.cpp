@@ -74,7 +74,7 @@ TEST(IconTestData, EveryFileReadsOrIsRefusedCleanly) {
                 EXPECT_TRUE(mask.Initialized);
                 EXPECT_EQ(color.Width, color.Height);
                 EXPECT_EQ(mask.Width, color.Width);
-                EXPECT_LE(color.Width, 100);
+                EXPECT_LE(color.Width, TPxlMap::MaxSize);
                 EXPECT_TRUE(color.BitCount == 1 || color.BitCount == 4 || color.BitCount == 8);
             }
         }

@@ -57,10 +57,10 @@ TEST(PxlMapLifeCycle, NewImageWritesTheBitmapHeader) {
 
 TEST(PxlMapLifeCycle, NewImageRefusalsInCheckOrder) {
     TPxlMap map{};
-    EXPECT_FALSE(map.NewImage(101, 1, 8));
+    EXPECT_FALSE(map.NewImage(257, 1, 8));
     ExpectError(map, 4, "Image too large.");
     EXPECT_FALSE(map.Initialized);
-    EXPECT_FALSE(map.NewImage(1, 101, 8));
+    EXPECT_FALSE(map.NewImage(1, 257, 8));
     ExpectError(map, 4, "Image too large.");
     // The depth is looked at before the size.
     EXPECT_FALSE(map.NewImage(500, 500, 24));

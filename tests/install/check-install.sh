@@ -92,7 +92,7 @@ complete_words() {
 got=$(complete_words tessaly-convert --format "")
 [ "$got" = "ico mico bmp" ] || fail "--format completes to '$got'"
 got=$(complete_words tessaly-convert --colors "")
-[ "$got" = "16 256" ] || fail "--colors completes to '$got'"
+[ "$got" = "16 256 true" ] || fail "--colors completes to '$got'"
 got=$(complete_words tessaly-convert --no)
 [ "$got" = "--no-replace" ] || fail "--no completes to '$got'"
 

@@ -146,6 +146,18 @@ TEST(LoaderJpegTest, CmykFileBecomesRgbLikeDjpegAndLooksLikeItsRgbTwin) {
     EXPECT_LT(error / (3.0 * rgb.width() * rgb.height()), 12.0);
 }
 
+TEST(LoaderJpegTest, ScaledDecodingKeepsBothSidesAtLeastTheLargestSize) {
+    // libjpeg's M/8 scales: the smallest M that keeps 128 pixels at or above the size.
+    const QString hopper = qs(jpegFile("hopper.jpg"));
+    for (const auto& [size, side] : {std::pair{16, 16}, {17, 32}, {48, 48}, {100, 112}, {256, 128}})
+        EXPECT_EQ(LoadJpegPicture(hopper, MaxPicturePixels, 0, size).size(), QSize(side, side))
+            << size;
+    // Greys are decoded as they are, without the quantizer's palette.
+    const QImage grey = LoadJpegPicture(qs(jpegFile("hopper_gray.jpg")), MaxPicturePixels, 0, 32);
+    EXPECT_EQ(grey.colorCount(), 256);
+    EXPECT_EQ(grey.color(200), qRgb(200, 200, 200));
+}
+
 TEST(LoaderJpegTest, PictureAboveTheLimitIsRefusedFromItsHeader) {
     const QString hopper = qs(jpegFile("hopper.jpg")); // 128 x 128
     EXPECT_EQ(LoadJpegPicture(hopper, 128 * 128).size(), QSize(128, 128));
