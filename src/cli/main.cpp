@@ -1,4 +1,5 @@
 #include "cli/ConvertRun.h"
+#include "image/SystemFiles.h"
 
 #include <QStringList>
 #include <cstdio>
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
 #endif
+    // SIGINT, SIGTERM and SIGHUP stop the run between pictures, never inside a write.
+    SystemFiles::CatchInterrupts();
     const bool errIsTerminal = TESSALY_ISATTY(TESSALY_FILENO(stderr)) != 0;
     return ConvertMain(arguments, stdout, stderr, errIsTerminal);
 }

@@ -26,8 +26,10 @@ bool TInputQueue::IsSupportedFile(const QString& path) {
     if (std::find(kSupportedExtensions.begin(), kSupportedExtensions.end(), extension) ==
         kSupportedExtensions.end())
         return false;
-    // A folder named like a picture is not a picture.
-    return QFileInfo(path).isFile();
+    // A folder named like a picture is not a picture. Anything else there (a FIFO, a
+    // device) is queued and then refused by the loading, which says why.
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
 }
 
 bool TInputQueue::Queue(const QString& path) {

@@ -3,6 +3,7 @@
 #include "image/IconLayout.h"
 #include "image/ImageErrors.h"
 #include "image/SafeFile.h"
+#include "image/SystemFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,18 @@ std::string Describe(const QString& action, const QString& path, const QString& 
     return QStringLiteral("Cannot %1 %2: %3")
         .arg(action, QDir::toNativeSeparators(path), reason)
         .toStdString();
+}
+
+// Opens the file for reading without waiting in open() and only when it is a regular
+// file: a FIFO or a device could block the run or feed it without end.
+void OpenRegular(QFile& file, const QString& fileName) {
+    QString reason;
+    const int descriptor = SystemFiles::OpenForReading(fileName, &reason);
+    if (descriptor < 0 ||
+        !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (descriptor >= 0) reason = file.errorString();
+        throw EInOutError(Describe(QStringLiteral("open"), fileName, reason));
+    }
 }
 
 // Reads up to `length` bytes at `offset`; fewer when the file ends first.
@@ -54,9 +67,8 @@ std::int32_t ReadIconImage(const QString& fileName, std::int32_t index, TPxlMap&
     };
     const QFileInfo info(fileName);
     if (!info.exists() || info.isDir()) throw EInvalidIcon(CannotOpen);
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInOutError(Describe(QStringLiteral("open"), fileName, file.errorString()));
+    QFile file;
+    OpenRegular(file, fileName);
 
     const QByteArray header = ReadExactly(file, 0, IconLayout::HeaderSize);
     // Reserved 0 and resource type 1 are what makes the file an icon file; anything else
@@ -159,13 +171,18 @@ void WriteIconImage(const QString& fileName, std::int32_t index, const TPxlMap& 
                     const TPxlMap& maskMap) {
     if (!IconLayout::CanWrite(colorMap, maskMap)) return;
 
+    // Another run appending to an icon file in this folder waits until this one has put
+    // its file in place, and then reads what this one wrote.
+    const SystemFiles::FolderLock lock(QFileInfo(fileName).absolutePath());
     const QFileInfo info(fileName);
     QByteArray existing;
     const bool exists = info.exists() && !info.isDir();
+    if (exists && SystemFiles::IsSpecialFile(fileName))
+        throw EInOutError(
+            Describe(QStringLiteral("write"), fileName, SystemFiles::NotRegularReason()));
     if (exists) {
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EInOutError(Describe(QStringLiteral("open"), fileName, file.errorString()));
+        QFile file;
+        OpenRegular(file, fileName);
         existing = file.readAll();
         if (file.error() != QFileDevice::NoError)
             throw EInOutError(Describe(QStringLiteral("read"), fileName, file.errorString()));
@@ -174,5 +191,5 @@ void WriteIconImage(const QString& fileName, std::int32_t index, const TPxlMap& 
 
     const QByteArray content =
         IconLayout::Rebuild(existing, exists, index, colorMap, maskMap, fileName);
-    SafeFile::Write(fileName, fileName + QStringLiteral(".tmp"), content);
+    SafeFile::Write(fileName, content);
 }

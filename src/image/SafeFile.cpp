@@ -1,17 +1,15 @@
 #include "image/SafeFile.h"
 
 #include "image/ImageErrors.h"
+#include "image/SystemFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -56,15 +54,6 @@ void SyncFolder([[maybe_unused]] const QString& folder) {
         ::close(fd);
     }
 #endif
-}
-
-QString UniqueTempPath(const QString& target) {
-    const QFileInfo info(target);
-    const QString name =
-        QStringLiteral(".%1.%2.tmp")
-            .arg(info.fileName())
-            .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
-    return info.dir().filePath(name);
 }
 
 // The reason a write or flush failed: the system's own when it gave one, since Qt's text
@@ -123,53 +112,56 @@ bool MayBeReplaced(const QFileInfo& target) {
     return !target.isFile() || (target.isWritable() && (target.permissions() & writeBits));
 }
 
-// The written and flushed temporary file takes the target's place by one atomic rename;
-// on failure it is removed and the target stays as it was.
-void PutInPlace(const QString& target, const QString& tempPath, DiskFlusher* flusher = nullptr) {
-    // A replaced file keeps its permissions.
-    if (QFileInfo(target).isFile()) QFile::setPermissions(tempPath, QFile::permissions(target));
+// What keeps `target` from being written before anything is: a file nobody may write,
+// or something at the path that is no regular file (writing to a FIFO or a device may
+// block or never end, and a rename would drop the node without a word).
+void CheckTarget(const QString& target) {
+    if (SystemFiles::IsSpecialFile(target))
+        throw EInOutError(Describe(target, SystemFiles::NotRegularReason()));
+    if (!MayBeReplaced(QFileInfo(target)))
+        throw EInOutError(Describe(target, QString::fromLocal8Bit(std::strerror(EACCES))));
+}
 
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(tempPath.toStdU16String()),
-                            std::filesystem::path(target.toStdU16String()), error);
-    if (error) {
-        QFile::remove(tempPath);
-        throw EInOutError(Describe(target, QString::fromStdString(error.message())));
-    }
+// The written and flushed new file takes the target's place by one atomic rename; on
+// failure it is removed and the target stays as it was.
+void PutInPlace(const QString& target, SystemFiles::NewFile& file, DiskFlusher* flusher = nullptr) {
+    QString reason;
+    const bool placed = file.PutAt(target, &reason);
+    file = SystemFiles::NewFile();
+    if (!placed) throw EInOutError(Describe(target, reason));
     if (flusher)
         flusher->QueueFolder(QFileInfo(target).absolutePath());
     else
         SyncFolder(QFileInfo(target).absolutePath());
 }
 
-} // namespace
-
-void SafeFile::Write(const QString& target, const QByteArray& bytes) {
-    Write(target, UniqueTempPath(target), bytes);
+// The file being written as the write hook is told it: its hidden name, or the target
+// while it has none.
+QString HookPath(const SystemFiles::NewFile& file, const QString& target) {
+    return file.Path().isEmpty() ? target : file.Path();
 }
 
+} // namespace
+
 // Every message names the target: the temporary file is nothing the user asked for.
-void SafeFile::Write(const QString& target, const QString& tempPath, const QByteArray& bytes) {
-    if (!MayBeReplaced(QFileInfo(target)))
-        throw EInOutError(Describe(target, QString::fromLocal8Bit(std::strerror(EACCES))));
+void SafeFile::Write(const QString& target, const QByteArray& bytes) {
+    CheckTarget(target);
 
-    // A stale temporary file (or a link planted under its name) is removed rather than
-    // written through, so the new file is always one this call created.
-    if (QFileInfo(tempPath).isSymLink() || QFileInfo::exists(tempPath)) QFile::remove(tempPath);
+    QString reason;
+    SystemFiles::NewFile newFile =
+        SystemFiles::NewFile::Create(QFileInfo(target).absolutePath(), &reason);
+    if (!newFile.IsValid()) throw EInOutError(Describe(target, reason));
 
-    QFile file(tempPath);
+    QFile file;
     // Unbuffered: the blocks are large, and each write's failure is then that write's.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+    if (!file.open(newFile.Descriptor(), QIODevice::WriteOnly | QIODevice::Unbuffered,
+                   QFileDevice::DontCloseHandle))
         throw EInOutError(Describe(target, file.errorString()));
-
-    const QString reason = WriteBlocks(file, tempPath, bytes);
+    reason = WriteBlocks(file, HookPath(newFile, target), bytes);
     file.close();
-    if (!reason.isEmpty()) {
-        QFile::remove(tempPath);
-        throw EInOutError(Describe(target, reason));
-    }
+    if (!reason.isEmpty()) throw EInOutError(Describe(target, reason)); // newFile goes with it
 
-    PutInPlace(target, tempPath);
+    PutInPlace(target, newFile);
 }
 
 StagedFile SafeFile::Stage(const QString& folder, const QByteArray& bytes,
@@ -178,33 +170,26 @@ StagedFile SafeFile::Stage(const QString& folder, const QByteArray& bytes,
     try {
         if (Hook()) return staged;
         const QString absolute = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-        const QString tempPath = UniqueTempPath(QDir(absolute).filePath(QStringLiteral("tessaly")));
-        QFile file(tempPath);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        SystemFiles::NewFile newFile = SystemFiles::NewFile::Create(absolute, nullptr);
+        if (!newFile.IsValid()) return staged;
+        QFile file;
+        if (!file.open(newFile.Descriptor(), QIODevice::WriteOnly | QIODevice::Unbuffered,
+                       QFileDevice::DontCloseHandle))
             return staged;
-#if defined(Q_OS_WIN)
-        const bool later = false;
-#else
         const bool later = flusher != nullptr;
-#endif
-        bool written = WriteBlocks(file, tempPath, bytes, !later).isEmpty();
+        bool written = WriteBlocks(file, HookPath(newFile, absolute), bytes, !later).isEmpty();
+        file.close();
         if (written && later) {
-#if !defined(Q_OS_WIN)
-            const int descriptor = ::dup(file.handle());
+            const int descriptor = ::dup(newFile.Descriptor());
             written = descriptor >= 0;
             if (written) {
                 staged.flushed_ = flusher->QueueFile(descriptor);
                 staged.flusher_ = flusher;
             }
-#endif
         }
-        file.close();
-        if (!written) {
-            QFile::remove(tempPath);
-            return staged;
-        }
+        if (!written) return staged;
         staged.folder_ = absolute;
-        staged.tempPath_ = tempPath;
+        staged.file_ = std::move(newFile);
         staged.bytes_ = bytes;
     } catch (...) {
         staged.Discard();
@@ -213,12 +198,14 @@ StagedFile SafeFile::Stage(const QString& folder, const QByteArray& bytes,
 }
 
 void SafeFile::Commit(const QString& target, StagedFile& staged) {
-    if (!MayBeReplaced(QFileInfo(target))) {
+    try {
+        CheckTarget(target);
+    } catch (...) {
         staged.Discard();
-        throw EInOutError(Describe(target, QString::fromLocal8Bit(std::strerror(EACCES))));
+        throw;
     }
-    // PutInPlace removes the temporary file itself if the rename fails.
-    PutInPlace(target, std::exchange(staged.tempPath_, QString()), staged.flusher_.get());
+    // PutInPlace removes the new file itself if it cannot be put in place.
+    PutInPlace(target, staged.file_, staged.flusher_.get());
 }
 
 void SafeFile::WriteOrCommit(const QString& target, const QByteArray& bytes, StagedFile* staged) {
@@ -233,7 +220,7 @@ void SafeFile::WriteOrCommit(const QString& target, const QByteArray& bytes, Sta
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
-    : folder_(std::move(other.folder_)), tempPath_(std::exchange(other.tempPath_, QString())),
+    : folder_(std::move(other.folder_)), file_(std::move(other.file_)),
       bytes_(std::move(other.bytes_)), flusher_(std::move(other.flusher_)),
       flushed_(std::move(other.flushed_)) {}
 
@@ -241,7 +228,7 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
     if (this != &other) {
         Discard();
         folder_ = std::move(other.folder_);
-        tempPath_ = std::exchange(other.tempPath_, QString());
+        file_ = std::move(other.file_);
         bytes_ = std::move(other.bytes_);
         flusher_ = std::move(other.flusher_);
         flushed_ = std::move(other.flushed_);
@@ -254,7 +241,7 @@ StagedFile::~StagedFile() {
 }
 
 void StagedFile::Discard() {
-    if (!tempPath_.isEmpty()) QFile::remove(std::exchange(tempPath_, QString()));
+    file_ = SystemFiles::NewFile();
 }
 
 bool StagedFile::Flushed() const {

@@ -5,12 +5,14 @@
 #include "image/IconLib.h"
 #include "image/ImageErrors.h"
 #include "image/SafeFile.h"
+#include "image/SystemFiles.h"
 #include "process/OutputNaming.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -32,8 +34,7 @@ bool KeepsExistingFile(const QString& path) {
         throw EInOutError(WriteErrorText(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
     if (info.isSymLink())
         throw EInOutError(WriteErrorText(path, QStringLiteral("it is a link to a missing file")));
-    if (info.exists())
-        throw EInOutError(WriteErrorText(path, QStringLiteral("it is not a regular file")));
+    if (info.exists()) throw EInOutError(WriteErrorText(path, SystemFiles::NotRegularReason()));
     return false;
 }
 
@@ -68,6 +69,14 @@ void BlackOutMasked(TPxlMap& iconMap, TPxlMap& maskMap, int size) {
 }
 
 } // namespace
+
+bool IsPictureOfRun(const QString& target, const QStringList& pictures) {
+    const auto written = SystemFiles::IdentityOf(target);
+    if (!written) return false;
+    return std::any_of(pictures.begin(), pictures.end(), [&](const QString& picture) {
+        return SystemFiles::IdentityOf(picture) == written;
+    });
+}
 
 bool PrepareOutput(TJobState& job, SavePageControls& savePage) {
     if (job.SourceKind == TSourceKind::None) return false;
@@ -122,6 +131,10 @@ TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged) {
         // A picture that is not written anyway is no error, however incomplete.
         if (format != TOutFormat::Mico && !replace && KeepsExistingFile(path))
             return TWriteResult::KeptExisting;
+        // A person's picture is never lost to its own icon, nor to another picture's.
+        if (IsPictureOfRun(path, job.InputList))
+            throw EPictureOfRun(
+                WriteErrorText(path, QStringLiteral("it is a picture of this run")));
         if (format != TOutFormat::Bmp) CheckIconImage(path, job.IconMap, job.MaskMap);
         if (format == TOutFormat::Mico) {
             WriteIconImage(path, -1, job.IconMap, job.MaskMap);

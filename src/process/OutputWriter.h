@@ -1,9 +1,20 @@
 #pragma once
 
 #include "core/JobState.h"
+#include "image/ImageErrors.h"
 
 class SavePageControls;
 class StagedFile;
+
+// The output would be written over a picture of the run itself: "Cannot write <target>:
+// it is a picture of this run". The picture is not written; the run may go on.
+struct EPictureOfRun : EInOutError {
+    using EInOutError::EInOutError;
+};
+
+// Whether `target` is the same file (device and inode, however either path is spelt or
+// linked) as one of `pictures`.
+bool IsPictureOfRun(const QString& target, const QStringList& pictures);
 
 // What WriteOutput did with the current picture.
 enum class TWriteResult {
@@ -27,6 +38,10 @@ bool PrepareOutput(TJobState& job, SavePageControls& savePage);
 // replace false, "ICO" and "BMP" leave an existing file alone (and then do not mind an
 // incomplete icon image); a folder or anything else that is no file at OutPath is an
 // error then, not a file to keep.
+//
+// No format ever writes over a file queued as a picture of the run (the job's InputList):
+// that is refused with EPictureOfRun before anything is written. Nor over anything that
+// is not a regular file (a FIFO, a device): "not a regular file".
 //
 // Every write goes through a temporary file in the target's folder and one atomic rename;
 // a failure leaves the earlier file byte for byte, removes the temporary file and throws

@@ -1,6 +1,7 @@
 #include "process/Processor.h"
 
 #include "core/WizardView.h"
+#include "image/SystemFiles.h"
 #include "process/Fitting.h"
 #include "process/IconBuild.h"
 #include "process/PictureLoader.h"
@@ -17,7 +18,18 @@ TPictureProcessor::TPictureProcessor(TJobState& job, const PageAnswers& page,
 TPictureProcessor::TPictureProcessor(TJobState& job, WizardView& view)
     : TPictureProcessor(job, view, view, view, view, view) {}
 
+namespace {
+
+// A run asked to stop goes no further than the step in hand.
+void StopIfInterrupted() {
+    if (const int signal = SystemFiles::InterruptSignal())
+        throw ERunInterrupted("stopped by " + SystemFiles::SignalText(signal).toStdString());
+}
+
+} // namespace
+
 void TPictureProcessor::LoadPicture() {
+    StopIfInterrupted();
     prepared_ = pipeline_ ? pipeline_->Take(job_.FileIndex, job_.SubIndex) : nullptr;
     if (prepared_) {
         const TPreparedPicture& p = *prepared_;
@@ -95,8 +107,13 @@ bool TPictureProcessor::PrepareOutput() {
 void TPictureProcessor::WriteOutput(bool replace) {
     lastWrite_ = TWriteResult::Nothing;
     lastWriteError_.clear();
+    StopIfInterrupted();
     try {
         lastWrite_ = ::WriteOutput(job_, replace, prepared_ ? prepared_->Staged.get() : nullptr);
+    } catch (const EPictureOfRun& e) {
+        ++tally_.PictureOfRun;
+        lastWriteError_ = QString::fromUtf8(e.what());
+        throw;
     } catch (const std::exception& e) {
         ++tally_.WriteFailed;
         lastWriteError_ = QString::fromUtf8(e.what());
