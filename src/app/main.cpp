@@ -1,4 +1,5 @@
 #include "core/PageTexts.h"
+#include "image/SystemFiles.h"
 #include "ui/AboutForm.h"
 #include "ui/CropForm.h"
 #include "ui/Form1.h"
@@ -8,6 +9,7 @@
 #include "ui/WindowResources.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -28,6 +30,16 @@ int main(int argc, char** argv) {
     TAboutForm aboutForm(&form);
     TPreSetForm preSetForm(form.Job(), store, &form);
     form.SetDialogs(&cropForm, &aboutForm, &preSetForm);
+
+    // SIGINT, SIGTERM and SIGHUP end the wizard between steps: a file
+    // being written is finished first, and the program ends with 128 + the signal.
+    SystemFiles::CatchInterrupts();
+    QTimer interruptWatch;
+    QObject::connect(&interruptWatch, &QTimer::timeout, [] {
+        if (const int signal = SystemFiles::InterruptSignal())
+            QCoreApplication::exit(SystemFiles::InterruptExitStatus(signal));
+    });
+    interruptWatch.start(200);
 
     form.show();
     return app.exec();
