@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -137,6 +139,11 @@ void PutInPlace(const QString& target, SystemFiles::NewFile& file, DiskFlusher* 
 
 // The file being written as the write hook is told it: its hidden name, or the target
 // while it has none.
+std::atomic<int>& StagedOpen() {
+    static std::atomic<int> count{0};
+    return count;
+}
+
 QString HookPath(const SystemFiles::NewFile& file, const QString& target) {
     return file.Path().isEmpty() ? target : file.Path();
 }
@@ -168,7 +175,7 @@ StagedFile SafeFile::Stage(const QString& folder, const QByteArray& bytes,
                            const std::shared_ptr<DiskFlusher>& flusher) noexcept {
     StagedFile staged;
     try {
-        if (Hook()) return staged;
+        if (Hook() || StagedOpen().load() >= SystemFiles::OpenFileLimit() / 4) return staged;
         const QString absolute = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
         SystemFiles::NewFile newFile = SystemFiles::NewFile::Create(absolute, nullptr);
         if (!newFile.IsValid()) return staged;
@@ -190,6 +197,8 @@ StagedFile SafeFile::Stage(const QString& folder, const QByteArray& bytes,
         if (!written) return staged;
         staged.folder_ = absolute;
         staged.file_ = std::move(newFile);
+        staged.counted_ = true;
+        ++StagedOpen();
         staged.bytes_ = bytes;
     } catch (...) {
         staged.Discard();
@@ -198,13 +207,9 @@ StagedFile SafeFile::Stage(const QString& folder, const QByteArray& bytes,
 }
 
 void SafeFile::Commit(const QString& target, StagedFile& staged) {
-    try {
-        CheckTarget(target);
-    } catch (...) {
-        staged.Discard();
-        throw;
-    }
-    // PutInPlace removes the new file itself if it cannot be put in place.
+    // Used up whatever happens; PutInPlace removes the new file if it cannot be placed.
+    const auto usedUp = qScopeGuard([&] { staged.Discard(); });
+    CheckTarget(target);
     PutInPlace(target, staged.file_, staged.flusher_.get());
 }
 
@@ -221,14 +226,15 @@ void SafeFile::WriteOrCommit(const QString& target, const QByteArray& bytes, Sta
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : folder_(std::move(other.folder_)), file_(std::move(other.file_)),
-      bytes_(std::move(other.bytes_)), flusher_(std::move(other.flusher_)),
-      flushed_(std::move(other.flushed_)) {}
+      counted_(std::exchange(other.counted_, false)), bytes_(std::move(other.bytes_)),
+      flusher_(std::move(other.flusher_)), flushed_(std::move(other.flushed_)) {}
 
 StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
     if (this != &other) {
         Discard();
         folder_ = std::move(other.folder_);
         file_ = std::move(other.file_);
+        counted_ = std::exchange(other.counted_, false);
         bytes_ = std::move(other.bytes_);
         flusher_ = std::move(other.flusher_);
         flushed_ = std::move(other.flushed_);
@@ -242,6 +248,7 @@ StagedFile::~StagedFile() {
 
 void StagedFile::Discard() {
     file_ = SystemFiles::NewFile();
+    if (std::exchange(counted_, false)) --StagedOpen();
 }
 
 bool StagedFile::Flushed() const {

@@ -72,7 +72,8 @@ private:
     // Whether the content is on the disk; waits for the flusher when it has it.
     bool Flushed() const;
     QString folder_;
-    SystemFiles::NewFile file_;
+    SystemFiles::NewFile file_; // open until committed or discarded
+    bool counted_ = false;      // among the staged files held open
     QByteArray bytes_;
     std::shared_ptr<DiskFlusher> flusher_;
     std::shared_future<bool> flushed_;
@@ -99,7 +100,8 @@ public:
     // flushed to the disk at once, or by `flusher` when given one. Never throws; any
     // failure gives an invalid StagedFile, and the caller then writes the usual way (which
     // reports the failure). Gives nothing while a write hook is set, so a hook sees every
-    // block a run writes.
+    // block a run writes, nor while staged files hold a quarter of the descriptors the
+    // process may open (each stays open until committed), so loading never runs short.
     static StagedFile Stage(const QString& folder, const QByteArray& bytes,
                             const std::shared_ptr<DiskFlusher>& flusher = nullptr) noexcept;
     // Puts `staged` in place of `target` when it holds exactly `bytes`, is in the target's

@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,6 +82,14 @@ bool IsSpecialFile(const QString& path) {
     struct stat status {};
     if (path.isEmpty() || ::stat(Encoded(path).constData(), &status) != 0) return false;
     return !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
+}
+
+int OpenFileLimit() {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+        limit.rlim_cur > 1 << 20)
+        return 1 << 20;
+    return static_cast<int>(limit.rlim_cur);
 }
 
 QString NotRegularReason() {

@@ -29,6 +29,9 @@ bool IsSpecialFile(const QString& path);
 // Returns the descriptor, or -1 and the reason ("not a regular file" for anything else).
 int OpenForReading(const QString& path, QString* reason);
 
+// How many files the process may have open at once (its soft limit).
+int OpenFileLimit();
+
 // What every file at a special path is refused with.
 QString NotRegularReason();
 

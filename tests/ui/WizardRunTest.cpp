@@ -231,8 +231,8 @@ TEST(WizardRun, SaveOverThePictureItselfIsRefused) {
     w.Click("NextButton");
     EXPECT_EQ(w.Page(), 6);
     ASSERT_EQ(w.Dialogs.Messages.size(), 1);
-    EXPECT_TRUE(w.Dialogs.Messages[0].endsWith(
-        ": Cannot write " + Q(dir / "holiday.bmp") + ": it is a picture of this run"))
+    EXPECT_TRUE(w.Dialogs.Messages[0].endsWith(": Cannot write " + Q(dir / "holiday.bmp") +
+                                               ": it is a picture of this run"))
         << w.Dialogs.Messages[0].toStdString();
     EXPECT_EQ(testutil::readFile(dir / "holiday.bmp"), original);
     EXPECT_TRUE(location->isEnabled());
