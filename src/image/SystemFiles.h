@@ -15,7 +15,7 @@ namespace SystemFiles {
 struct FileId {
     std::uint64_t Device = 0;
     std::uint64_t Inode = 0;
-    bool operator==(const FileId&) const = default;
+    auto operator<=>(const FileId&) const = default;
 };
 
 // The file `path` names, links followed; nothing when there is none.

@@ -70,12 +70,17 @@ void BlackOutMasked(TPxlMap& iconMap, TPxlMap& maskMap, int size) {
 
 } // namespace
 
-bool IsPictureOfRun(const QString& target, const QStringList& pictures) {
+bool TRunPictures::Contains(const QString& target, const QStringList& pictures) {
     const auto written = SystemFiles::IdentityOf(target);
     if (!written) return false;
-    return std::any_of(pictures.begin(), pictures.end(), [&](const QString& picture) {
-        return SystemFiles::IdentityOf(picture) == written;
-    });
+    if (files_.empty() || gathered_ != pictures) {
+        gathered_ = pictures;
+        files_.clear();
+        for (const QString& picture : pictures)
+            if (const auto file = SystemFiles::IdentityOf(picture)) files_.push_back(*file);
+        std::sort(files_.begin(), files_.end());
+    }
+    return std::binary_search(files_.begin(), files_.end(), *written);
 }
 
 bool PrepareOutput(TJobState& job, SavePageControls& savePage) {
@@ -120,7 +125,7 @@ QByteArray OutputFileBytes(TOutFormat format, TPxlMap iconMap, TPxlMap maskMap, 
     return bytes;
 }
 
-TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged) {
+TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged, TRunPictures* pictures) {
     if (job.SourceKind == TSourceKind::None) return TWriteResult::Nothing;
 
     BlackOutMasked(job.IconMap, job.MaskMap, job.IconSize);
@@ -132,7 +137,8 @@ TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged) {
         if (format != TOutFormat::Mico && !replace && KeepsExistingFile(path))
             return TWriteResult::KeptExisting;
         // A person's picture is never lost to its own icon, nor to another picture's.
-        if (IsPictureOfRun(path, job.InputList))
+        TRunPictures thisWrite;
+        if ((pictures ? *pictures : thisWrite).Contains(path, job.InputList))
             throw EPictureOfRun(
                 WriteErrorText(path, QStringLiteral("it is a picture of this run")));
         if (format != TOutFormat::Bmp) CheckIconImage(path, job.IconMap, job.MaskMap);

@@ -2,6 +2,9 @@
 
 #include "core/JobState.h"
 #include "image/ImageErrors.h"
+#include "image/SystemFiles.h"
+
+#include <vector>
 
 class SavePageControls;
 class StagedFile;
@@ -12,9 +15,18 @@ struct EPictureOfRun : EInOutError {
     using EInOutError::EInOutError;
 };
 
-// Whether `target` is the same file (device and inode, however either path is spelt or
-// linked) as one of `pictures`.
-bool IsPictureOfRun(const QString& target, const QStringList& pictures);
+// The files queued as a run's pictures, known by device and inode so that any spelling
+// of a path or a hard link finds them. Gathered when first asked and again whenever the
+// queue has changed, so a batch asks the file system once per picture, not per write.
+class TRunPictures {
+public:
+    // Whether `target` is the same file as one of `pictures`.
+    bool Contains(const QString& target, const QStringList& pictures);
+
+private:
+    QStringList gathered_;
+    std::vector<SystemFiles::FileId> files_; // sorted
+};
 
 // What WriteOutput did with the current picture.
 enum class TWriteResult {
@@ -51,7 +63,9 @@ bool PrepareOutput(TJobState& job, SavePageControls& savePage);
 // `staged`, when given, may hold the file's bytes written ahead (OutputFileBytes): when
 // they are exactly the bytes to write and in the target's folder, the staged file is put
 // in place instead of writing them again. What is written and said is the same either way.
-TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged = nullptr);
+// `pictures`, when given, keeps what it learns about the queue for the next write.
+TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged = nullptr,
+                         TRunPictures* pictures = nullptr);
 
 // The bytes of the file WriteOutput writes for these maps in the "ICO" or "BMP" format;
 // empty for "MICO" (whose file depends on what is there) and when it would write nothing.

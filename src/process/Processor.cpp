@@ -109,7 +109,8 @@ void TPictureProcessor::WriteOutput(bool replace) {
     lastWriteError_.clear();
     StopIfInterrupted();
     try {
-        lastWrite_ = ::WriteOutput(job_, replace, prepared_ ? prepared_->Staged.get() : nullptr);
+        lastWrite_ =
+            ::WriteOutput(job_, replace, prepared_ ? prepared_->Staged.get() : nullptr, &pictures_);
     } catch (const EPictureOfRun& e) {
         ++tally_.PictureOfRun;
         lastWriteError_ = QString::fromUtf8(e.what());

@@ -88,6 +88,7 @@ private:
     bool scaleOnly_ = false;
     TPicturePipeline* pipeline_ = nullptr;
     std::shared_ptr<const TPreparedPicture> prepared_; // the current picture's, if any
+    TRunPictures pictures_; // the queue's files, for the writes to keep clear of
     TWriteResult lastWrite_ = TWriteResult::Nothing;
     QString lastWriteError_;
 };
