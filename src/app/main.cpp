@@ -9,7 +9,7 @@
 #include "ui/WindowResources.h"
 
 #include <QApplication>
-#include <QTimer>
+#include <QSocketNotifier>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -34,12 +34,11 @@ int main(int argc, char** argv) {
     // SIGINT, SIGTERM and SIGHUP end the wizard between steps: a file
     // being written is finished first, and the program ends with 128 + the signal.
     SystemFiles::CatchInterrupts();
-    QTimer interruptWatch;
-    QObject::connect(&interruptWatch, &QTimer::timeout, [] {
+    QSocketNotifier interrupt(SystemFiles::InterruptDescriptor(), QSocketNotifier::Read);
+    QObject::connect(&interrupt, &QSocketNotifier::activated, [] {
         if (const int signal = SystemFiles::InterruptSignal())
             QCoreApplication::exit(SystemFiles::InterruptExitStatus(signal));
     });
-    interruptWatch.start(200);
 
     form.show();
     return app.exec();

@@ -63,10 +63,18 @@ bool LinkUnnamed(int descriptor, const QByteArray& path) {
 }
 
 std::atomic<int> noted{0};
+int wakeUp[2] = {-1, -1}; // a pipe the handler writes a byte to
 
 void Note(int signal) {
+    const int saved = errno;
     int none = 0;
     noted.compare_exchange_strong(none, signal);
+    if (wakeUp[1] >= 0) {
+        // A full pipe has a wake-up waiting already.
+        const ssize_t written = ::write(wakeUp[1], "!", 1);
+        static_cast<void>(written);
+    }
+    errno = saved;
 }
 
 } // namespace
@@ -212,6 +220,7 @@ FolderLock::~FolderLock() {
 }
 
 void CatchInterrupts() {
+    if (wakeUp[0] < 0 && ::pipe2(wakeUp, O_CLOEXEC | O_NONBLOCK) != 0) wakeUp[0] = wakeUp[1] = -1;
     struct sigaction action {};
     action.sa_handler = Note;
     sigemptyset(&action.sa_mask);
@@ -219,6 +228,10 @@ void CatchInterrupts() {
     action.sa_flags = SA_RESTART;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+}
+
+int InterruptDescriptor() {
+    return wakeUp[0];
 }
 
 int InterruptSignal() {

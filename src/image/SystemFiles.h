@@ -85,6 +85,9 @@ private:
 // From now on SIGINT, SIGTERM and SIGHUP only note that the run is asked to stop, which
 // the run checks between its steps (InterruptSignal). Idempotent.
 void CatchInterrupts();
+// A descriptor that becomes readable when such a signal arrives, for an event loop to
+// watch; -1 before CatchInterrupts (or when it could not be made).
+int InterruptDescriptor();
 // The signal that asked the run to stop, 0 when none has.
 int InterruptSignal();
 // The exit status for a run stopped by that signal: 128 + its number.
