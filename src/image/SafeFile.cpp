@@ -137,13 +137,14 @@ void PutInPlace(const QString& target, SystemFiles::NewFile& file, DiskFlusher* 
         SyncFolder(QFileInfo(target).absolutePath());
 }
 
-// The file being written as the write hook is told it: its hidden name, or the target
-// while it has none.
+// How many staged files are held open.
 std::atomic<int>& StagedOpen() {
     static std::atomic<int> count{0};
     return count;
 }
 
+// The file being written as the write hook is told it: its hidden name, or the target
+// while it has none.
 QString HookPath(const SystemFiles::NewFile& file, const QString& target) {
     return file.Path().isEmpty() ? target : file.Path();
 }

@@ -32,9 +32,9 @@ bool KeepsExistingFile(const QString& path) {
     if (info.isFile()) return true;
     if (info.isDir())
         throw EInOutError(WriteErrorText(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
+    if (info.exists()) throw EInOutError(WriteErrorText(path, SystemFiles::NotRegularReason()));
     if (info.isSymLink())
         throw EInOutError(WriteErrorText(path, QStringLiteral("it is a link to a missing file")));
-    if (info.exists()) throw EInOutError(WriteErrorText(path, SystemFiles::NotRegularReason()));
     return false;
 }
 
