@@ -1,6 +1,7 @@
 #include "core/PageTexts.h"
 #include "core/QtMessages.h"
 #include "image/FileNames.h"
+#include "image/SystemFiles.h"
 #include "ui/AboutForm.h"
 #include "ui/CropForm.h"
 #include "ui/Form1.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QLoggingCategory>
+#include <QSocketNotifier>
 
 int main(int argc, char** argv) {
     KeepToolkitMessagesQuiet();
@@ -37,6 +39,15 @@ int main(int argc, char** argv) {
     TAboutForm aboutForm(&form);
     TPreSetForm preSetForm(form.Job(), store, &form);
     form.SetDialogs(&cropForm, &aboutForm, &preSetForm);
+
+    // SIGINT, SIGTERM and SIGHUP end the wizard between steps: a file
+    // being written is finished first, and the program ends with 128 + the signal.
+    SystemFiles::CatchInterrupts();
+    QSocketNotifier interrupt(SystemFiles::InterruptDescriptor(), QSocketNotifier::Read);
+    QObject::connect(&interrupt, &QSocketNotifier::activated, [] {
+        if (const int signal = SystemFiles::InterruptSignal())
+            QCoreApplication::exit(SystemFiles::InterruptExitStatus(signal));
+    });
 
     form.show();
     return app.exec();

@@ -6,6 +6,7 @@
 #include "core/StepEngine.h"
 #include "image/FileNames.h"
 #include "image/IconLib.h"
+#include "image/SystemFiles.h"
 #include "process/OutputNaming.h"
 #include "process/PicturePipeline.h"
 #include "process/Processor.h"
@@ -194,7 +195,13 @@ public:
     }
 
     void WriteOutput(bool replace) override {
-        TPictureProcessor::WriteOutput(replace);
+        try {
+            TPictureProcessor::WriteOutput(replace);
+        } catch (const EPictureOfRun& refused) {
+            // That picture is skipped; the run goes on with the others.
+            view_.ShowMessage(QString::fromUtf8(refused.what()), QString());
+            return;
+        }
         if (LastWrite() == TWriteResult::Written) {
             NoteWritten();
             if (!quiet_) {
@@ -320,18 +327,24 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
     }
     view.ClearProgress();
 
+    const int signal = job.Step == PageFinish ? 0 : SystemFiles::InterruptSignal();
+    if (signal != 0)
+        PrintLine(
+            err,
+            QStringLiteral("%1: stopped by %2").arg(Program(), SystemFiles::SignalText(signal)));
     if (processor.Tally().WriteFailed > 0 || job.Step != PageFinish) {
-        // A failed write, or another error of a step's work (the engine has shown it): the
-        // run cannot go on.
+        // A failed write, an interrupt, or another error of a step's work (the engine has
+        // shown it): the run cannot go on.
         const int left = PicturesLeft(job);
         PrintLine(err, QStringLiteral("%1: stopped at %2: %3 not converted")
                            .arg(Program(), CurrentPicture(job, given),
                                 left == 1 ? QStringLiteral("1 picture")
                                           : QStringLiteral("%1 pictures").arg(left)));
-        return ExitWriteFailed;
+        return signal != 0 ? SystemFiles::InterruptExitStatus(signal) : ExitWriteFailed;
     }
     const TRunTally& tally = processor.Tally();
-    if (skippedArguments > 0 || tally.LoadFailed > 0 || tally.KeptExisting > 0)
+    if (skippedArguments > 0 || tally.LoadFailed > 0 || tally.KeptExisting > 0 ||
+        tally.PictureOfRun > 0)
         return ExitSomeSkipped;
     return ExitAllWritten;
 }

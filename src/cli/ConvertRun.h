@@ -8,12 +8,13 @@
 // Exit statuses of tessaly-convert.
 enum ConvertExit {
     ExitAllWritten = 0,  // every picture was written
-    ExitSomeSkipped = 1, // an argument was skipped, a picture did not load, or an existing
-                         // file was kept (--no-replace)
+    ExitSomeSkipped = 1, // an argument was skipped, a picture did not load, an existing
+                         // file was kept (--no-replace), or an output was a picture of the run
     ExitUsage = 2,       // the command line was not understood, or its output folder is not there
     ExitWriteFailed = 3, // an output file could not be written, or another error stopped the
                          // conversion; the run ends there, saying how many pictures it left.
                          // Also a run whose list or messages could not all be written out.
+    // A run stopped by SIGINT, SIGTERM or SIGHUP ends with 128 + the signal's number.
 };
 
 // One automatic run of the wizard without a window: queues the pictures in the order

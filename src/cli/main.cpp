@@ -1,6 +1,7 @@
 #include "cli/ConvertRun.h"
 #include "core/QtMessages.h"
 #include "image/FileNames.h"
+#include "image/SystemFiles.h"
 
 #include <QLoggingCategory>
 #include <QGuiApplication>
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         fonts = std::make_unique<QGuiApplication>(argc, argv);
     }
+    // SIGINT, SIGTERM and SIGHUP stop the run between pictures, never inside a write.
+    SystemFiles::CatchInterrupts();
     const bool errIsTerminal = TESSALY_ISATTY(TESSALY_FILENO(stderr)) != 0;
     return ConvertMain(arguments, stdout, stderr, errIsTerminal);
 }

@@ -26,8 +26,9 @@ bool TInputQueue::IsSupportedFile(const QString& path) {
     if (std::find(kSupportedExtensions.begin(), kSupportedExtensions.end(), extension) ==
         kSupportedExtensions.end())
         return false;
-    // A folder named like a picture is not a picture.
-    return IsFileNamed(path);
+    // A folder named like a picture is not a picture. Anything else there (a FIFO, a
+    // device) is queued and then refused by the loading, which says why.
+    return ExistsNamed(path) && !IsFolderNamed(path);
 }
 
 bool TInputQueue::Queue(const QString& path) {

@@ -1,5 +1,13 @@
 #pragma once
 
+#include <stdexcept>
+
+// Raised by a step's work when the run has been asked to stop (an interrupt signal): the
+// engine ends the run there, without a message.
+struct ERunInterrupted : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
 // The processing work the step engine runs as it enters and leaves steps. The engine
 // knows these operations only by role; the wizard, tessaly-convert and the tests supply
 // an implementation (the real one lives in the processing library).

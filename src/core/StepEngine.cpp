@@ -100,6 +100,9 @@ void TStepEngine::RunLoop(bool forward) {
             if (closed_) break;
             window_.ProcessPendingEvents();
         }
+    } catch (const ERunInterrupted&) {
+        // Asked to stop: the wizard closes; nothing is left half-done to report.
+        Close();
     } catch (const std::exception& error) {
         failed = true;
         failure = QString::fromUtf8(error.what());

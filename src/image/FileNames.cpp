@@ -130,19 +130,38 @@ bool OpenForReading(QFile& file, const QString& name, QString* reason, int* erro
     if (error) *error = EIO;
     return false;
 #else
-    const int descriptor = ::open(NameBytes(name).constData(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        const int failure = errno;
-        if (reason) *reason = QString::fromLocal8Bit(std::strerror(failure));
+    const auto fail = [&](int failure, const QString& text) {
+        if (reason) *reason = text;
         if (error) *error = failure;
         return false;
+    };
+    // Never waits in open() (a FIFO without a writer would), and takes regular files
+    // only: a FIFO or a device could block the reading or feed it without end.
+    int descriptor;
+    do {
+        descriptor = ::open(NameBytes(name).constData(),
+                            O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    } while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0) {
+        const int failure = errno;
+        return fail(failure, QString::fromLocal8Bit(std::strerror(failure)));
     }
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        const bool folder = S_ISDIR(status.st_mode);
+        ::close(descriptor);
+        return folder ? fail(EISDIR, QString::fromLocal8Bit(std::strerror(EISDIR)))
+                      : fail(EINVAL, NotRegularFileReason());
+    }
+    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     if (file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
     ::close(descriptor);
-    if (reason) *reason = file.errorString();
-    if (error) *error = EIO;
-    return false;
+    return fail(EIO, file.errorString());
 #endif
+}
+
+QString NotRegularFileReason() {
+    return QStringLiteral("not a regular file");
 }
 
 bool IsFileNamed(const QString& name) {

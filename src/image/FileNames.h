@@ -24,11 +24,15 @@ QString ReadableName(const QString& text);
 // bytes as well), with its own text kept as it is; absolute and empty names are kept.
 QString AbsoluteName(const QString& name);
 
-// Opens `file`, which has no name set, for reading the file called `name`. On failure
-// returns false and puts the system's reason (e.g. "Too many open files") in `reason`
-// and its error number in `error`.
+// Opens `file`, which has no name set, for reading the regular file called `name`,
+// without ever waiting in open(). On failure returns false and puts the system's reason
+// (e.g. "Too many open files", or NotRegularFileReason() for a FIFO or a device) in
+// `reason` and its error number in `error`.
 bool OpenForReading(QFile& file, const QString& name, QString* reason = nullptr,
                     int* error = nullptr);
+
+// What a FIFO, a device or a socket is refused with: "not a regular file".
+QString NotRegularFileReason();
 
 // Whether `name` is a regular file (links followed), and whether anything is there.
 bool IsFileNamed(const QString& name);

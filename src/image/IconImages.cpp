@@ -1,8 +1,10 @@
 #include "image/IconImages.h"
 
 #include "image/IconLayout.h"
+#include "image/IconLib.h"
 #include "image/ImageErrors.h"
 #include "image/SafeFile.h"
+#include "image/SystemFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -177,26 +179,14 @@ QByteArray IconFileBytes(const std::vector<TEncodedIcon>& images) {
 }
 
 void AppendIconImages(const QString& fileName, const std::vector<TEncodedIcon>& images) {
-    const QFileInfo info(fileName);
+    // Runs appending to icon files in one folder take turns, as WriteIconImage's do.
+    const SystemFiles::FolderLock lock(QFileInfo(fileName).absolutePath());
     QByteArray file;
-    bool exists = info.exists() && !info.isDir();
-    if (exists) {
-        QFile existing(fileName);
-        const auto describe = [&](const char* action) {
-            return QStringLiteral("Cannot %1 %2: %3")
-                .arg(QLatin1String(action), QDir::toNativeSeparators(fileName),
-                     existing.errorString())
-                .toStdString();
-        };
-        if (!existing.open(QIODevice::ReadOnly)) throw EInOutError(describe("open"));
-        file = existing.readAll();
-        if (existing.error() != QFileDevice::NoError) throw EInOutError(describe("read"));
-        if (file.size() < IconLayout::HeaderSize) throw EInvalidIcon("Icon file is not valid");
-    }
+    bool exists = ReadIconFileToExtend(fileName, file);
     for (const TEncodedIcon& image : images) {
         file = IconLayout::Rebuild(file, exists, -1, IconEntry(image.Size, image.Bits), image.Data,
                                    fileName);
         exists = true;
     }
-    SafeFile::Write(fileName, fileName + QStringLiteral(".tmp"), file);
+    SafeFile::Write(fileName, file);
 }

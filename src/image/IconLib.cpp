@@ -4,6 +4,7 @@
 #include "image/IconLayout.h"
 #include "image/ImageErrors.h"
 #include "image/SafeFile.h"
+#include "image/SystemFiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -23,6 +24,13 @@ std::string Describe(const QString& action, const QString& path, const QString& 
     return QStringLiteral("Cannot %1 %2: %3")
         .arg(action, QDir::toNativeSeparators(path), reason)
         .toStdString();
+}
+
+// Opens the file for reading without waiting in open() and only when it is a regular
+// file: a FIFO or a device could block the run or feed it without end.
+void OpenRegular(QFile& file, const QString& fileName) {
+    if (QString reason; !OpenForReading(file, fileName, &reason))
+        throw EInOutError(Describe(QStringLiteral("open"), fileName, reason));
 }
 
 // Reads up to `length` bytes at `offset`; fewer when the file ends first.
@@ -52,8 +60,7 @@ struct TImageEntry {
 // `file` must have no name set: it is opened by the name's bytes.
 TImageEntry OpenImage(QFile& file, const QString& fileName, std::int32_t index) {
     if (!ExistsNamed(fileName) || IsFolderNamed(fileName)) throw EInvalidIcon(CannotOpen);
-    if (QString reason; !OpenForReading(file, fileName, &reason))
-        throw EInOutError(Describe(QStringLiteral("open"), fileName, reason));
+    OpenRegular(file, fileName);
 
     const QByteArray header = ReadExactly(file, 0, IconLayout::HeaderSize);
     // Reserved 0 and resource type 1 are what makes the file an icon file; anything else
@@ -330,23 +337,31 @@ std::int32_t ReadIconPicture(const QString& fileName, std::int32_t index, QImage
     return done(QString());
 }
 
+bool ReadIconFileToExtend(const QString& fileName, QByteArray& existing) {
+    existing.clear();
+    if (!ExistsNamed(fileName) || IsFolderNamed(fileName)) return false;
+    if (SystemFiles::IsSpecialFile(fileName))
+        throw EInOutError(
+            Describe(QStringLiteral("write"), fileName, SystemFiles::NotRegularReason()));
+    QFile file;
+    OpenRegular(file, fileName);
+    existing = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw EInOutError(Describe(QStringLiteral("read"), fileName, file.errorString()));
+    if (existing.size() < IconLayout::HeaderSize) throw EInvalidIcon(NotValid);
+    return true;
+}
+
 void WriteIconImage(const QString& fileName, std::int32_t index, const TPxlMap& colorMap,
                     const TPxlMap& maskMap) {
     if (!IconLayout::CanWrite(colorMap, maskMap)) return;
 
+    // Another run appending to an icon file in this folder waits until this one has put
+    // its file in place, and then reads what this one wrote.
+    const SystemFiles::FolderLock lock(QFileInfo(fileName).absolutePath());
     QByteArray existing;
-    const bool exists = ExistsNamed(fileName) && !IsFolderNamed(fileName);
-    if (exists) {
-        QFile file;
-        if (QString reason; !OpenForReading(file, fileName, &reason))
-            throw EInOutError(Describe(QStringLiteral("open"), fileName, reason));
-        existing = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw EInOutError(Describe(QStringLiteral("read"), fileName, file.errorString()));
-        if (existing.size() < IconLayout::HeaderSize) throw EInvalidIcon(NotValid);
-    }
-
+    const bool exists = ReadIconFileToExtend(fileName, existing);
     const QByteArray content =
         IconLayout::Rebuild(existing, exists, index, colorMap, maskMap, fileName);
-    SafeFile::Write(fileName, fileName + QStringLiteral(".tmp"), content);
+    SafeFile::Write(fileName, content);
 }

@@ -50,10 +50,18 @@ std::int32_t ReadIconPicture(const QString& fileName, std::int32_t index, QImage
 // Writes the pair as image `index` of the icon file: -1 or an index not below the file's
 // count appends, a smaller index replaces that image, and a missing file is created with
 // this one image. Maps of different sizes, a colour map that is not square or is wider
-// than 256 pixels write nothing. The new content goes to fileName + ".tmp" and replaces
-// the file by one atomic rename; on any failure the existing file stays byte for byte
-// as it was and the temporary file is removed.
+// than 256 pixels write nothing. The new content is written as SafeFile::Write does and
+// replaces the file by one atomic rename; on any failure the existing file stays byte for
+// byte as it was and the temporary file is removed. Runs writing icon files in one folder
+// this way take turns (a lock on the folder), so concurrent appends all end up in the
+// file. Anything at fileName that is no regular file is refused before it is opened.
 // Throws EInvalidIcon("Icon file is not valid") for an existing file shorter than its
 // 6-byte header, EInOutError for any other read or write failure.
 void WriteIconImage(const QString& fileName, std::int32_t index, const TPxlMap& colorMap,
                     const TPxlMap& maskMap);
+
+// The icon file that an append rebuilds: false (and `existing` empty) when nothing is at
+// fileName, true with its bytes otherwise. The caller holds the folder's lock
+// (SystemFiles::FolderLock) until the new file is in place. Throws as WriteIconImage does,
+// also for a FIFO or a device at fileName.
+bool ReadIconFileToExtend(const QString& fileName, QByteArray& existing);

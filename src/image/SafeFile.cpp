@@ -2,17 +2,17 @@
 
 #include "image/FileNames.h"
 #include "image/ImageErrors.h"
+#include "image/SystemFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -20,6 +20,7 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -51,21 +52,12 @@ bool SyncToDisk(QFile& file) {
 // Makes the rename itself durable; a failure here does not undo the completed write.
 void SyncFolder([[maybe_unused]] const QString& folder) {
 #if !defined(Q_OS_WIN)
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    const int fd = ::open(NameBytes(folder).constData(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
     }
 #endif
-}
-
-QString UniqueTempPath(const QString& target) {
-    const QFileInfo info(target);
-    const QString name =
-        QStringLiteral(".%1.%2.tmp")
-            .arg(info.fileName())
-            .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
-    return info.dir().filePath(name);
 }
 
 // The reason a write or flush failed: the system's own when it gave one, since Qt's text
@@ -117,97 +109,99 @@ QString WriteBlocks(QFile& file, const QString& tempPath, const QByteArray& byte
 // A file nobody may write is not replaced: the rename would go over it without asking,
 // where deleting it first fails on some systems. The permission bits are read as well as
 // asked about, since the system lets the superuser write anything.
-bool MayBeReplaced(const QFileInfo& target) {
-    // (Qt's WriteUser is the system's answer again, so it is not among them.)
-    constexpr QFile::Permissions writeBits =
-        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    return !target.isFile() || (target.isWritable() && (target.permissions() & writeBits));
+bool MayBeReplaced(const QString& target) {
+    const QByteArray name = NameBytes(target);
+    struct stat status {};
+    if (::stat(name.constData(), &status) != 0 || !S_ISREG(status.st_mode)) return true;
+    return ::access(name.constData(), W_OK) == 0 && (status.st_mode & 0222) != 0;
 }
 
-// The written and flushed temporary file takes the target's place by one atomic rename;
-// on failure it is removed and the target stays as it was.
-void PutInPlace(const QString& target, const QString& tempPath, DiskFlusher* flusher = nullptr) {
-    // A replaced file keeps its permissions.
-    if (QFileInfo(target).isFile()) QFile::setPermissions(tempPath, QFile::permissions(target));
+// What keeps `target` from being written before anything is: a file nobody may write,
+// or something at the path that is no regular file (writing to a FIFO or a device may
+// block or never end, and a rename would drop the node without a word).
+void CheckTarget(const QString& target) {
+    if (SystemFiles::IsSpecialFile(target))
+        throw EInOutError(Describe(target, SystemFiles::NotRegularReason()));
+    if (!MayBeReplaced(target))
+        throw EInOutError(Describe(target, QString::fromLocal8Bit(std::strerror(EACCES))));
+}
 
-    std::error_code error;
-    // The target by the bytes of its name (a name need not be UTF-8); the temporary file
-    // as Qt named it.
-    std::filesystem::rename(std::filesystem::path(QFile::encodeName(tempPath).toStdString()),
-                            std::filesystem::path(NameBytes(target).toStdString()), error);
-    if (error) {
-        QFile::remove(tempPath);
-        throw EInOutError(Describe(target, QString::fromStdString(error.message())));
-    }
+// The written and flushed new file takes the target's place by one atomic rename; on
+// failure it is removed and the target stays as it was.
+void PutInPlace(const QString& target, SystemFiles::NewFile& file, DiskFlusher* flusher = nullptr) {
+    QString reason;
+    const bool placed = file.PutAt(target, &reason);
+    file = SystemFiles::NewFile();
+    if (!placed) throw EInOutError(Describe(target, reason));
     if (flusher)
         flusher->QueueFolder(QFileInfo(target).absolutePath());
     else
         SyncFolder(QFileInfo(target).absolutePath());
 }
 
-} // namespace
-
-void SafeFile::Write(const QString& target, const QByteArray& bytes) {
-    Write(target, UniqueTempPath(target), bytes);
+// How many staged files are held open.
+std::atomic<int>& StagedOpen() {
+    static std::atomic<int> count{0};
+    return count;
 }
 
+// The file being written as the write hook is told it: its hidden name, or the target
+// while it has none.
+QString HookPath(const SystemFiles::NewFile& file, const QString& target) {
+    return file.Path().isEmpty() ? target : file.Path();
+}
+
+} // namespace
+
 // Every message names the target: the temporary file is nothing the user asked for.
-void SafeFile::Write(const QString& target, const QString& tempPath, const QByteArray& bytes) {
-    if (!MayBeReplaced(QFileInfo(target)))
-        throw EInOutError(Describe(target, QString::fromLocal8Bit(std::strerror(EACCES))));
+void SafeFile::Write(const QString& target, const QByteArray& bytes) {
+    CheckTarget(target);
 
-    // A stale temporary file (or a link planted under its name) is removed rather than
-    // written through, so the new file is always one this call created.
-    if (QFileInfo(tempPath).isSymLink() || QFileInfo::exists(tempPath)) QFile::remove(tempPath);
+    QString reason;
+    SystemFiles::NewFile newFile =
+        SystemFiles::NewFile::Create(QFileInfo(target).absolutePath(), &reason);
+    if (!newFile.IsValid()) throw EInOutError(Describe(target, reason));
 
-    QFile file(tempPath);
+    QFile file;
     // Unbuffered: the blocks are large, and each write's failure is then that write's.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+    if (!file.open(newFile.Descriptor(), QIODevice::WriteOnly | QIODevice::Unbuffered,
+                   QFileDevice::DontCloseHandle))
         throw EInOutError(Describe(target, file.errorString()));
-
-    const QString reason = WriteBlocks(file, tempPath, bytes);
+    reason = WriteBlocks(file, HookPath(newFile, target), bytes);
     file.close();
-    if (!reason.isEmpty()) {
-        QFile::remove(tempPath);
-        throw EInOutError(Describe(target, reason));
-    }
+    if (!reason.isEmpty()) throw EInOutError(Describe(target, reason)); // newFile goes with it
 
-    PutInPlace(target, tempPath);
+    PutInPlace(target, newFile);
 }
 
 StagedFile SafeFile::Stage(const QString& folder, const QByteArray& bytes,
                            const std::shared_ptr<DiskFlusher>& flusher) noexcept {
     StagedFile staged;
     try {
-        if (Hook()) return staged;
+        if (Hook() || StagedOpen().load() >= SystemFiles::OpenFileLimit() / 4) return staged;
         const QString absolute = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-        const QString tempPath = UniqueTempPath(QDir(absolute).filePath(QStringLiteral("tessaly")));
-        QFile file(tempPath);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        SystemFiles::NewFile newFile = SystemFiles::NewFile::Create(absolute, nullptr);
+        if (!newFile.IsValid()) return staged;
+        QFile file;
+        if (!file.open(newFile.Descriptor(), QIODevice::WriteOnly | QIODevice::Unbuffered,
+                       QFileDevice::DontCloseHandle))
             return staged;
-#if defined(Q_OS_WIN)
-        const bool later = false;
-#else
         const bool later = flusher != nullptr;
-#endif
-        bool written = WriteBlocks(file, tempPath, bytes, !later).isEmpty();
+        bool written = WriteBlocks(file, HookPath(newFile, absolute), bytes, !later).isEmpty();
+        file.close();
         if (written && later) {
-#if !defined(Q_OS_WIN)
-            const int descriptor = ::dup(file.handle());
+            const int descriptor = ::dup(newFile.Descriptor());
             written = descriptor >= 0;
             if (written) {
                 staged.flushed_ = flusher->QueueFile(descriptor);
                 staged.flusher_ = flusher;
             }
-#endif
         }
-        file.close();
-        if (!written) {
-            QFile::remove(tempPath);
-            return staged;
-        }
+        if (!written) return staged;
         staged.folder_ = absolute;
-        staged.tempPath_ = tempPath;
+        staged.file_ = std::move(newFile);
+        staged.counted_ = true;
+        ++StagedOpen();
         staged.bytes_ = bytes;
     } catch (...) {
         staged.Discard();
@@ -216,12 +210,10 @@ StagedFile SafeFile::Stage(const QString& folder, const QByteArray& bytes,
 }
 
 void SafeFile::Commit(const QString& target, StagedFile& staged) {
-    if (!MayBeReplaced(QFileInfo(target))) {
-        staged.Discard();
-        throw EInOutError(Describe(target, QString::fromLocal8Bit(std::strerror(EACCES))));
-    }
-    // PutInPlace removes the temporary file itself if the rename fails.
-    PutInPlace(target, std::exchange(staged.tempPath_, QString()), staged.flusher_.get());
+    // Used up whatever happens; PutInPlace removes the new file if it cannot be placed.
+    const auto usedUp = qScopeGuard([&] { staged.Discard(); });
+    CheckTarget(target);
+    PutInPlace(target, staged.file_, staged.flusher_.get());
 }
 
 void SafeFile::WriteOrCommit(const QString& target, const QByteArray& bytes, StagedFile* staged) {
@@ -236,15 +228,16 @@ void SafeFile::WriteOrCommit(const QString& target, const QByteArray& bytes, Sta
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
-    : folder_(std::move(other.folder_)), tempPath_(std::exchange(other.tempPath_, QString())),
-      bytes_(std::move(other.bytes_)), flusher_(std::move(other.flusher_)),
-      flushed_(std::move(other.flushed_)) {}
+    : folder_(std::move(other.folder_)), file_(std::move(other.file_)),
+      counted_(std::exchange(other.counted_, false)), bytes_(std::move(other.bytes_)),
+      flusher_(std::move(other.flusher_)), flushed_(std::move(other.flushed_)) {}
 
 StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
     if (this != &other) {
         Discard();
         folder_ = std::move(other.folder_);
-        tempPath_ = std::exchange(other.tempPath_, QString());
+        file_ = std::move(other.file_);
+        counted_ = std::exchange(other.counted_, false);
         bytes_ = std::move(other.bytes_);
         flusher_ = std::move(other.flusher_);
         flushed_ = std::move(other.flushed_);
@@ -257,7 +250,8 @@ StagedFile::~StagedFile() {
 }
 
 void StagedFile::Discard() {
-    if (!tempPath_.isEmpty()) QFile::remove(std::exchange(tempPath_, QString()));
+    file_ = SystemFiles::NewFile();
+    if (std::exchange(counted_, false)) --StagedOpen();
 }
 
 bool StagedFile::Flushed() const {

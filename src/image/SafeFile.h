@@ -1,5 +1,7 @@
 #pragma once
 
+#include "image/SystemFiles.h"
+
 #include <QByteArray>
 #include <QString>
 #include <condition_variable>
@@ -44,10 +46,10 @@ private:
     std::thread thread_;
 };
 
-// A file's complete new content already written under a temporary name in a folder and
-// flushed to the disk (or being flushed by a DiskFlusher), waiting to be put in place by
-// SafeFile::WriteOrCommit. Lets the slow part of a safe write happen ahead, on another
-// thread, while the decision where the file goes and the rename stay with the caller.
+// A file's complete new content already written to a new file in a folder (unnamed, see
+// SystemFiles::NewFile) and flushed to the disk (or being flushed by a DiskFlusher), waiting to be
+// put in place by SafeFile::WriteOrCommit. Lets the slow part of a safe write happen ahead, on
+// another thread, while the decision where the file goes and the rename stay with the caller.
 // Removed unless committed.
 class StagedFile {
 public:
@@ -58,8 +60,8 @@ public:
     StagedFile& operator=(const StagedFile&) = delete;
     ~StagedFile();
 
-    // Whether a temporary file is held.
-    bool IsValid() const { return !tempPath_.isEmpty(); }
+    // Whether a new file is held.
+    bool IsValid() const { return file_.IsValid(); }
     // The folder's absolute path, and the content written.
     const QString& Folder() const { return folder_; }
     const QByteArray& Bytes() const { return bytes_; }
@@ -70,7 +72,8 @@ private:
     // Whether the content is on the disk; waits for the flusher when it has it.
     bool Flushed() const;
     QString folder_;
-    QString tempPath_;
+    SystemFiles::NewFile file_; // open until committed or discarded
+    bool counted_ = false;      // among the staged files held open
     QByteArray bytes_;
     std::shared_ptr<DiskFlusher> flusher_;
     std::shared_future<bool> flushed_;
@@ -78,25 +81,27 @@ private:
 
 // Puts a file's complete new content in place so that the target holds either its old
 // bytes or all of the new ones, never a part: the bytes go to a temporary file in the
-// target's own folder, are flushed to the disk, and an atomic rename replaces the
-// target. On any failure the temporary file is removed, the target is left as it was,
+// target's own folder (one without a name while the file system allows it, else a short
+// hidden one of the program's own: no existing file is ever used or removed for it), are
+// flushed to the disk, and an atomic rename replaces the target. On any failure the
+// temporary file is removed, the target is left as it was,
 // and EInOutError says "Cannot write <target>: <reason>" (the target, never the
 // temporary file). A file at the target that may not be written (no write permission
 // bit at all, or none for this user) is refused with "Permission denied" before
-// anything is written, although the rename alone could replace it.
+// anything is written, although the rename alone could replace it; so is anything at the
+// target that is neither a regular file nor a folder (a FIFO, a device), with "not a
+// regular file", before it is opened.
 class SafeFile {
 public:
-    // Writes through a temporary file with a fresh unique name beside the target.
+    // Writes through a new temporary file beside the target.
     static void Write(const QString& target, const QByteArray& bytes);
-    // Writes through the given temporary path, which must be in the target's folder;
-    // an existing file of that name is replaced.
-    static void Write(const QString& target, const QString& tempPath, const QByteArray& bytes);
 
     // The first half of Write done ahead: the bytes in a new temporary file in `folder`,
     // flushed to the disk at once, or by `flusher` when given one. Never throws; any
     // failure gives an invalid StagedFile, and the caller then writes the usual way (which
     // reports the failure). Gives nothing while a write hook is set, so a hook sees every
-    // block a run writes.
+    // block a run writes, nor while staged files hold a quarter of the descriptors the
+    // process may open (each stays open until committed), so loading never runs short.
     static StagedFile Stage(const QString& folder, const QByteArray& bytes,
                             const std::shared_ptr<DiskFlusher>& flusher = nullptr) noexcept;
     // Puts `staged` in place of `target` when it holds exactly `bytes`, is in the target's
@@ -106,8 +111,9 @@ public:
     static void WriteOrCommit(const QString& target, const QByteArray& bytes, StagedFile* staged);
 
     // Test seam. When set, the hook is asked before each block is written to a
-    // temporary file how many of its bytes the "disk" takes; fewer than offered makes
-    // the write fail the way a full disk does. Returns the hook it replaces.
+    // temporary file (named by its hidden name, or by the target while it has none) how many of its
+    // bytes the "disk" takes; fewer than offered makes the write fail the way a full disk does.
+    // Returns the hook it replaces.
     using WriteHook = std::function<std::int64_t(const QString& tempPath, std::int64_t offset,
                                                  std::int64_t length)>;
     static WriteHook SetWriteHook(WriteHook hook);

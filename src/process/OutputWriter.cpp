@@ -7,12 +7,14 @@
 #include "image/IconLib.h"
 #include "image/ImageErrors.h"
 #include "image/SafeFile.h"
+#include "image/SystemFiles.h"
 #include "process/OutputNaming.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -32,10 +34,9 @@ bool KeepsExistingFile(const QString& path) {
     const QFileInfo info(path);
     if (info.isDir())
         throw EInOutError(WriteErrorText(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
+    if (info.exists()) throw EInOutError(WriteErrorText(path, SystemFiles::NotRegularReason()));
     if (info.isSymLink())
         throw EInOutError(WriteErrorText(path, QStringLiteral("it is a link to a missing file")));
-    if (info.exists())
-        throw EInOutError(WriteErrorText(path, QStringLiteral("it is not a regular file")));
     return false;
 }
 
@@ -70,6 +71,19 @@ void BlackOutMasked(TPxlMap& iconMap, TPxlMap& maskMap, int size) {
 }
 
 } // namespace
+
+bool TRunPictures::Contains(const QString& target, const QStringList& pictures) {
+    const auto written = SystemFiles::IdentityOf(target);
+    if (!written) return false;
+    if (files_.empty() || gathered_ != pictures) {
+        gathered_ = pictures;
+        files_.clear();
+        for (const QString& picture : pictures)
+            if (const auto file = SystemFiles::IdentityOf(picture)) files_.push_back(*file);
+        std::sort(files_.begin(), files_.end());
+    }
+    return std::binary_search(files_.begin(), files_.end(), *written);
+}
 
 bool PrepareOutput(TJobState& job, SavePageControls& savePage) {
     if (job.SourceKind == TSourceKind::None) return false;
@@ -128,8 +142,14 @@ QString SizedBitmapPath(const QString& path, std::int32_t size) {
 
 namespace {
 
-TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged, TOutputFiles* files) {
+TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged, TOutputFiles* files,
+                          TRunPictures& pictures) {
     const QString& path = job.OutPath;
+    // A person's picture is never lost to its own icon, nor to another picture's.
+    const auto refuseOwnPicture = [&](const QString& file) {
+        if (pictures.Contains(file, job.InputList))
+            throw EPictureOfRun(WriteErrorText(file, QStringLiteral("it is a picture of this run")));
+    };
     const auto written = [&](const QString& file) {
         if (files) files->Written.append(file);
     };
@@ -139,6 +159,7 @@ TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged, TOut
     if (job.IconSet.empty())
         throw EInOutError(WriteErrorText(path, QStringLiteral("the icon image is not complete")));
     if (job.OutFormat == TOutFormat::Mico) {
+        refuseOwnPicture(path);
         AppendIconImages(path, job.IconSet);
         written(path);
         return TWriteResult::Written;
@@ -148,6 +169,7 @@ TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged, TOut
             kept(path);
             return TWriteResult::KeptExisting;
         }
+        refuseOwnPicture(path);
         SafeFile::WriteOrCommit(path, IconSetFileBytes(job.OutFormat, job.IconSet), staged);
         written(path);
         return TWriteResult::Written;
@@ -160,6 +182,7 @@ TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged, TOut
             kept(file);
             continue;
         }
+        refuseOwnPicture(file);
         SafeFile::Write(file, image.Data);
         written(file);
         any = true;
@@ -169,11 +192,14 @@ TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged, TOut
 
 } // namespace
 
-TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged, TOutputFiles* files) {
+TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged, TOutputFiles* files,
+                         TRunPictures* pictures) {
+    TRunPictures thisWrite;
+    TRunPictures& known = pictures ? *pictures : thisWrite;
     if (job.SourceKind == TSourceKind::None) return TWriteResult::Nothing;
     if (BuildsIconSet(job)) {
         try {
-            return WriteIconSet(job, replace, staged, files);
+            return WriteIconSet(job, replace, staged, files, known);
         } catch (const EInvalidIcon& e) {
             throw EInvalidIcon(WriteErrorText(job.OutPath, QString::fromUtf8(e.what())));
         }
@@ -187,6 +213,10 @@ TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged, TOutp
         // A picture that is not written anyway is no error, however incomplete.
         if (format != TOutFormat::Mico && !replace && KeepsExistingFile(path))
             return TWriteResult::KeptExisting;
+        // A person's picture is never lost to its own icon, nor to another picture's.
+        if (known.Contains(path, job.InputList))
+            throw EPictureOfRun(
+                WriteErrorText(path, QStringLiteral("it is a picture of this run")));
         if (format != TOutFormat::Bmp) CheckIconImage(path, job.IconMap, job.MaskMap);
         if (format == TOutFormat::Mico) {
             WriteIconImage(path, -1, job.IconMap, job.MaskMap);

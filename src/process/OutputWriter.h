@@ -1,9 +1,32 @@
 #pragma once
 
 #include "core/JobState.h"
+#include "image/ImageErrors.h"
+#include "image/SystemFiles.h"
+
+#include <vector>
 
 class SavePageControls;
 class StagedFile;
+
+// The output would be written over a picture of the run itself: "Cannot write <target>:
+// it is a picture of this run". The picture is not written; the run may go on.
+struct EPictureOfRun : EInOutError {
+    using EInOutError::EInOutError;
+};
+
+// The files queued as a run's pictures, known by device and inode so that any spelling
+// of a path or a hard link finds them. Gathered when first asked and again whenever the
+// queue has changed, so a batch asks the file system once per picture, not per write.
+class TRunPictures {
+public:
+    // Whether `target` is the same file as one of `pictures`.
+    bool Contains(const QString& target, const QStringList& pictures);
+
+private:
+    QStringList gathered_;
+    std::vector<SystemFiles::FileId> files_; // sorted
+};
 
 // What WriteOutput did with the current picture.
 enum class TWriteResult {
@@ -28,6 +51,10 @@ bool PrepareOutput(TJobState& job, SavePageControls& savePage);
 // incomplete icon image); a folder or anything else that is no file at OutPath is an
 // error then, not a file to keep.
 //
+// No format ever writes over a file queued as a picture of the run (the job's InputList):
+// that is refused with EPictureOfRun before anything is written. Nor over anything that
+// is not a regular file (a FIFO, a device): "not a regular file".
+//
 // Every write goes through a temporary file in the target's folder and one atomic rename;
 // a failure leaves the earlier file byte for byte, removes the temporary file and throws
 // (EInOutError, or EInvalidIcon when the file to extend is no icon file) with a message
@@ -41,13 +68,14 @@ bool PrepareOutput(TJobState& job, SavePageControls& savePage);
 // image, "MICO" all of them appended, "BMP" one file per size (SizedBitmapPath when
 // there are several, each kept or written on its own: Written when any is written). Its
 // files written and kept are listed in `files`, when given (a single image's file is
-// OutPath and not listed).
+// OutPath and not listed). `pictures`, when given, keeps what it learns about the queue
+// for the next write.
 struct TOutputFiles {
     QStringList Written;
     QStringList Kept;
 };
 TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged = nullptr,
-                         TOutputFiles* files = nullptr);
+                         TOutputFiles* files = nullptr, TRunPictures* pictures = nullptr);
 
 // The bytes of the one file WriteOutput writes for an IconSet in the "ICO" format, or in
 // "BMP" when it holds one size; empty otherwise.

@@ -5,6 +5,7 @@
 #include "gif/GIFImage.h"
 #include "image/FileNames.h"
 #include "image/IconLib.h"
+#include "image/SystemFiles.h"
 #include "process/BitmapCheck.h"
 #include "process/JpegLoader.h"
 #include "process/RunLengthBitmap.h"
@@ -207,6 +208,9 @@ bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardCli
         }
         name = job.InputList.at(job.FileIndex);
         iconSource = LowerExtension(name) == QLatin1String(".ico");
+        // A FIFO or a device could block the reading, or feed it without end.
+        if (SystemFiles::IsSpecialFile(name))
+            throw EInvalidGraphic(SystemFiles::NotRegularReason().toStdString());
         loadFile(job, name, rowsFor, scaleFor);
         return true;
     } catch (const std::runtime_error& error) {

@@ -1,6 +1,7 @@
 #include "process/Processor.h"
 
 #include "core/WizardView.h"
+#include "image/SystemFiles.h"
 #include "process/Fitting.h"
 #include "process/IconBuild.h"
 #include "process/IconSet.h"
@@ -20,7 +21,18 @@ TPictureProcessor::TPictureProcessor(TJobState& job, const PageAnswers& page,
 TPictureProcessor::TPictureProcessor(TJobState& job, WizardView& view)
     : TPictureProcessor(job, view, view, view, view, view) {}
 
+namespace {
+
+// A run asked to stop goes no further than the step in hand.
+void StopIfInterrupted() {
+    if (const int signal = SystemFiles::InterruptSignal())
+        throw ERunInterrupted("stopped by " + SystemFiles::SignalText(signal).toStdString());
+}
+
+} // namespace
+
 void TPictureProcessor::LoadPicture() {
+    StopIfInterrupted();
     prepared_ = pipeline_ ? pipeline_->Take(job_.FileIndex, job_.SubIndex) : nullptr;
     if (prepared_) {
         const TPreparedPicture& p = *prepared_;
@@ -120,14 +132,19 @@ bool TPictureProcessor::PrepareOutput() {
 void TPictureProcessor::WriteOutput(bool replace) {
     lastWrite_ = TWriteResult::Nothing;
     lastWriteError_.clear();
+    StopIfInterrupted();
     lastFiles_ = {};
     try {
         lastWrite_ = ::WriteOutput(job_, replace, prepared_ ? prepared_->Staged.get() : nullptr,
-                                   &lastFiles_);
+                                   &lastFiles_, &pictures_);
         if (lastWrite_ == TWriteResult::Written && lastFiles_.Written.isEmpty())
             lastFiles_.Written.append(job_.OutPath);
         if (lastWrite_ == TWriteResult::KeptExisting && lastFiles_.Kept.isEmpty())
             lastFiles_.Kept.append(job_.OutPath);
+    } catch (const EPictureOfRun& e) {
+        ++tally_.PictureOfRun;
+        lastWriteError_ = QString::fromUtf8(e.what());
+        throw;
     } catch (const std::exception& e) {
         ++tally_.WriteFailed;
         lastWriteError_ = QString::fromUtf8(e.what());

@@ -26,7 +26,8 @@ struct TRunTally {
     int LoadFailed = 0;   // pictures that could not be loaded (each reported by the loader)
     int Written = 0;      // pictures written to an output file
     int KeptExisting = 0; // pictures not written because Replace was off and a file was there
-    int WriteFailed = 0;  // writes that raised an error
+    int WriteFailed = 0;  // writes that raised an error (other than the next)
+    int PictureOfRun = 0; // writes refused because the output is a picture of the run
 };
 
 // The processing work of the wizard's steps over one job: loading, crop preparation, the
@@ -41,12 +42,14 @@ public:
                       WizardMessages& messages, SavePageControls& savePage, WizardWindow& window);
     TPictureProcessor(TJobState& job, WizardView& view);
 
+    // Loading and writing first raise ERunInterrupted once the run has been asked to stop
+    // (SystemFiles::InterruptSignal): the picture in hand is then left unwritten.
     void LoadPicture() override;
     bool PrepareCrop() override;
     bool BuildIcon() override;
     void AutoMask() override;
     bool PrepareOutput() override;
-    // Passes a writer's error on unchanged after counting it.
+    // Passes a writer's error on unchanged after counting it (EPictureOfRun apart).
     void WriteOutput(bool replace) override;
 
     // For a run that never shows its pictures and only scales them, to the preset size
@@ -88,6 +91,7 @@ private:
     bool scaleOnly_ = false;
     TPicturePipeline* pipeline_ = nullptr;
     std::shared_ptr<const TPreparedPicture> prepared_; // the current picture's, if any
+    TRunPictures pictures_; // the queue's files, for the writes to keep clear of
     TWriteResult lastWrite_ = TWriteResult::Nothing;
     QString lastWriteError_;
     TOutputFiles lastFiles_;

@@ -118,30 +118,35 @@ TEST_F(ConvertIconSource, MultiResourceCollectsTheImagesInOrder) {
         EXPECT_TRUE(IconMatches(icon.Images[k], ExpectedAt32(k % 3, true), 8)) << k;
 }
 
-TEST_F(ConvertIconSource, AppendingToTheSourceFileItselfEnds) {
-    const auto original = testutil::readFile(work_ / "tools.ico");
-    const RunResult r = Run({"-f", "mico", "-o", "tools.ico", "tools.ico"});
-    ASSERT_EQ(r.ExitCode, 0) << r.Err;
-    const IconFile icon = ProbeIco(work_ / "tools.ico");
-    ASSERT_EQ(icon.Count, 6);
-    for (std::size_t k = 0; k < 3; ++k)
-        EXPECT_TRUE(IconMatches(icon.Images[3 + k], ExpectedAt32(k, true), 8)) << k;
-    // The original images are still there, unchanged.
-    const auto now = testutil::readFile(work_ / "tools.ico");
-    const std::size_t firstImage = 6 + 3 * 16;
-    EXPECT_TRUE(
-        std::equal(original.begin() + firstImage, original.end(), now.begin() + 6 + 6 * 16));
-}
+// No output ever lands on a picture of the run, whatever the format and however the
+// picture is named: that picture is skipped with its reason, the others are converted.
+TEST_F(ConvertIconSource, OutputsNeverReplaceAPictureOfTheRun) {
+    const auto tools = testutil::readFile(work_ / "tools.ico");
+    RunResult r = Run({"-f", "mico", "-o", "tools.ico", "tools.ico"});
+    EXPECT_EQ(r.ExitCode, 1) << r.Err;
+    EXPECT_NE(r.Err.find("tools.ico: it is a picture of this run"), std::string::npos) << r.Err;
+    EXPECT_EQ(testutil::readFile(work_ / "tools.ico"), tools);
 
-TEST_F(ConvertIconSource, AOneImageIconFileIsReplacedByItsOwnConversion) {
     const auto made = testutil::runCommand("cd " + testutil::shellQuote(work_.string()) +
                                            " && icotool -x -i 2 -o one.png tools.ico" +
                                            " && icotool -c -b 8 -o one.ico one.png");
     ASSERT_EQ(made.exitCode, 0) << made.output;
-    const RunResult r = Run({"-s", "16", "one.ico"});
-    ASSERT_EQ(r.ExitCode, 0) << r.Err;
-    const IconFile icon = ProbeIco(work_ / "one.ico");
-    ASSERT_EQ(icon.Count, 1);
-    EXPECT_TRUE(
-        IconMatches(icon.Images[0], ExpectIcon(ScaleNearest(sources_[1].Colours, 16), true), 8));
+    const auto one = testutil::readFile(work_ / "one.ico");
+    r = Run({"-s", "16", "one.ico"});
+    EXPECT_EQ(r.ExitCode, 1) << r.Err;
+    EXPECT_EQ(testutil::readFile(work_ / "one.ico"), one);
+
+    // The first picture's output is the second picture, reached through another spelling
+    // and a hard link; the third is converted all the same.
+    fs::create_directory(work_ / "sub");
+    Encode(Patterned(20, 20), work_ / "first.jpg", "jpg");
+    Encode(Patterned(24, 24), work_ / "sub" / "first.bmp", "bmp24");
+    fs::create_hard_link(work_ / "sub" / "first.bmp", work_ / "first.bmp");
+    Encode(Patterned(28, 28), work_ / "third.gif", "gif");
+    const auto second = testutil::readFile(work_ / "first.bmp");
+    r = Run({"-f", "bmp", "first.jpg", "sub/../sub/first.bmp", "third.gif"});
+    EXPECT_EQ(r.ExitCode, 1) << r.Err;
+    EXPECT_EQ(testutil::readFile(work_ / "first.bmp"), second);
+    EXPECT_TRUE(fs::exists(work_ / "third.bmp"));
+    EXPECT_EQ(r.Out.find("first.bmp"), std::string::npos) << r.Out;
 }

@@ -209,3 +209,35 @@ TEST(WizardRun, KeyboardAloneFromTheSourcePageToFinish) {
     press(Qt::Key_Return); // Finish
     EXPECT_FALSE(w.Form->isVisible());
 }
+
+// A Save that would write over the picture itself is refused; the save page stays so
+// that another name can be given.
+TEST(WizardRun, SaveOverThePictureItselfIsRefused) {
+    ClearClipboard();
+    testutil::TempDir dir;
+    InFolder folder(Q(dir.path()));
+    const QString picture = WritePicture(Q(dir / "holiday.bmp"), 40, 20);
+    const auto original = testutil::readFile(dir / "holiday.bmp");
+    Wizard w({picture});
+    for (int click = 0; click < 4; ++click)
+        w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 6);
+    QTest::keyClick(w.Get<QComboBox>("OutFormatCombo"), Qt::Key_Down);
+    QTest::keyClick(w.Get<QComboBox>("OutFormatCombo"), Qt::Key_Down);
+    ASSERT_EQ(w.Form->Job().OutFormat, TOutFormat::Bmp);
+    auto* location = w.Get<QLineEdit>("OutLocationEdit");
+    ASSERT_EQ(location->text(), Q(dir / "holiday.bmp"));
+
+    w.Click("NextButton");
+    EXPECT_EQ(w.Page(), 6);
+    ASSERT_EQ(w.Dialogs.Messages.size(), 1);
+    EXPECT_TRUE(w.Dialogs.Messages[0].endsWith(": Cannot write " + Q(dir / "holiday.bmp") +
+                                               ": it is a picture of this run"))
+        << w.Dialogs.Messages[0].toStdString();
+    EXPECT_EQ(testutil::readFile(dir / "holiday.bmp"), original);
+    EXPECT_TRUE(location->isEnabled());
+    location->setText(Q(dir / "small.bmp"));
+    w.Click("NextButton");
+    EXPECT_EQ(w.Page(), 7);
+    EXPECT_TRUE(fs::exists(dir / "small.bmp"));
+}
