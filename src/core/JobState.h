@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <vector>
 
 // The wizard's steps, in page order.
 enum WizardPage : std::uint8_t {
@@ -27,6 +28,26 @@ enum class TOutFormat : std::uint8_t { Ico, Mico, Bmp };
 // The codes "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF" and "ICO", "MICO", "BMP".
 QString SourceKindText(TSourceKind kind);
 QString OutFormatText(TOutFormat format);
+
+// A picture of the run that could not be loaded: its place in the queue, the name the
+// loader gives it (the full path, or "in clipboard") and why.
+struct TRunFailure {
+    std::int32_t FileIndex = 0;
+    std::int32_t SubIndex = 0;
+    QString Name;
+    QString Reason;
+};
+
+// What a run has done so far, for its finish page.
+struct TRunRecord {
+    std::int32_t Saved = 0; // pictures written
+    std::int32_t Kept = 0;  // pictures not written: Replace was off and a file was there
+    // Where they went, each once, in the order first used: the folder (ending in the
+    // separator) of each icon or bitmap file, the multi-resource file itself.
+    QStringList Places;
+    std::vector<TRunFailure> Failures; // in queue order, each picture once
+    bool Stopped = false;              // Stop ended the automatic part before its end
+};
 
 // The whole state of one conversion run. The wizard's main window owns one for the
 // program's life; tessaly-convert and the tests own their own. Every field starts at
@@ -81,4 +102,6 @@ struct TJobState {
     std::int32_t InputRowsFor = 0;
     // The reduced icon picture, for display.
     QImage IconImage;
+    // What the run did; a new run (leaving the source page) starts it afresh.
+    TRunRecord Record;
 };

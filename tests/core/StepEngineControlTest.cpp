@@ -141,7 +141,6 @@ TEST_F(ControlTest, ClicksDuringALoopAreIgnored) {
         EXPECT_FALSE(engine.AcceptsDroppedFiles());
         engine.NextButtonClick();
         engine.BackButtonClick();
-        engine.CancelButtonClick();
     };
     view.onShowPage = [&] { engine.NextButtonClick(); };
     engine.NextButtonClick();
@@ -154,6 +153,37 @@ TEST_F(ControlTest, ClicksDuringALoopAreIgnored) {
     EXPECT_EQ(std::count(view.pagesShown.begin(), view.pagesShown.end(), PageFinish), 1);
     EXPECT_FALSE(view.inputHeld);
     EXPECT_FALSE(engine.Busy());
+}
+
+// Cancel in the automatic part stops it after the picture in hand (b is loaded, not
+// written; c is not started); the close box does the same and then closes.
+TEST_F(ControlTest, CancelStopsTheAutomaticPart) {
+    for (const bool closeBox : {false, true}) {
+        TJobState job;
+        FakeWizardView view{job};
+        FakePictureProcessor processor{job, view};
+        TStepEngine engine{job, view, processor};
+        job.InputList = {kA, kB, kC};
+        view.location = QStringLiteral("/out");
+        engine.NextButtonClick();
+        view.batchAutomatic = true;
+        engine.NextButtonClick();
+        ASSERT_EQ(job.Step, PageSaving);
+        view.onProcessEvents = [&] {
+            if (job.FileIndex != 1) return;
+            if (closeBox)
+                engine.CloseRequested();
+            else
+                engine.CancelButtonClick();
+        };
+        engine.NextButtonClick();
+        EXPECT_EQ(processor.writes, QStringList{kA + "#1"});
+        EXPECT_EQ(processor.loadCount, 2);
+        EXPECT_TRUE(job.Record.Stopped);
+        EXPECT_EQ(job.Step, PageFinish);
+        EXPECT_EQ(engine.Closed(), closeBox);
+        EXPECT_FALSE(view.inputHeld);
+    }
 }
 
 TEST_F(ControlTest, DroppedFilesOnlyOnTheSourcePage) {
