@@ -230,7 +230,8 @@ void TStepEngine::LeaveSavingStep() {
 
     processor_.PrepareOutput();
 
-    window_.SetButtonsEnabled(false);
+    // In the automatic part the buttons are off already, but for Cancel, which is Stop.
+    if (!autoPart_) window_.SetButtonsEnabled(false);
     savePage_.SetSaveControlsEnabled(false);
     if (!autoPart_) savePage_.SetProgressPosition(job_.FileIndex);
     savePage_.SetProgressVisible(true);
