@@ -138,6 +138,7 @@ QString FinishDetails(const TRunRecord& record) {
         lines << QStringLiteral("%1 kept (Replace existing file was off).")
                      .arg(Count(record.Kept, "existing file", "existing files"));
     if (!record.Failures.empty()) {
+        if (!lines.isEmpty()) lines << QString(); // a blank line before the list
         const int failed = static_cast<int>(record.Failures.size());
         lines << QStringLiteral("%1 not be loaded:")
                      .arg(Count(failed, "picture could", "pictures could"));

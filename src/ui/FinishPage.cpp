@@ -16,8 +16,6 @@ TFinishPage::TFinishPage(QWidget* parent) : QWidget(parent) {
     Name(details_, "FinishDetails", QStringLiteral("What was done"));
     details_->setGeometry(0, 24, 306, 221);
     details_->setReadOnly(true);
-    details_->setFrameShape(QFrame::NoFrame);
-    details_->setBackgroundRole(QPalette::Window);
     // Paths and reasons are long words: they wrap where they must.
     details_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     details_->setTabChangesFocus(true);

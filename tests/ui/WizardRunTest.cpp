@@ -266,7 +266,8 @@ TEST(WizardRun, AutomaticRunShowsProgressStopsAndSaysWhatItDid) {
     EXPECT_TRUE(w.Dialogs.Messages.isEmpty()) << w.Dialogs.Messages.join('\n').toStdString();
     EXPECT_EQ(w.Get<QLabel>("FinishText")->text(), "Stopped: 2 icons were saved.");
     const QString details = w.Get<QPlainTextEdit>("FinishDetails")->toPlainText();
-    EXPECT_TRUE(details.startsWith("Saved in the folder " + Q(dir / "out") + "/\n"
+    EXPECT_TRUE(details.startsWith("Saved in the folder " + Q(dir / "out") +
+                                   "/\n\n"
                                    "1 picture could not be loaded:\nbad.jpg: "))
         << details.toStdString();
 
