@@ -155,35 +155,22 @@ TEST_F(ControlTest, ClicksDuringALoopAreIgnored) {
     EXPECT_FALSE(engine.Busy());
 }
 
-// Cancel in the automatic part stops it after the picture in hand (b is loaded, not
-// written; c is not started); the close box does the same and then closes.
-TEST_F(ControlTest, CancelStopsTheAutomaticPart) {
-    for (const bool closeBox : {false, true}) {
-        TJobState job;
-        FakeWizardView view{job};
-        FakePictureProcessor processor{job, view};
-        TStepEngine engine{job, view, processor};
-        job.InputList = {kA, kB, kC};
-        view.location = QStringLiteral("/out");
-        engine.NextButtonClick();
-        view.batchAutomatic = true;
-        engine.NextButtonClick();
-        ASSERT_EQ(job.Step, PageSaving);
-        view.onProcessEvents = [&] {
-            if (job.FileIndex != 1) return;
-            if (closeBox)
-                engine.CloseRequested();
-            else
-                engine.CancelButtonClick();
-        };
-        engine.NextButtonClick();
-        EXPECT_EQ(processor.writes, QStringList{kA + "#1"});
-        EXPECT_EQ(processor.loadCount, 2);
-        EXPECT_TRUE(job.Record.Stopped);
-        EXPECT_EQ(job.Step, PageFinish);
-        EXPECT_EQ(engine.Closed(), closeBox);
-        EXPECT_FALSE(view.inputHeld);
-    }
+// The close box in the automatic part stops it after the picture in hand (b is loaded, not
+// written; c is not started), then closes the window.
+TEST_F(ControlTest, CloseBoxStopsTheAutomaticPartThenCloses) {
+    queue({kA, kB, kC});
+    view.location = QStringLiteral("/out");
+    engine.NextButtonClick();
+    view.batchAutomatic = true;
+    engine.NextButtonClick();
+    view.onProcessEvents = [&] {
+        if (job.FileIndex == 1) engine.CloseRequested();
+    };
+    engine.NextButtonClick();
+    EXPECT_EQ(processor.writes, QStringList{kA + "#1"});
+    EXPECT_EQ(processor.loadCount, 2);
+    EXPECT_TRUE(job.Record.Stopped);
+    EXPECT_TRUE(engine.Closed());
 }
 
 TEST_F(ControlTest, DroppedFilesOnlyOnTheSourcePage) {
