@@ -91,11 +91,14 @@ void TForm1::SetButtonsEnabled(bool enabled) {
 void TForm1::SetStopAllowed(bool allowed) {
     stopAllowed_ = allowed;
     CancelButton->setEnabled(allowed);
-    // The hourglass is over the window; Cancel shows that it can be clicked.
-    if (allowed)
+    // The hourglass is over the window; Cancel shows that it can be clicked, and has the
+    // focus so that Space stops the run from the keyboard.
+    if (allowed) {
         CancelButton->setCursor(Qt::ArrowCursor);
-    else
+        CancelButton->setFocus(Qt::OtherFocusReason);
+    } else {
         CancelButton->unsetCursor();
+    }
 }
 
 void TForm1::SetBusyCursor(bool busy) {
