@@ -68,7 +68,7 @@ public:
 private:
     void RunLoop(bool forward);
     void LeaveSavingStep();
-    // The save page as the automatic part shows it: controls off, the bar at the picture.
+    // The save page as the automatic part shows it: controls off, the bar shown.
     void ShowRunProgress();
     void Close();
 
