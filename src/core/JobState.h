@@ -31,6 +31,26 @@ enum class TOutFormat : std::uint8_t { Ico, Mico, Bmp };
 QString SourceKindText(TSourceKind kind);
 QString OutFormatText(TOutFormat format);
 
+// A picture of the run that could not be loaded: its place in the queue, the name the
+// loader gives it (the full path, or "in clipboard") and why.
+struct TRunFailure {
+    std::int32_t FileIndex = 0;
+    std::int32_t SubIndex = 0;
+    QString Name;
+    QString Reason;
+};
+
+// What a run has done so far, for its finish page.
+struct TRunRecord {
+    std::int32_t Saved = 0; // pictures written
+    std::int32_t Kept = 0;  // pictures not written: Replace was off and a file was there
+    // Where they went, each once, in the order first used: the folder (ending in the
+    // separator) of each icon or bitmap file, the multi-resource file itself.
+    QStringList Places;
+    std::vector<TRunFailure> Failures; // in queue order, each picture once
+    bool Stopped = false;              // Stop ended the automatic part before its end
+};
+
 // The whole state of one conversion run. The wizard's main window owns one for the
 // program's life; tessaly-convert and the tests own their own. Every field starts at
 // the value a new run starts with.
@@ -99,6 +119,8 @@ struct TJobState {
     // as the output format stores it (icon image data, or a bitmap file for "BMP").
     std::vector<std::int32_t> OutputSizes;
     std::vector<TEncodedIcon> IconSet;
+    // What the run did; a new run (leaving the source page) starts it afresh.
+    TRunRecord Record;
 };
 
 // Whether the job's run builds IconSet rather than one IconMap.

@@ -19,6 +19,11 @@ QString StepPrefix(int step) {
     }
 }
 
+// "1 icon", "2 icons".
+QString Count(int n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
 } // namespace
 
 QString ProductTitle() {
@@ -118,4 +123,37 @@ QStringList NameFilters(const QString& barFilter) {
                                                  : description + QLatin1Char(' ') + listed);
     }
     return filters;
+}
+
+QString FinishHeadline(const TRunRecord& record) {
+    if (record.Stopped)
+        return record.Saved > 0 ? QStringLiteral("Stopped: %1 saved.")
+                                      .arg(Count(record.Saved, "icon was", "icons were"))
+                                : QStringLiteral("Stopped before any icon was saved.");
+    return record.Saved > 0 ? QStringLiteral("All valid icons were successfully saved.")
+                            : QStringLiteral("No icon was saved.");
+}
+
+QString FinishDetails(const TRunRecord& record) {
+    QStringList lines;
+    for (const QString& place : record.Places) {
+        const bool folder = place.endsWith(PathSeparator());
+        lines << (folder ? QStringLiteral("Saved in the folder %1") : QStringLiteral("Saved in %1"))
+                     .arg(place);
+    }
+    if (record.Kept > 0)
+        lines << QStringLiteral("%1 kept (Replace existing file was off).")
+                     .arg(Count(record.Kept, "existing file", "existing files"));
+    if (!record.Failures.empty()) {
+        if (!lines.isEmpty()) lines << QString(); // a blank line before the list
+        const int failed = static_cast<int>(record.Failures.size());
+        lines << QStringLiteral("%1 not be loaded:")
+                     .arg(Count(failed, "picture could", "pictures could"));
+        for (const TRunFailure& failure : record.Failures) {
+            const QString name = FileNamePart(failure.Name);
+            lines << QStringLiteral("%1: %2").arg(name.isEmpty() ? failure.Name : name,
+                                                  failure.Reason);
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
 }

@@ -31,6 +31,13 @@ QString FormatDescription(int item);
 QString LocationLabel(bool directory);
 QString LocationText(const TJobState& job);
 
+// The finish page: its first line, "All valid icons were successfully saved." only when a
+// run that was not stopped saved at least one icon; then what it did in full: where the
+// icons went, existing files kept, and each picture that could not be loaded, with the
+// reason ("name: reason").
+QString FinishHeadline(const TRunRecord& record);
+QString FinishDetails(const TRunRecord& record);
+
 // The Add dialog's filter as description|pattern pairs, and the same as the file
 // dialog's name filters ("Windows bitmap (*.bmp)", ..., the last with its patterns
 // listed: "All supported formats (*.bmp *.jpg *.jpeg *.gif *.ico *.png *.svg)").

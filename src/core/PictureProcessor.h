@@ -16,8 +16,9 @@ public:
     virtual ~PictureProcessor() = default;
 
     // Entering the resolution step: load the current source into the job's InputImage.
-    // Sets SourceKind and SubCount; a picture that cannot be loaded is reported through
-    // the view and leaves SourceKind "NONE".
+    // Sets SourceKind and SubCount; a picture that cannot be loaded leaves SourceKind
+    // "NONE", is listed in the job's run record and, in a manual run, reported through the
+    // view.
     virtual void LoadPicture() = 0;
     // Entering the sizing step. False when there is nothing to do (SourceKind "NONE").
     virtual bool PrepareCrop() = 0;
@@ -27,6 +28,7 @@ public:
     virtual void AutoMask() = 0;
     // Entering the saving step, and again when leaving it. Sets OutIsDirectory.
     virtual bool PrepareOutput() = 0;
-    // Leaving the saving step. Throws on a failed write, with the path and the reason.
+    // Leaving the saving step; counts what it saved, and where, in the job's run record.
+    // Throws on a failed write, with the path and the reason.
     virtual void WriteOutput(bool replace) = 0;
 };

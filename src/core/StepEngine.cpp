@@ -71,8 +71,24 @@ void TStepEngine::BackButtonClick() {
 }
 
 void TStepEngine::CancelButtonClick() {
+    if (closed_) return;
+    if (!running_) {
+        Close();
+    } else if (autoPart_ && !stopRequested_) {
+        stopRequested_ = true;
+        window_.SetStopAllowed(false); // taken: greyed until the picture in hand is done
+    }
+}
+
+void TStepEngine::CloseRequested() {
+    if (closed_) return;
+    if (running_) closeRequested_ = true;
+    CancelButtonClick();
+}
+
+void TStepEngine::EscapePressed() {
     if (running_ || closed_) return;
-    Close();
+    if (job_.Step == PageSource || job_.Step == PageFinish) Close();
 }
 
 bool TStepEngine::AcceptsDroppedFiles() const {
@@ -93,6 +109,11 @@ void TStepEngine::RunLoop(bool forward) {
     job_.WaitForUser = false;
     try {
         while (!job_.WaitForUser) {
+            if (stopRequested_) {
+                job_.Record.Stopped = true;
+                EnterStep(PageFinish);
+                break;
+            }
             if (forward)
                 StepForward();
             else
@@ -111,8 +132,15 @@ void TStepEngine::RunLoop(bool forward) {
         failure = QStringLiteral("Unknown error");
     }
 
+    if (autoPart_) window_.SetStopAllowed(false);
+    autoPart_ = false;
+    stopRequested_ = false;
     guard.releaseView();
     if (closed_) return;
+    if (closeRequested_) {
+        Close();
+        return;
+    }
     if (failed) {
         // The step stays where the error left it and waits for the user. Leaving the save
         // page disables its controls before writing; give them back so Save can be tried
@@ -137,6 +165,7 @@ void TStepEngine::StepForward() {
         job_.FileIndex = 0;
         job_.SubIndex = 0;
         job_.AutoMode = false;
+        job_.Record = TRunRecord{};
         // An empty queue has nothing to convert; the source page stays.
         if (job_.FileCount > 0) EnterStep(PageBatchMode);
         break;
@@ -204,14 +233,29 @@ void TStepEngine::LeaveSavingStep() {
 
     processor_.PrepareOutput();
 
-    window_.SetButtonsEnabled(false);
+    // In the automatic part the buttons are off already, but for Cancel, which is Stop.
+    if (!autoPart_) window_.SetButtonsEnabled(false);
     savePage_.SetSaveControlsEnabled(false);
-    savePage_.SetProgressPosition(job_.FileIndex);
+    if (!autoPart_) savePage_.SetProgressPosition(job_.FileIndex);
     savePage_.SetProgressVisible(true);
+    if (job_.AutoMode && job_.SavePageShown && !autoPart_) {
+        // The Save press of an automatic run: Cancel becomes Stop, and the page shows its
+        // state before the first picture is written.
+        autoPart_ = true;
+        window_.SetStopAllowed(true);
+        window_.ProcessPendingEvents();
+    }
 
     processor_.WriteOutput(answers_.ReplaceChecked());
 
-    EnterStep(AdvanceSource() ? PageResolution : PageFinish);
+    const bool more = AdvanceSource();
+    if (more && autoPart_) savePage_.SetProgressPosition(job_.FileIndex);
+    EnterStep(more ? PageResolution : PageFinish);
+}
+
+void TStepEngine::ShowRunProgress() {
+    savePage_.SetSaveControlsEnabled(false);
+    savePage_.SetProgressVisible(true);
 }
 
 void TStepEngine::StepBack() {
@@ -266,6 +310,11 @@ void TStepEngine::EnterStep(int n) {
     }
     case PageSaving:
         if (!processor_.PrepareOutput()) {
+            job_.WaitForUser = false;
+        } else if (autoPart_) {
+            // Preparing the output gives the page back for a save page to be shown; the
+            // automatic part goes on and keeps it as it was.
+            ShowRunProgress();
             job_.WaitForUser = false;
         } else if (usePresets && job_.WaitForUser) {
             // An automatic run asks where to save once, for its first picture that loaded.

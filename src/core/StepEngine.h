@@ -19,9 +19,13 @@ class PictureProcessor;
 // The engine does not own the job, the view's roles or the processor; all must outlive it.
 //
 // Re-entry: while a loop runs, the engine holds the window's input (SetInputHeld)
-// and ignores any further NextButtonClick, BackButtonClick or CancelButtonClick (they
-// return without effect), so events processed between iterations cannot start a second
-// loop or close the window halfway through a step.
+// and ignores any further NextButtonClick or BackButtonClick (they return without
+// effect), so events processed between iterations cannot start a second loop or close
+// the window halfway through a step. Cancel during the automatic part of a run (from
+// its Save press on) is Stop: the picture in hand is finished or left unwritten, no
+// further one is started, and the finish page says the run was stopped. A close request
+// during a loop closes the window once the loop is over (stopping the automatic part
+// first); Cancel during any other loop is ignored.
 //
 // Errors: an exception raised by a step's work ends the loop. The window is left usable
 // (normal cursor, input released, the current step's page drawn with its buttons and, on
@@ -38,6 +42,10 @@ public:
     void NextButtonClick();
     void BackButtonClick();
     void CancelButtonClick();
+    // The window's close box: Cancel at once, or once the running loop is over.
+    void CloseRequested();
+    // Esc: Cancel on the source and finish pages, where it loses nothing; nothing elsewhere.
+    void EscapePressed();
 
     // One forward or backward iteration from the current step.
     void StepForward();
@@ -60,6 +68,8 @@ public:
 private:
     void RunLoop(bool forward);
     void LeaveSavingStep();
+    // The save page as the automatic part shows it: controls off, the bar shown.
+    void ShowRunProgress();
     void Close();
 
     TJobState& job_;
@@ -70,4 +80,7 @@ private:
     PictureProcessor& processor_;
     bool running_ = false;
     bool closed_ = false;
+    bool autoPart_ = false;      // the loop started by the Save press of an automatic run
+    bool stopRequested_ = false; // Cancel during the automatic part
+    bool closeRequested_ = false;
 };

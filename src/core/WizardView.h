@@ -68,6 +68,10 @@ public:
     // engine holds input for the whole of every Next and Back loop, so nothing the user
     // does while a loop runs can act on the job halfway through a step.
     virtual void SetInputHeld(bool held) = 0;
+    // While allowed, during the automatic part of a run, Cancel is enabled and takes its
+    // clicks (and the close box its own) although input is held: the engine then stops
+    // the run after the picture in hand. A window without such a button ignores this.
+    virtual void SetStopAllowed(bool allowed) { (void)allowed; }
     // Lets the window handle what is pending (repaints, the progress bar). Called between
     // the engine's iterations and from inside long processing loops. Must not call back
     // into the engine.

@@ -233,10 +233,14 @@ bool LoadPicture(TJobState& job, const PageAnswers& page, const WizardClipboard&
                  WizardMessages& messages, std::int32_t rowsFor) {
     TLoadFailure failure;
     if (LoadPictureQuietly(job, page, clipboard, rowsFor, &failure)) return true;
-    // The wizard's message names the picture only.
-    messages.ShowMessage(QStringLiteral("Cannot load picture ") + failure.Name,
-                         QStringLiteral("Picture error"));
+    messages.ShowMessage(LoadFailureMessage(failure), QStringLiteral("Picture error"));
     return false;
+}
+
+QString LoadFailureMessage(const TLoadFailure& failure) {
+    QString text = QStringLiteral("Cannot load picture ") + failure.Name;
+    if (!failure.Reason.isEmpty()) text += QLatin1Char('\n') + failure.Reason;
+    return text;
 }
 
 QImage LoadGifPicture(const QString& fileName, std::int64_t maxPixels) {

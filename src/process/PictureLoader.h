@@ -34,7 +34,7 @@ inline constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 28;
 // Every failure (unreadable or missing file, decoder error, picture without pixels or
 // above MaxPicturePixels, icon image the pixel maps cannot hold, unknown extension, no
 // picture on the clipboard) takes one path: SourceKind "NONE", SubCount 0, `messages` shows
-// "Cannot load picture " + the full path (or "in clipboard") with the caption
+// LoadFailureMessage (the full path, or "in clipboard", and the reason) with the caption
 // "Picture error", and the result is false. InputImage is then left as it was. Nothing
 // is thrown.
 //
@@ -58,6 +58,10 @@ struct TLoadFailure {
     // picture itself may be fine.
     bool LackOfResources = false;
 };
+
+// The message box's text for a picture that did not load: "Cannot load picture " and the
+// name, then the reason on a line of its own.
+QString LoadFailureMessage(const TLoadFailure& failure);
 
 // LoadPicture without the message: a failure leaves the job as LoadPicture does and fills
 // `failure` (when given) instead, for a front end that reports it its own way.

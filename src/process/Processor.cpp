@@ -1,5 +1,6 @@
 #include "process/Processor.h"
 
+#include "core/PathParts.h"
 #include "core/WizardView.h"
 #include "image/SystemFiles.h"
 #include "process/Fitting.h"
@@ -10,7 +11,22 @@
 #include "process/SvgLoader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
+#include <future>
+
+namespace {
+
+// Runs `work` on a thread of its own and lets the window handle its events every few
+// milliseconds until it is done; its result or exception is handed back here.
+template <typename Work> auto RunAside(WizardWindow& window, Work work) {
+    auto result = std::async(std::launch::async, std::move(work));
+    while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+        window.ProcessPendingEvents();
+    return result.get();
+}
+
+} // namespace
 
 TPictureProcessor::TPictureProcessor(TJobState& job, const PageAnswers& page,
                                      const WizardClipboard& clipboard, WizardMessages& messages,
@@ -33,6 +49,10 @@ void StopIfInterrupted() {
 
 void TPictureProcessor::LoadPicture() {
     StopIfInterrupted();
+    KeepWork();
+    // Another picture: the work on the last one is done with.
+    if (workKept_ && (keptKey_.FileIndex != job_.FileIndex || keptKey_.SubIndex != job_.SubIndex))
+        ForgetWork();
     prepared_ = pipeline_ ? pipeline_->Take(job_.FileIndex, job_.SubIndex) : nullptr;
     if (prepared_) {
         const TPreparedPicture& p = *prepared_;
@@ -53,6 +73,7 @@ void TPictureProcessor::LoadPicture() {
             ++tally_.Loaded;
         } else {
             ++tally_.LoadFailed;
+            RecordFailure(p.Failure);
             ReportLoadFailure(p.Failure);
         }
         return;
@@ -71,19 +92,36 @@ void TPictureProcessor::LoadPicture() {
     std::int32_t scaleFor = 0;
     if (scales && set && job_.PresetIconBPP == 32)
         scaleFor = *std::max_element(job_.OutputSizes.begin(), job_.OutputSizes.end());
+    const std::int32_t rowsFor = scales && !set ? job_.PresetIconSize : 0;
     TLoadFailure failure;
-    if (LoadPictureQuietly(job_, page_, clipboard_, scales && !set ? job_.PresetIconSize : 0,
-                           &failure, scaleFor)) {
+    const auto load = [&] {
+        return LoadPictureQuietly(job_, page_, clipboard_, rowsFor, &failure, scaleFor);
+    };
+    // The clipboard is read on this thread only.
+    if (loadAside_ && !page_.SourceIsClipboard() ? RunAside(window_, load) : load()) {
         ++tally_.Loaded;
         return;
     }
     ++tally_.LoadFailed;
+    RecordFailure(failure);
     ReportLoadFailure(failure);
 }
 
+void TPictureProcessor::RecordFailure(const TLoadFailure& failure) {
+    TRunFailure entry{job_.FileIndex, job_.SubIndex, failure.Name, failure.Reason};
+    for (TRunFailure& known : job_.Record.Failures) {
+        if (known.FileIndex == entry.FileIndex && known.SubIndex == entry.SubIndex) {
+            known = entry; // loaded again after going back
+            return;
+        }
+    }
+    job_.Record.Failures.push_back(entry);
+}
+
 void TPictureProcessor::ReportLoadFailure(const TLoadFailure& failure) {
-    messages_.ShowMessage(QStringLiteral("Cannot load picture ") + failure.Name,
-                          QStringLiteral("Picture error"));
+    // An automatic run lists its failures when it ends rather than stopping for each.
+    if (job_.AutoMode) return;
+    messages_.ShowMessage(LoadFailureMessage(failure), QStringLiteral("Picture error"));
 }
 
 bool TPictureProcessor::PrepareCrop() {
@@ -91,10 +129,80 @@ bool TPictureProcessor::PrepareCrop() {
     if (job_.SourceKind == TSourceKind::Svg && !job_.SvgData.isEmpty() &&
         job_.InputImage.size() != QSize(job_.IconSize, job_.IconSize))
         job_.InputImage = RenderSvg(job_.SvgData, job_.IconSize);
-    return ::PrepareCrop(job_, crop_);
+    // Going back to the sizing page keeps the crop place while picture and size stay.
+    const bool samePicture = cropPrepared_ && cropFile_ == job_.FileIndex &&
+                             cropSub_ == job_.SubIndex && crop_.IconSize == job_.IconSize &&
+                             job_.SourceKind != TSourceKind::None;
+    if (samePicture && crop_.Picture().cacheKey() == job_.InputImage.cacheKey()) return true;
+    const bool keepPlace = samePicture && crop_.Picture() == job_.InputImage;
+    const std::int32_t left = crop_.CropLeft;
+    const std::int32_t top = crop_.CropTop;
+    cropPrepared_ = ::PrepareCrop(job_, crop_);
+    cropFile_ = job_.FileIndex;
+    cropSub_ = job_.SubIndex;
+    if (keepPlace) {
+        crop_.LeftEdited(QString::number(left));
+        crop_.TopEdited(QString::number(top));
+    }
+    return cropPrepared_;
+}
+
+TPictureProcessor::TIconKey TPictureProcessor::CurrentIconKey() const {
+    TIconKey key{job_.FileIndex, job_.SubIndex, job_.IconSize, job_.IconBPP, job_.Sizing, 0, 0, 0,
+                 job_.InputImage};
+    if (job_.Sizing == 1) {
+        key.CropLeft = crop_.CropLeft;
+        key.CropTop = crop_.CropTop;
+        key.FrameColor = crop_.FrameColor;
+    }
+    return key;
+}
+
+bool TPictureProcessor::SameIcon(const TIconKey& a, const TIconKey& b) {
+    return a.FileIndex == b.FileIndex && a.SubIndex == b.SubIndex && a.Size == b.Size &&
+           a.BPP == b.BPP && a.Sizing == b.Sizing && a.CropLeft == b.CropLeft &&
+           a.CropTop == b.CropTop && a.FrameColor == b.FrameColor && a.Picture == b.Picture;
+}
+
+void TPictureProcessor::KeepWork() {
+    if (!workLive_) return;
+    workLive_ = false;
+    keptIcon_ = job_.IconMap;
+    keptMask_ = job_.MaskMap;
+    keptImage_ = job_.IconImage;
+}
+
+void TPictureProcessor::ForgetWork() {
+    workKept_ = false;
+    workLive_ = false;
+    keptKey_ = TIconKey{};
+    keptIcon_ = TPxlMap{};
+    keptMask_ = TPxlMap{};
+    keptImage_ = QImage();
 }
 
 bool TPictureProcessor::BuildIcon() {
+    KeepWork();
+    // The masking page is shown for this build: the person may work on the mask.
+    const bool shown = !job_.AutoMode && !job_.FixMasking && job_.SourceKind != TSourceKind::None;
+    if (shown && workKept_ && SameIcon(keptKey_, CurrentIconKey())) {
+        job_.IconMap = keptIcon_;
+        job_.MaskMap = keptMask_;
+        job_.IconImage = keptImage_;
+        workLive_ = true;
+        return true;
+    }
+    ForgetWork();
+    const bool built = BuildNewIcon();
+    if (built && shown) {
+        keptKey_ = CurrentIconKey();
+        workKept_ = true;
+        workLive_ = true;
+    }
+    return built;
+}
+
+bool TPictureProcessor::BuildNewIcon() {
     if (prepared_ && prepared_->IconSize == job_.IconSize && prepared_->IconBPP == job_.IconBPP &&
         prepared_->Sizing == job_.Sizing && job_.SourceKind == prepared_->SourceKind) {
         const TPreparedPicture& p = *prepared_;
@@ -130,6 +238,7 @@ bool TPictureProcessor::PrepareOutput() {
 }
 
 void TPictureProcessor::WriteOutput(bool replace) {
+    KeepWork(); // writing stores masked pixels black; going back shows them as they were
     lastWrite_ = TWriteResult::Nothing;
     lastWriteError_.clear();
     StopIfInterrupted();
@@ -150,7 +259,16 @@ void TPictureProcessor::WriteOutput(bool replace) {
         lastWriteError_ = QString::fromUtf8(e.what());
         throw;
     }
-    if (lastWrite_ == TWriteResult::Written) ++tally_.Written;
+    if (lastWrite_ == TWriteResult::Written) {
+        ++tally_.Written;
+        ++job_.Record.Saved;
+        const QString place =
+            job_.OutFormat == TOutFormat::Mico ? job_.OutPath : FolderPart(job_.OutPath);
+        if (!job_.Record.Places.contains(place)) job_.Record.Places << place;
+    }
     // Bitmaps of several sizes may be partly kept.
-    if (!lastFiles_.Kept.isEmpty()) ++tally_.KeptExisting;
+    if (!lastFiles_.Kept.isEmpty()) {
+        ++tally_.KeptExisting;
+        ++job_.Record.Kept;
+    }
 }

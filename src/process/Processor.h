@@ -64,6 +64,11 @@ public:
     // owned; null (the default) does every picture here.
     void SetPipeline(TPicturePipeline* pipeline) { pipeline_ = pipeline; }
 
+    // Makes LoadPicture read files on a thread of its own while the window goes on
+    // handling its events (ProcessPendingEvents every few milliseconds), so it repaints and
+    // takes a Stop however long a picture takes to decode. What is loaded is the same.
+    void SetLoadAside(bool on) { loadAside_ = on; }
+
     TCropState& CropState() { return crop_; }
     const TCropState& CropState() const { return crop_; }
 
@@ -75,11 +80,37 @@ public:
     const TOutputFiles& LastFiles() const { return lastFiles_; }
 
 protected:
-    // A picture that did not load: the wizard's message box, "Cannot load picture " and
-    // the name, captioned "Picture error". A front end without a window may say more.
+    // A picture that did not load (it is listed in the job's run record already): in a
+    // manual run the wizard's message box, LoadFailureMessage captioned "Picture error";
+    // an automatic run goes on without one. A front end without a window may say more.
     virtual void ReportLoadFailure(const TLoadFailure& failure);
 
 private:
+    // The icon the person last worked on and what it was built from. A build for the same
+    // picture (same place in the queue, same pixels) with the same size, colours, sizing
+    // and, when cropping, the same crop place and frame colour gives the same icon: it is
+    // given back as the person left it, mask and all, instead of a new one with an empty
+    // mask. Only builds whose masking page is shown are kept; a run that passes that page
+    // builds and masks afresh, as it would the first time.
+    struct TIconKey {
+        std::int32_t FileIndex = 0;
+        std::int32_t SubIndex = 0;
+        std::int32_t Size = 0;
+        std::int32_t BPP = 0;
+        std::int32_t Sizing = 0;
+        std::int32_t CropLeft = 0;
+        std::int32_t CropTop = 0;
+        std::uint32_t FrameColor = 0;
+        QImage Picture;
+    };
+    TIconKey CurrentIconKey() const;
+    static bool SameIcon(const TIconKey& a, const TIconKey& b);
+    // Takes the job's icon and mask as the kept work, while they are the person's.
+    void KeepWork();
+    bool BuildNewIcon();
+    void ForgetWork();
+    void RecordFailure(const TLoadFailure& failure);
+
     TJobState& job_;
     const PageAnswers& page_;
     const WizardClipboard& clipboard_;
@@ -88,6 +119,16 @@ private:
     WizardWindow& window_;
     TCropState crop_;
     TRunTally tally_;
+    bool loadAside_ = false;
+    bool cropPrepared_ = false; // crop_ holds the picture of cropFile_, cropSub_
+    std::int32_t cropFile_ = 0;
+    std::int32_t cropSub_ = 0;
+    bool workKept_ = false; // keptKey_ and the kept maps hold the person's work
+    bool workLive_ = false; // the job's maps are that work, maybe edited since
+    TIconKey keptKey_;
+    TPxlMap keptIcon_{};
+    TPxlMap keptMask_{};
+    QImage keptImage_;
     bool scaleOnly_ = false;
     TPicturePipeline* pipeline_ = nullptr;
     std::shared_ptr<const TPreparedPicture> prepared_; // the current picture's, if any

@@ -40,6 +40,7 @@ TForm1::TForm1(TSettingsStore& store, TWindowDialogs& dialogs, const QStringList
     : QDialog(parent), Store_(store), Dialogs_(dialogs),
       FontDialogFont_(WindowFont(TFontSetting{})) {
     RegisterCursors();
+    Processor_.SetLoadAside(true);
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);

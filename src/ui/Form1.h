@@ -86,6 +86,7 @@ public:
     void SetProgressPosition(int position) override;
     void SetProgressVisible(bool visible) override;
     void SetButtonsEnabled(bool enabled) override;
+    void SetStopAllowed(bool allowed) override;
     void SetBusyCursor(bool busy) override;
     void SetInputHeld(bool held) override;
     void ProcessPendingEvents() override;
@@ -104,7 +105,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Esc: Cancel, while Cancel can be pressed.
+    // Esc: Cancel where that loses nothing (the engine decides).
     void reject() override;
 
 private:
@@ -149,6 +150,7 @@ private:
     TFinishPage* Panel7 = nullptr;
 
     bool inputHeld_ = false;
+    bool stopAllowed_ = false;
     bool drawing_ = false;
     bool redrawPending_ = false;
     bool closing_ = false;

@@ -89,6 +89,19 @@ void TForm1::SetButtonsEnabled(bool enabled) {
     CancelButton->setEnabled(enabled);
 }
 
+void TForm1::SetStopAllowed(bool allowed) {
+    stopAllowed_ = allowed;
+    CancelButton->setEnabled(allowed);
+    // The hourglass is over the window; Cancel shows that it can be clicked, and has the
+    // focus so that Space stops the run from the keyboard.
+    if (allowed) {
+        CancelButton->setCursor(Qt::ArrowCursor);
+        CancelButton->setFocus(Qt::OtherFocusReason);
+    } else {
+        CancelButton->unsetCursor();
+    }
+}
+
 void TForm1::SetBusyCursor(bool busy) {
     if (busy)
         setCursor(Qt::WaitCursor);
@@ -110,6 +123,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // Only this window's input is held; a message box the work shows meanwhile takes its own.
     if (static_cast<QWidget*>(watched)->window() != this)
         return QDialog::eventFilter(watched, event);
+    // Cancel, when it means Stop, takes its input.
+    if (stopAllowed_ && watched == CancelButton) return QDialog::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
@@ -207,6 +222,7 @@ void TForm1::ShowPage() {
         BackButton->setEnabled(false);
         CancelButton->setEnabled(false);
         UpdateTitle(0);
+        Panel7->Show(FinishHeadline(Job_.Record), FinishDetails(Job_.Record));
         break;
     default:
         break;
@@ -261,8 +277,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    // The close box is Cancel; while a step runs it is not taken.
-    Engine_.CancelButtonClick();
+    // The close box is Cancel; while a loop runs the window closes once it is over.
+    Engine_.CloseRequested();
     if (closing_)
         event->accept();
     else
@@ -270,7 +286,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::reject() {
-    if (CancelButton->isEnabled() && CancelButton->isVisible()) CancelButtonClick();
+    Engine_.EscapePressed();
 }
 
 namespace {

@@ -67,6 +67,22 @@ TEST(PageTexts, SavePageAndAddDialog) {
     EXPECT_EQ(AddDialogStartFilter(filters), filters.last());
 }
 
+// "All valid icons were successfully saved." only when a run saved one and was not stopped.
+TEST(PageTexts, FinishPageSaysWhatTheRunDid) {
+    TRunRecord record;
+    record.Kept = 2;
+    EXPECT_EQ(FinishHeadline(record), "No icon was saved.");
+    EXPECT_EQ(FinishDetails(record), "2 existing files kept (Replace existing file was off).");
+    record.Stopped = true;
+    EXPECT_EQ(FinishHeadline(record), "Stopped before any icon was saved.");
+    record.Saved = 1;
+    EXPECT_EQ(FinishHeadline(record), "Stopped: 1 icon was saved.");
+    record.Stopped = false;
+    record.Places = QStringList{QStringLiteral("/x/all.ico")};
+    EXPECT_EQ(FinishHeadline(record), "All valid icons were successfully saved.");
+    EXPECT_TRUE(FinishDetails(record).startsWith("Saved in /x/all.ico\n"));
+}
+
 TEST(PagePreviews, SizesAndTheMaskedIcon) {
     EXPECT_EQ(ScalePreviewSize(10, 10), QSize(64, 64));
     EXPECT_EQ(ScalePreviewSize(1, 5000), QSize(0, 64));

@@ -141,7 +141,6 @@ TEST_F(ControlTest, ClicksDuringALoopAreIgnored) {
         EXPECT_FALSE(engine.AcceptsDroppedFiles());
         engine.NextButtonClick();
         engine.BackButtonClick();
-        engine.CancelButtonClick();
     };
     view.onShowPage = [&] { engine.NextButtonClick(); };
     engine.NextButtonClick();
@@ -154,6 +153,24 @@ TEST_F(ControlTest, ClicksDuringALoopAreIgnored) {
     EXPECT_EQ(std::count(view.pagesShown.begin(), view.pagesShown.end(), PageFinish), 1);
     EXPECT_FALSE(view.inputHeld);
     EXPECT_FALSE(engine.Busy());
+}
+
+// The close box in the automatic part stops it after the picture in hand (b is loaded, not
+// written; c is not started), then closes the window.
+TEST_F(ControlTest, CloseBoxStopsTheAutomaticPartThenCloses) {
+    queue({kA, kB, kC});
+    view.location = QStringLiteral("/out");
+    engine.NextButtonClick();
+    view.batchAutomatic = true;
+    engine.NextButtonClick();
+    view.onProcessEvents = [&] {
+        if (job.FileIndex == 1) engine.CloseRequested();
+    };
+    engine.NextButtonClick();
+    EXPECT_EQ(processor.writes, QStringList{kA + "#1"});
+    EXPECT_EQ(processor.loadCount, 2);
+    EXPECT_TRUE(job.Record.Stopped);
+    EXPECT_TRUE(engine.Closed());
 }
 
 TEST_F(ControlTest, DroppedFilesOnlyOnTheSourcePage) {

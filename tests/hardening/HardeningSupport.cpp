@@ -36,7 +36,10 @@ LoadResult LoadWithLoader(TJobState& job, const fs::path& file, int subIndex) {
     result.Ok = LoadPicture(job, view, view, view);
     result.SubCount = job.SubCount;
     if (result.Ok) result.Picture = job.InputImage;
-    result.Message = view.messages.join(QLatin1Char('\n'));
+    // Each message's first line: the reason below it is worded by the decoders.
+    for (const QString& message : view.messages)
+        result.Message += (result.Message.isEmpty() ? QString() : QStringLiteral("\n")) +
+                          message.section(QLatin1Char('\n'), 0, 0);
     return result;
 }
 

@@ -22,8 +22,8 @@ using Bytes = std::vector<std::uint8_t>;
 QString Q(const std::filesystem::path& path);
 
 // Loads image `subIndex` of `file` with the program's loader. On success `picture` holds
-// the source picture; `message` is the one message box shown as "caption: text" (empty
-// when none).
+// the source picture; `message` is the one message box shown as "caption: text", its first
+// line (empty when none).
 struct LoadResult {
     bool Ok = false;
     QImage Picture;

@@ -276,7 +276,7 @@ TEST(LoaderPictureTest, ExtensionCaseDoesNotMatterButContentIsNotSniffed) {
         FakeWizardView failing;
         EXPECT_FALSE(loadFile(job, failing, dir / name)) << name;
         EXPECT_EQ(
-            failing.messages,
+            FirstLines(failing.messages),
             QStringList{QStringLiteral("Picture error: Cannot load picture ") + qs(dir / name)});
         EXPECT_EQ(job.SourceKind, TSourceKind::None);
         EXPECT_EQ(job.SubCount, 0);
@@ -291,8 +291,9 @@ TEST(LoaderPictureTest, FailureKeepsTheFormerPictureAndReportsTheFullPath) {
     const QImage before = job.InputImage;
     EXPECT_FALSE(loadFile(job, view, dir / "gone.gif"));
     EXPECT_EQ(view.messages.size(), 1);
-    EXPECT_EQ(view.messages.value(0),
-              QStringLiteral("Picture error: Cannot load picture ") + qs(dir / "gone.gif"));
+    // The name, then the reason on a line of its own.
+    EXPECT_EQ(view.messages.value(0), "Picture error: Cannot load picture " + qs(dir / "gone.gif") +
+                                          "\ncannot open file \"" + qs(dir / "gone.gif") + "\"");
     EXPECT_EQ(job.InputImage, before);
     EXPECT_EQ(job.SubCount, 0);
 }
@@ -318,7 +319,7 @@ TEST(LoaderPictureTest, ClipboardPictureOrItsAbsence) {
     view.clipboardChosen = true;
     job.SubCount = 5;
     EXPECT_FALSE(LoadPicture(job, view, view, view));
-    EXPECT_EQ(view.messages,
+    EXPECT_EQ(FirstLines(view.messages),
               QStringList{QStringLiteral("Picture error: Cannot load picture in clipboard")});
     EXPECT_EQ(job.SourceKind, TSourceKind::None);
     EXPECT_EQ(job.SubCount, 0);
@@ -452,7 +453,7 @@ TEST(LoaderIconTest, UnloadableImageKeepsTheCountSoLaterImagesAreStillTried) {
     EXPECT_FALSE(loadFile(job, view, file, 1));
     EXPECT_EQ(job.SourceKind, TSourceKind::None);
     EXPECT_EQ(job.SubCount, 3);
-    EXPECT_EQ(view.messages,
+    EXPECT_EQ(FirstLines(view.messages),
               QStringList{QStringLiteral("Picture error: Cannot load picture ") + qs(file)});
     EXPECT_TRUE(loadFile(job, view, file, 2));
     EXPECT_EQ(job.SubCount, 3);

@@ -14,3 +14,11 @@ inline bool loadFile(TJobState& job, FakeWizardView& view, const std::filesystem
     job.SubIndex = subIndex;
     return LoadPicture(job, view, view, view);
 }
+
+// The messages' first lines: what the box says before the reason.
+inline QStringList FirstLines(const QStringList& messages) {
+    QStringList lines;
+    for (const QString& message : messages)
+        lines << message.section(QLatin1Char('\n'), 0, 0);
+    return lines;
+}

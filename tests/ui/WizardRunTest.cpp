@@ -10,8 +10,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+
+#include <set>
 
 #include "ui/PictureBox.h"
 
@@ -169,6 +174,102 @@ TEST(WizardRun, AutomaticRunWritesWhatTheConverterWrites) {
         EXPECT_EQ(fromCli.size(), 3u);
         EXPECT_EQ(Files(wizard), fromCli) << c.Size << " " << c.Bits;
     }
+}
+
+// Going back and forth keeps the person's work while the icon stays the same.
+TEST(WizardRun, BackKeepsTheMaskAndTheCropPlace) {
+    ClearClipboard();
+    testutil::TempDir dir;
+    InFolder folder(Q(dir.path()));
+    Wizard w({WritePicture(Q(dir / "b.bmp"), 40, 20)});
+    w.Click("NextButton");
+    w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 4);
+    w.Click("RadioCrop");
+    TCropState& crop = w.Form->Processor().CropState();
+    crop.LeftEdited("-8"); // as the crop dialog's edits do
+    crop.TopEdited("-8");
+    w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 5);
+    w.Click("AutoMaskSpeedButton");
+    w.Click("ColorToggle");
+    QTest::mouseClick(w.Get("ImageForMask"), Qt::LeftButton, {}, QPoint(120, 120));
+    const auto& pixels = w.Form->Job().MaskMap.Pixels;
+    const auto mask = [&] {
+        return QByteArray(reinterpret_cast<const char*>(pixels), sizeof pixels);
+    };
+    const QByteArray painted = mask(), empty(sizeof pixels, 0);
+    ASSERT_NE(painted, empty);
+
+    w.Click("NextButton");
+    w.Click("BackButton");
+    ASSERT_EQ(w.Page(), 5);
+    EXPECT_EQ(mask(), painted);
+    w.Click("BackButton");
+    w.Click("BackButton"); // the resolution page: the picture is loaded again
+    w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 4);
+    EXPECT_EQ(crop.CropLeft, -8);
+    EXPECT_EQ(crop.CropTop, -8);
+    w.Click("NextButton");
+    EXPECT_EQ(mask(), painted);
+    // Another crop place is another icon, with a mask of its own.
+    w.Click("BackButton");
+    crop.LeftEdited("0");
+    w.Click("NextButton");
+    EXPECT_EQ(mask(), empty);
+}
+
+// An automatic run shows its progress at every turn of its loop, takes Cancel as Stop, and
+// its finish page lists what failed and says what was saved where.
+TEST(WizardRun, AutomaticRunShowsProgressStopsAndSaysWhatItDid) {
+    ClearClipboard();
+    testutil::TempDir dir;
+    fs::create_directory(dir / "out");
+    testutil::writeFile(dir / "bad.jpg", {'n', 'o'});
+    // Queued last named first: a, bad, b, c, d.
+    Wizard w({WritePicture(Q(dir / "d.bmp"), 40, 20), WritePicture(Q(dir / "c.bmp"), 40, 20),
+              WritePicture(Q(dir / "b.bmp"), 40, 20), Q(dir / "bad.jpg"),
+              WritePicture(Q(dir / "a.bmp"), 40, 20)});
+    w.Click("NextButton");
+    w.Click("Handle_Auto");
+    w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 6);
+    w.Get<QLineEdit>("OutLocationEdit")->setText(Q(dir / "out"));
+
+    bool runShown = true, stopped = false;
+    std::set<int> positions;
+    QTimer timer; // fires whenever the window handles its events
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (stopped || !w.Form->Engine().Busy()) return;
+        const auto* bar = w.Get<QProgressBar>("ProgressBar1");
+        runShown = runShown && bar->isVisible() && !w.Get("OutFormatCombo")->isEnabled() &&
+                   w.Get("CancelButton")->isEnabled();
+        positions.insert(bar->value());
+        if (w.Form->Job().FileIndex == 3) {
+            stopped = true;
+            QTest::mouseClick(w.Get("CancelButton"), Qt::LeftButton);
+        }
+    });
+    timer.start(0);
+    w.Click("NextButton");
+    timer.stop();
+
+    ASSERT_EQ(w.Page(), 7);
+    EXPECT_TRUE(runShown);
+    EXPECT_EQ(positions, (std::set<int>{0, 1, 2, 3}));
+    EXPECT_EQ(Files(dir / "out").size(), 2u);
+    EXPECT_TRUE(fs::exists(dir / "out" / "b.ico")) << "c is abandoned, d never started";
+    EXPECT_EQ(w.Get<QLabel>("FinishText")->text(), "Stopped: 2 icons were saved.");
+    const QString details = w.Get<QPlainTextEdit>("FinishDetails")->toPlainText();
+    EXPECT_TRUE(details.startsWith("Saved in the folder " + Q(dir / "out") +
+                                   "/\n\n"
+                                   "1 picture could not be loaded:\nbad.jpg: "))
+        << details.toStdString();
+
+    // Esc on the finish page loses nothing: it closes the window.
+    QTest::keyClick(w.Form.get(), Qt::Key_Escape);
+    EXPECT_FALSE(w.Form->isVisible());
 }
 
 } // namespace
