@@ -18,6 +18,7 @@ TPictureProcessor::TPictureProcessor(TJobState& job, WizardView& view)
     : TPictureProcessor(job, view, view, view, view, view) {}
 
 void TPictureProcessor::LoadPicture() {
+    completion_.Drop();
     prepared_ = pipeline_ ? pipeline_->Take(job_.FileIndex, job_.SubIndex) : nullptr;
     if (prepared_) {
         const TPreparedPicture& p = *prepared_;
@@ -41,15 +42,35 @@ void TPictureProcessor::LoadPicture() {
         }
         return;
     }
+    // The resolution page is shown: its preview is all a large photo is needed for now.
+    const int previewScale = previewScale_ ? previewScale_() : 0;
+    if (previewScale > 0 && !job_.AutoMode && !job_.FixResolution && !page_.SourceIsClipboard() &&
+        job_.FileIndex >= 0 && job_.FileIndex < job_.InputList.size() &&
+        completion_.LoadPreview(job_, job_.InputList.at(job_.FileIndex), previewScale)) {
+        ++tally_.Loaded;
+        return;
+    }
     // Scaling is certain only in an automatic run with the preset to scale.
     const bool scales = scaleOnly_ && job_.AutoMode && job_.PresetSizing == 0;
+    loadWhole(scales ? job_.PresetIconSize : 0);
+}
+
+void TPictureProcessor::loadWhole(std::int32_t rowsFor) {
     TLoadFailure failure;
-    if (LoadPictureQuietly(job_, page_, clipboard_, scales ? job_.PresetIconSize : 0, &failure)) {
+    if (LoadPictureQuietly(job_, page_, clipboard_, rowsFor, &failure)) {
         ++tally_.Loaded;
         return;
     }
     ++tally_.LoadFailed;
     ReportLoadFailure(failure);
+}
+
+void TPictureProcessor::CompletePicture() {
+    if (!completion_.Pending() || completion_.Complete(job_)) return;
+    // Decoded once with the preview's rows but not in full (a file damaged or changed in
+    // between): loaded again as any picture is, and reported if it still fails.
+    --tally_.Loaded;
+    loadWhole(0);
 }
 
 void TPictureProcessor::ReportLoadFailure(const TLoadFailure& failure) {
@@ -58,10 +79,12 @@ void TPictureProcessor::ReportLoadFailure(const TLoadFailure& failure) {
 }
 
 bool TPictureProcessor::PrepareCrop() {
+    CompletePicture();
     return ::PrepareCrop(job_, crop_);
 }
 
 bool TPictureProcessor::BuildIcon() {
+    CompletePicture();
     if (prepared_ && prepared_->IconSize == job_.IconSize && prepared_->IconBPP == job_.IconBPP &&
         prepared_->Sizing == job_.Sizing && job_.SourceKind == prepared_->SourceKind) {
         const TPreparedPicture& p = *prepared_;

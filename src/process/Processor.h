@@ -4,10 +4,12 @@
 #include "core/PictureProcessor.h"
 #include "process/CropState.h"
 #include "process/OutputWriter.h"
+#include "process/PictureCompletion.h"
 #include "process/PictureLoader.h"
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class PageAnswers;
@@ -60,6 +62,17 @@ public:
     // owned; null (the default) does every picture here.
     void SetPipeline(TPicturePipeline* pipeline) { pipeline_ = pipeline; }
 
+    // For a front end that shows the resolution page's preview (ScalePreviewSize, drawn
+    // unsmoothed at `scale()` device pixels a pixel, 0 when that is no whole number): a
+    // large JPEG whose page is shown is then loaded with just the rows the preview reads,
+    // and its full decode runs on another thread until a step needs it (CompletePicture).
+    // Off by default.
+    void SetPreviewScale(std::function<int()> scale) { previewScale_ = std::move(scale); }
+    // Waits for a full decode still running and puts its picture into the job. A picture
+    // that cannot be decoded in full after all is loaded again the ordinary way, which
+    // reports it. Every step that reads the picture beyond the preview calls this first.
+    void CompletePicture();
+
     TCropState& CropState() { return crop_; }
     const TCropState& CropState() const { return crop_; }
 
@@ -74,6 +87,8 @@ protected:
     virtual void ReportLoadFailure(const TLoadFailure& failure);
 
 private:
+    void loadWhole(std::int32_t rowsFor);
+
     TJobState& job_;
     const PageAnswers& page_;
     const WizardClipboard& clipboard_;
@@ -85,6 +100,8 @@ private:
     bool scaleOnly_ = false;
     TPicturePipeline* pipeline_ = nullptr;
     std::shared_ptr<const TPreparedPicture> prepared_; // the current picture's, if any
+    std::function<int()> previewScale_;
+    TPictureCompletion completion_;
     TWriteResult lastWrite_ = TWriteResult::Nothing;
     QString lastWriteError_;
 };
