@@ -345,7 +345,14 @@ bool LineSkippingIsExact(const JpegFrameLayout& layout) {
 
 QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int32_t rowsFor,
                        std::int32_t scaleFor) {
-    if (scaleFor > 0) rowsFor = 0;
+    if (scaleFor > 0 || rowsFor <= 0) return LoadJpegRows(fileName, maxPixels, nullptr, scaleFor);
+    return LoadJpegRows(fileName, maxPixels,
+                        [rowsFor](int, int height) { return StretchRows(height, rowsFor); });
+}
+
+QImage LoadJpegRows(const QString& fileName, std::int64_t maxPixels,
+                    const std::function<std::vector<int>(int width, int height)>& rowsOf,
+                    std::int32_t scaleFor) {
     QFile file;
     OpenPictureFile(file, fileName);
 
@@ -434,14 +441,13 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int
     // With rows to keep, the others are left 0: on memory that costs nothing until it is
     // written where the picture is large, cleared where it is small.
     QImage picture;
-    if (rowsFor > 0 &&
-        static_cast<std::int64_t>(width) * height * (kind == OutputKind::Grey ? 1 : 3) >=
-            LargePictureBytes)
+    if (rowsOf && static_cast<std::int64_t>(width) * height * (kind == OutputKind::Grey ? 1 : 3) >=
+                      LargePictureBytes)
         picture = AllocateSparsePicture(width, height, format);
     const bool sparse = !picture.isNull();
     if (!sparse) picture = AllocatePicture(width, height, format);
     if (picture.isNull()) throw EOutOfMemory("Not enough memory for the JPEG picture");
-    if (rowsFor > 0 && !sparse) picture.fill(0);
+    if (rowsOf && !sparse) picture.fill(0);
     if (kind == OutputKind::Grey && !cinfo->quantize_colors) {
         QList<QRgb> table;
         for (int grey = 0; grey < 256; ++grey)
@@ -461,8 +467,8 @@ QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int
     std::vector<JSAMPLE> scratch;
     if (kind == OutputKind::Cmyk) scratch.resize(static_cast<std::size_t>(width) * 4);
     std::vector<int> kept;
-    if (rowsFor > 0) kept = StretchRows(height, rowsFor);
-    const bool someRows = rowsFor > 0 && kept.size() < static_cast<std::size_t>(height);
+    if (rowsOf) kept = rowsOf(width, height);
+    const bool someRows = rowsOf && kept.size() < static_cast<std::size_t>(height);
     const bool inverted = cinfo->saw_Adobe_marker != FALSE;
     bool decoded = false;
     bool skipped = false;

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 // Decodes a JPEG file with libjpeg at full size, with the library's defaults except block
 // smoothing, which is off:
@@ -39,6 +41,14 @@
 // ignored then.
 QImage LoadJpegPicture(const QString& fileName, std::int64_t maxPixels, std::int32_t rowsFor = 0,
                        std::int32_t scaleFor = 0);
+
+// LoadJpegPicture keeping the rows `rowsOf(width, height)` lists (ascending, each once)
+// instead of those of a stretch, with the same guarantees; called once, after the frame
+// header is read. Without `rowsOf` every row is kept, decoded at `scaleFor` as
+// LoadJpegPicture does.
+QImage LoadJpegRows(const QString& fileName, std::int64_t maxPixels,
+                    const std::function<std::vector<int>(int width, int height)>& rowsOf,
+                    std::int32_t scaleFor = 0);
 
 // The frame of a JPEG file as far as line skipping cares: its size and each component's
 // sampling factors.

@@ -49,6 +49,7 @@ void StopIfInterrupted() {
 
 void TPictureProcessor::LoadPicture() {
     StopIfInterrupted();
+    completion_.Drop();
     KeepWork();
     // Another picture: the work on the last one is done with.
     if (workKept_ && (keptKey_.FileIndex != job_.FileIndex || keptKey_.SubIndex != job_.SubIndex))
@@ -83,6 +84,14 @@ void TPictureProcessor::LoadPicture() {
         job_.InputImage = QImage();
         job_.IconImage = QImage();
     }
+    // The resolution page is shown: its preview is all a large photo is needed for now.
+    const int previewScale = previewScale_ ? previewScale_() : 0;
+    if (previewScale > 0 && !job_.AutoMode && !job_.FixResolution && !page_.SourceIsClipboard() &&
+        job_.FileIndex >= 0 && job_.FileIndex < job_.InputList.size() &&
+        completion_.LoadPreview(job_, job_.InputList.at(job_.FileIndex), previewScale)) {
+        ++tally_.Loaded;
+        return;
+    }
     // Scaling is certain only in an automatic run with the preset to scale.
     const bool scales = scaleOnly_ && job_.AutoMode && job_.PresetSizing == 0;
     // A true-colour set is an area average, which needs no exact pixel of a large JPEG:
@@ -92,7 +101,10 @@ void TPictureProcessor::LoadPicture() {
     std::int32_t scaleFor = 0;
     if (scales && set && job_.PresetIconBPP == 32)
         scaleFor = *std::max_element(job_.OutputSizes.begin(), job_.OutputSizes.end());
-    const std::int32_t rowsFor = scales && !set ? job_.PresetIconSize : 0;
+    LoadWhole(scales && !set ? job_.PresetIconSize : 0, scaleFor);
+}
+
+void TPictureProcessor::LoadWhole(std::int32_t rowsFor, std::int32_t scaleFor) {
     TLoadFailure failure;
     const auto load = [&] {
         return LoadPictureQuietly(job_, page_, clipboard_, rowsFor, &failure, scaleFor);
@@ -118,6 +130,14 @@ void TPictureProcessor::RecordFailure(const TLoadFailure& failure) {
     job_.Record.Failures.push_back(entry);
 }
 
+void TPictureProcessor::CompletePicture() {
+    if (!completion_.Pending() || completion_.Complete(job_)) return;
+    // Decoded once with the preview's rows but not in full (a file damaged or changed in
+    // between): loaded again as any picture is, and reported if it still fails.
+    --tally_.Loaded;
+    LoadWhole(0, 0);
+}
+
 void TPictureProcessor::ReportLoadFailure(const TLoadFailure& failure) {
     // An automatic run lists its failures when it ends rather than stopping for each.
     if (job_.AutoMode) return;
@@ -125,6 +145,7 @@ void TPictureProcessor::ReportLoadFailure(const TLoadFailure& failure) {
 }
 
 bool TPictureProcessor::PrepareCrop() {
+    CompletePicture();
     // An SVG picture is drawn at the icon size chosen, so fitting it changes nothing.
     if (job_.SourceKind == TSourceKind::Svg && !job_.SvgData.isEmpty() &&
         job_.InputImage.size() != QSize(job_.IconSize, job_.IconSize))
@@ -182,6 +203,7 @@ void TPictureProcessor::ForgetWork() {
 }
 
 bool TPictureProcessor::BuildIcon() {
+    CompletePicture();
     KeepWork();
     // The masking page is shown for this build: the person may work on the mask.
     const bool shown = !job_.AutoMode && !job_.FixMasking && job_.SourceKind != TSourceKind::None;

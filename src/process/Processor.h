@@ -4,11 +4,13 @@
 #include "core/PictureProcessor.h"
 #include "process/CropState.h"
 #include "process/OutputWriter.h"
+#include "process/PictureCompletion.h"
 #include "process/PictureLoader.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class PageAnswers;
@@ -68,6 +70,16 @@ public:
     // handling its events (ProcessPendingEvents every few milliseconds), so it repaints and
     // takes a Stop however long a picture takes to decode. What is loaded is the same.
     void SetLoadAside(bool on) { loadAside_ = on; }
+    // For a front end that shows the resolution page's preview (ScalePreviewSize, drawn
+    // unsmoothed at `scale()` device pixels a pixel, 0 when that is no whole number): a
+    // large JPEG whose page is shown is then loaded with just the rows the preview reads,
+    // and its full decode runs on another thread until a step needs it (CompletePicture).
+    // Off by default.
+    void SetPreviewScale(std::function<int()> scale) { previewScale_ = std::move(scale); }
+    // Waits for a full decode still running and puts its picture into the job. A picture
+    // that cannot be decoded in full after all is loaded again the ordinary way, which
+    // reports it. Every step that reads the picture beyond the preview calls this first.
+    void CompletePicture();
 
     TCropState& CropState() { return crop_; }
     const TCropState& CropState() const { return crop_; }
@@ -110,6 +122,7 @@ private:
     bool BuildNewIcon();
     void ForgetWork();
     void RecordFailure(const TLoadFailure& failure);
+    void LoadWhole(std::int32_t rowsFor, std::int32_t scaleFor);
 
     TJobState& job_;
     const PageAnswers& page_;
@@ -133,6 +146,8 @@ private:
     TPicturePipeline* pipeline_ = nullptr;
     std::shared_ptr<const TPreparedPicture> prepared_; // the current picture's, if any
     TRunPictures pictures_; // the queue's files, for the writes to keep clear of
+    std::function<int()> previewScale_;
+    TPictureCompletion completion_;
     TWriteResult lastWrite_ = TWriteResult::Nothing;
     QString lastWriteError_;
     TOutputFiles lastFiles_;

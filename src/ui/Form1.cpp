@@ -53,6 +53,11 @@ TForm1::TForm1(TSettingsStore& store, TWindowDialogs& dialogs, const QStringList
     CreateFixedParts();
     CreatePages();
     ConnectControls();
+    // The resolution page's preview is drawn pixel for pixel on the screen's device pixels.
+    Processor_.SetPreviewScale([this] {
+        const qreal ratio = devicePixelRatioF();
+        return qFuzzyCompare(ratio, qreal(qRound(ratio))) ? qRound(ratio) : 0;
+    });
 
     ApplyFont(WindowFont(LoadSettings(Job_, Store_)));
     FileDialog.InitialDir = QDir::currentPath();

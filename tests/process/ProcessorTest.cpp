@@ -4,10 +4,13 @@
 #include "fakes/FakeWizardView.h"
 #include "image/IconLib.h"
 #include "image/SafeFile.h"
+#include "process/JpegLoader.h"
 #include "utils/TestUtils.h"
 
 #include <QDir>
 #include <QImage>
+#include <QPainter>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -226,4 +229,60 @@ TEST(PictureProcessor, AScaleOnlyRunKeepsTheStretchRowsOfALargePhotoAndWritesThe
     EXPECT_FALSE(convert(true, 1, dir / "cropped", &rowsFor, &source).empty());
     EXPECT_EQ(rowsFor, 0);
     EXPECT_NE(source.pixel(800, 1), qRgb(0, 0, 0));
+}
+
+TEST(PictureProcessor, AManualRunShowsALargePhotoFromItsPreviewRowsAndCropsTheWholePicture) {
+    // The painter, drawing a picture unsmoothed onto a target, reads only rows PaintedRows
+    // lists: each row here is coloured with its own number.
+    for (const int height : {1200, 1201, 4000, 4097})
+        for (const int target : {1, 21, 42, 64, 128}) {
+            QImage numbered(1, height, QImage::Format_BGR888);
+            for (int y = 0; y < height; ++y)
+                numbered.setPixel(0, y, static_cast<QRgb>(y));
+            QImage screen(3, 140, QImage::Format_RGB32);
+            QPainter(&screen).drawImage(QRect(1, 7, 1, target), numbered);
+            const std::vector<int> listed = PaintedRows(height, target);
+            for (int j = 0; j < target; ++j)
+                ASSERT_TRUE(std::binary_search(listed.begin(), listed.end(),
+                                               static_cast<int>(screen.pixel(1, 7 + j) & 0xFFFFFF)))
+                    << height << " onto " << target << ", row " << j;
+        }
+
+    testutil::TempDir dir;
+    QImage photo(1600, 1200, QImage::Format_RGB888);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x * 255 / 1600, (x ^ y) & 255, y * 255 / 1200));
+    ASSERT_TRUE(photo.save(Q(dir / "photo.jpg"), "JPEG", 90));
+    const QImage whole = LoadJpegPicture(Q(dir / "photo.jpg"), MaxPicturePixels);
+
+    // A manual run that crops at the top-left corner, with or without the preview's rows
+    // first; gives the icon's bytes and the picture the resolution page had.
+    auto convert = [&](bool previewFirst, const fs::path& folder, QImage* shown) {
+        fs::create_directories(folder);
+        WizardRun run;
+        run.View.batchAutomatic = false;
+        if (previewFirst) run.Processor.SetPreviewScale([] { return 1; });
+        run.Job.InputList << Q(dir / "photo.jpg");
+        run.Engine.NextButtonClick();
+        EXPECT_EQ(run.Job.Step, PageResolution);
+        *shown = run.Job.InputImage;
+        run.Engine.NextButtonClick();
+        EXPECT_EQ(run.Job.InputImage, whole) << "the sizing page has the whole picture";
+        run.View.crop = true;
+        run.Engine.NextButtonClick();
+        run.Engine.NextButtonClick();
+        run.View.location = Q(folder / "photo.ico");
+        run.Engine.NextButtonClick();
+        EXPECT_EQ(run.Job.Step, PageFinish) << run.View.messages.join(' ').toStdString();
+        return testutil::readFile(folder / "photo.ico");
+    };
+    QImage shown;
+    const auto before = convert(false, dir / "before", &shown);
+    const auto after = convert(true, dir / "after", &shown);
+    ASSERT_FALSE(before.empty());
+    EXPECT_EQ(after, before);
+    // The resolution page had the preview's rows only; row 1 came with the full decode.
+    ASSERT_EQ(shown.size(), whole.size());
+    EXPECT_EQ(shown.pixel(800, 1), qRgb(0, 0, 0));
 }

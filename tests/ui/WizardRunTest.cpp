@@ -342,3 +342,24 @@ TEST(WizardRun, SaveOverThePictureItselfIsRefused) {
     EXPECT_EQ(w.Page(), 7);
     EXPECT_TRUE(fs::exists(dir / "small.bmp"));
 }
+
+TEST(WizardRun, ALargePhotoIsPreviewedFromItsOwnRowsAsFromTheWholePicture) {
+    ClearClipboard();
+    testutil::TempDir dir;
+    InFolder folder(Q(dir.path()));
+    QImage photo(1600, 1200, QImage::Format_RGB888);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x * 255 / 1600, (x ^ y) & 255, y * 255 / 1200));
+    ASSERT_TRUE(photo.save(Q(dir / "photo.jpg"), "JPEG", 90));
+    Wizard w({Q(dir / "photo.jpg")});
+
+    w.Click("NextButton");
+    ASSERT_EQ(w.Page(), 3);
+    const QImage partial = w.Form->Job().InputImage;
+    const QImage shown = w.Get("ScaleImage")->grab().toImage();
+    w.Form->Processor().CompletePicture();
+    ASSERT_NE(w.Form->Job().InputImage, partial) << "the page had the preview's rows only";
+    w.Form->ShowPage();
+    EXPECT_EQ(w.Get("ScaleImage")->grab().toImage(), shown);
+}
