@@ -293,7 +293,7 @@ TEST(LoaderPictureTest, FailureKeepsTheFormerPictureAndReportsTheFullPath) {
     EXPECT_EQ(view.messages.size(), 1);
     // The name, then the reason on a line of its own.
     EXPECT_EQ(view.messages.value(0), "Picture error: Cannot load picture " + qs(dir / "gone.gif") +
-                                          "\ncannot open file \"" + qs(dir / "gone.gif") + "\"");
+                                          "\ncannot open it: No such file or directory");
     EXPECT_EQ(job.InputImage, before);
     EXPECT_EQ(job.SubCount, 0);
 }
