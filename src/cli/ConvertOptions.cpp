@@ -243,9 +243,12 @@ QString ConvertUsage() {
         "  An existing mico file is appended to, never replaced: converting two pictures\n"
         "  into a file that holds one leaves it with three.\n"
         "  Folders are not created: the output folder must exist.\n"
+        "  No output is written over a picture of the same run: that picture is skipped.\n"
         "\n"
         "Exit status: 0 every picture written; 1 some argument or picture skipped (not a\n"
-        "picture file, not loadable, or an existing file kept by --no-replace); 2 usage\n"
-        "error (also an output folder that does not exist); 3 an output file could not\n"
-        "be written, or another error stopped the run.\n");
+        "picture file, not loadable, an existing file kept by --no-replace, or an output\n"
+        "that would replace a picture of the run); 2 usage error (also an output folder\n"
+        "that does not exist); 3 an output file, the list of written files or a message\n"
+        "could not be written, or another error stopped the run; 129, 130, 143 stopped\n"
+        "by SIGHUP, SIGINT, SIGTERM (the file in hand finished, no temporary file left).\n");
 }
