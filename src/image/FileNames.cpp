@@ -122,6 +122,12 @@ QString AbsoluteName(const QString& name) {
     return current.endsWith(QLatin1Char('/')) ? current + name : current + QLatin1Char('/') + name;
 }
 
+QString FolderOfName(const QString& name) {
+    const QString absolute = QDir::cleanPath(AbsoluteName(name));
+    const qsizetype slash = absolute.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : absolute.left(slash);
+}
+
 bool OpenForReading(QFile& file, const QString& name, QString* reason, int* error) {
 #if defined(Q_OS_WIN)
     file.setFileName(name);

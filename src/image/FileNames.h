@@ -24,6 +24,10 @@ QString ReadableName(const QString& text);
 // bytes as well), with its own text kept as it is; absolute and empty names are kept.
 QString AbsoluteName(const QString& name);
 
+// The folder that `name` is in, made absolute as AbsoluteName makes it (by text alone, so
+// a name's bytes are kept): "/a/b" for "/a/b/c.ico", "/" for "/c.ico".
+QString FolderOfName(const QString& name);
+
 // Opens `file`, which has no name set, for reading the regular file called `name`,
 // without ever waiting in open(). On failure returns false and puts the system's reason
 // (e.g. "Too many open files", or NotRegularFileReason() for a FIFO or a device) in

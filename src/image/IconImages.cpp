@@ -1,5 +1,6 @@
 #include "image/IconImages.h"
 
+#include "image/FileNames.h"
 #include "image/IconLayout.h"
 #include "image/IconLib.h"
 #include "image/ImageErrors.h"
@@ -180,7 +181,7 @@ QByteArray IconFileBytes(const std::vector<TEncodedIcon>& images) {
 
 void AppendIconImages(const QString& fileName, const std::vector<TEncodedIcon>& images) {
     // Runs appending to icon files in one folder take turns, as WriteIconImage's do.
-    const SystemFiles::FolderLock lock(QFileInfo(fileName).absolutePath());
+    const SystemFiles::FolderLock lock(FolderOfName(fileName));
     QByteArray file;
     bool exists = ReadIconFileToExtend(fileName, file);
     for (const TEncodedIcon& image : images) {

@@ -22,7 +22,7 @@ const char* const NotValid = "Icon file is not valid";
 
 std::string Describe(const QString& action, const QString& path, const QString& reason) {
     return QStringLiteral("Cannot %1 %2: %3")
-        .arg(action, QDir::toNativeSeparators(path), reason)
+        .arg(action, ReadableName(QDir::toNativeSeparators(path)), reason)
         .toStdString();
 }
 
@@ -358,7 +358,7 @@ void WriteIconImage(const QString& fileName, std::int32_t index, const TPxlMap& 
 
     // Another run appending to an icon file in this folder waits until this one has put
     // its file in place, and then reads what this one wrote.
-    const SystemFiles::FolderLock lock(QFileInfo(fileName).absolutePath());
+    const SystemFiles::FolderLock lock(FolderOfName(fileName));
     QByteArray existing;
     const bool exists = ReadIconFileToExtend(fileName, existing);
     const QByteArray content =

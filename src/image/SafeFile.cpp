@@ -35,7 +35,7 @@ SafeFile::WriteHook& Hook() {
 
 std::string Describe(const QString& path, const QString& reason) {
     return QStringLiteral("Cannot write %1: %2")
-        .arg(QDir::toNativeSeparators(path), reason)
+        .arg(ReadableName(QDir::toNativeSeparators(path)), reason)
         .toStdString();
 }
 
@@ -134,9 +134,9 @@ void PutInPlace(const QString& target, SystemFiles::NewFile& file, DiskFlusher* 
     file = SystemFiles::NewFile();
     if (!placed) throw EInOutError(Describe(target, reason));
     if (flusher)
-        flusher->QueueFolder(QFileInfo(target).absolutePath());
+        flusher->QueueFolder(FolderOfName(target));
     else
-        SyncFolder(QFileInfo(target).absolutePath());
+        SyncFolder(FolderOfName(target));
 }
 
 // How many staged files are held open.
@@ -159,7 +159,7 @@ void SafeFile::Write(const QString& target, const QByteArray& bytes) {
 
     QString reason;
     SystemFiles::NewFile newFile =
-        SystemFiles::NewFile::Create(QFileInfo(target).absolutePath(), &reason);
+        SystemFiles::NewFile::Create(FolderOfName(target), &reason);
     if (!newFile.IsValid()) throw EInOutError(Describe(target, reason));
 
     QFile file;
@@ -179,7 +179,7 @@ StagedFile SafeFile::Stage(const QString& folder, const QByteArray& bytes,
     StagedFile staged;
     try {
         if (Hook() || StagedOpen().load() >= SystemFiles::OpenFileLimit() / 4) return staged;
-        const QString absolute = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+        const QString absolute = QDir::cleanPath(AbsoluteName(folder));
         SystemFiles::NewFile newFile = SystemFiles::NewFile::Create(absolute, nullptr);
         if (!newFile.IsValid()) return staged;
         QFile file;
@@ -218,7 +218,7 @@ void SafeFile::Commit(const QString& target, StagedFile& staged) {
 
 void SafeFile::WriteOrCommit(const QString& target, const QByteArray& bytes, StagedFile* staged) {
     if (staged && staged->IsValid() && staged->Bytes() == bytes &&
-        staged->Folder() == QDir::cleanPath(QFileInfo(target).absolutePath()) &&
+        staged->Folder() == FolderOfName(target) &&
         staged->Flushed()) {
         Commit(target, *staged);
         return;

@@ -34,7 +34,7 @@ QString ErrorText(int error) {
 }
 
 QString FolderOf(const QString& path) {
-    return QFileInfo(path).absolutePath();
+    return FolderOfName(path);
 }
 
 // A hidden name of the program's own in `folder`: short, so that it fits beside a name as
@@ -132,7 +132,7 @@ void NewFile::Release() {
 
 NewFile NewFile::Create(const QString& folder, QString* reason) {
     NewFile file;
-    file.folder_ = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    file.folder_ = QDir::cleanPath(AbsoluteName(folder));
 #ifdef O_TMPFILE
     file.descriptor_ = OpenRetrying(Encoded(file.folder_), O_TMPFILE | O_WRONLY, 0666);
     if (file.IsValid()) return file;

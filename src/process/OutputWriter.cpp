@@ -22,7 +22,7 @@ namespace {
 
 std::string WriteErrorText(const QString& path, const QString& reason) {
     return QStringLiteral("Cannot write %1: %2")
-        .arg(QDir::toNativeSeparators(path), reason)
+        .arg(ReadableName(QDir::toNativeSeparators(path)), reason)
         .toStdString();
 }
 
@@ -233,7 +233,7 @@ TWriteResult WriteOutput(TJobState& job, bool replace, StagedFile* staged, TOutp
     } catch (const EInOutError& e) {
         // A failure on the temporary file names that file; the user needs the target.
         const QString text = QString::fromUtf8(e.what());
-        if (text.contains(QDir::toNativeSeparators(path))) throw;
+        if (text.contains(ReadableName(QDir::toNativeSeparators(path)))) throw;
         throw EInOutError(WriteErrorText(path, text));
     }
 }

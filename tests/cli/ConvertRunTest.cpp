@@ -166,6 +166,13 @@ TEST_F(ConvertRun, NamesThatAreNotUtf8AreConvertedByTheirBytes) {
     EXPECT_TRUE(fs::exists(work_ / "lat1 \xe9t\xe9.ico"));
     EXPECT_EQ(r.Out, (work_ / "lat1 \xe9t\xe9.ico").string() + "\n");
     EXPECT_TRUE(Contains(r.Err, "Cannot load picture bad \u00e9.jpg:")) << r.Err;
+    // A folder named so takes outputs too, a multi-resource icon included.
+    fs::create_directory(work_ / "out \xe9");
+    EXPECT_EQ(Run({"-o", "out \xe9", "lat1 \xe9t\xe9.bmp"}).ExitCode, 0);
+    EXPECT_TRUE(fs::exists(work_ / "out \xe9" / "lat1 \xe9t\xe9.ico"));
+    const RunResult mico = Run({"-f", "mico", "-o", "out \xe9/all \xe9.ico", "lat1 \xe9t\xe9.bmp"});
+    EXPECT_EQ(mico.ExitCode, 0) << mico.Err;
+    EXPECT_TRUE(fs::exists(work_ / "out \xe9" / "all \xe9.ico"));
 }
 
 TEST_F(ConvertRun, NoReplaceKeepsExistingFilesAndSaysSo) {
