@@ -3,6 +3,7 @@
 #include "image/FileNames.h"
 #include "image/IconLayout.h"
 #include "image/ImageErrors.h"
+#include "image/PngCheck.h"
 #include "image/SafeFile.h"
 #include "image/SystemFiles.h"
 
@@ -196,6 +197,11 @@ QImage ReadPngImage(QFile& file, std::int64_t offset, QString& refusal) {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
+    if (!PngDamage(buffer).isEmpty()) {
+        refusal = QStringLiteral("damaged");
+        return {};
+    }
+    buffer.seek(0);
     QImageReader reader(&buffer, "PNG");
     reader.setAutoDetectImageFormat(false);
     reader.setAllocationLimit(64);

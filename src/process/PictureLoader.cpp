@@ -5,6 +5,7 @@
 #include "gif/GIFImage.h"
 #include "image/FileNames.h"
 #include "image/IconLib.h"
+#include "image/PngCheck.h"
 #include "image/SystemFiles.h"
 #include "process/BitmapCheck.h"
 #include "process/JpegLoader.h"
@@ -151,6 +152,9 @@ QImage LoadBitmapPicture(const QString& fileName, std::int64_t maxPixels) {
 QImage LoadPngPicture(const QString& fileName, std::int64_t maxPixels) {
     QFile file;
     OpenPictureFile(file, fileName);
+    if (const QString damage = PngDamage(file); !damage.isEmpty())
+        throw EInvalidGraphic(damage.toStdString());
+    if (!file.seek(0)) throw EInvalidGraphic("cannot read it: " + file.errorString().toStdString());
     QImageReader reader(&file, "PNG");
     reader.setAutoDetectImageFormat(false);
     const QSize size = reader.size();
