@@ -31,6 +31,11 @@ void CountToolkitLines(QtMsgType, const QMessageLogContext&, const QString&) {
 } // namespace
 
 TEST(ResourceLimit, NoFileHandleLeftIsNamedAndTheToolkitStaysQuiet) {
+#ifdef TESSALY_SANITIZED_BUILD
+    // The undefined-behaviour checker opens a pipe to look at an object's type, which it
+    // cannot with no handle left: it would report the loader's own objects as broken.
+    GTEST_SKIP() << "needs file handles of the sanitizers' own";
+#endif
     testutil::TempDir dir;
     hardening::WritePicture(dir / "a.bmp");
     rlimit before{};

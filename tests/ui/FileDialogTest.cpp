@@ -111,12 +111,15 @@ TEST_F(ChooserTest, DirectoryModeAnswersTheShownFolderAndFollowsTheTree) {
         auto* tree = Child<QTreeView>(form, "DirectoryListBox1");
         auto* folders = qobject_cast<QFileSystemModel*>(tree->model());
         // A click takes the folder under the pointer, which stays where it is.
-        QTest::qWait(300); // the folders above have arrived
+        // The folders above have arrived (the open folder's own listed below it).
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return tree->visualRect(folders->index(QPath("a/" + Wide))).isValid(); }, 20000));
+        QTest::qWait(100);
         const QRect row = tree->visualRect(folders->index(QPath("b")));
         const QPoint at(row.left() + 8, row.center().y());
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Answer(form) == Path("b"); }, 20000));
         QTest::qWait(300); // the folder's subfolders arrive
-        EXPECT_EQ(Answer(form), Path("b"));
         EXPECT_EQ(folders->filePath(tree->indexAt(at)).toStdString(), Path("b"));
         EXPECT_EQ(tree->selectionModel()->selectedIndexes().value(0), tree->indexAt(at));
         const QModelIndex wide = folders->index(QPath("a/" + Wide));
