@@ -27,11 +27,11 @@ QString Count(int n, const char* one, const char* many) {
 } // namespace
 
 QString ProductTitle() {
-    return QStringLiteral("Tessaly 3.5");
+    return QStringLiteral("Tessaly " TESSALY_RELEASE);
 }
 
 QString ApplicationTitle() {
-    return QStringLiteral("Vantrel Tessaly 3.5");
+    return QStringLiteral("Vantrel ") + ProductTitle();
 }
 
 QString StepSummary(const TJobState& job, bool clipboardSource) {

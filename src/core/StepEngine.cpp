@@ -1,5 +1,6 @@
 #include "core/StepEngine.h"
 
+#include "core/PageTexts.h"
 #include "core/PathParts.h"
 #include "core/PictureProcessor.h"
 #include "core/WizardView.h"
@@ -59,7 +60,7 @@ TStepEngine::TStepEngine(TJobState& job, WizardView& view, PictureProcessor& pro
     : TStepEngine(job, view, view, view, view, processor) {}
 
 QString TStepEngine::ErrorCaption() {
-    return QStringLiteral("Vantrel Tessaly 3.5");
+    return ApplicationTitle();
 }
 
 void TStepEngine::NextButtonClick() {

@@ -1,5 +1,6 @@
 #include "ui/AboutForm.h"
 
+#include "core/PageTexts.h"
 #include "ui/Controls.h"
 #include "ui/FontScaling.h"
 #include "ui/PictureBox.h"
@@ -55,7 +56,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     KeepPixelSize(icon);
     icon->SetPicture(ProgramIconPicture(32));
 
-    QLabel* product = MakeLabel(panel, QStringLiteral("Tessaly 3.5"), {54, 10, 300, 26});
+    QLabel* product = MakeLabel(panel, ProductTitle(), {54, 10, 300, 26});
     product->setObjectName(QStringLiteral("ProductName"));
     product->setFont(OwnFont(12, true));
     QLabel* build = MakeLabel(panel, BuildLine(), {126, 39, 200, 16});

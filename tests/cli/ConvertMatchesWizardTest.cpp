@@ -18,10 +18,6 @@ using namespace e2e;
 
 namespace {
 
-QString Q(const fs::path& p) {
-    return QString::fromStdString(p.string());
-}
-
 struct Answers {
     int Size = 32;
     int Bits = 8;

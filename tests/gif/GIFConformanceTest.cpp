@@ -55,7 +55,7 @@ void Shell(const std::string& command) {
     ASSERT_EQ(result.exitCode, 0) << command << "\n" << result.output;
 }
 
-std::string Q(const fs::path& path) {
+std::string Quoted(const fs::path& path) {
     return testutil::shellQuote(path.string());
 }
 
@@ -148,7 +148,7 @@ protected:
         const fs::path out = dir / name;
         Shell(convert + " -seed " + std::to_string(seed) + " -size " + std::to_string(width) + "x" +
               std::to_string(height) + " plasma:fractal -colors " + std::to_string(colors) + " " +
-              options + " " + Q(out));
+              options + " " + Quoted(out));
         return out;
     }
 
@@ -167,7 +167,7 @@ TEST_F(GIFConformance, ColourCountsFromTwoTo256AtOddSizes) {
     ExpectSameFrame0(Plasma("tall.gif", 1, 300, 256, 6));
     // A grey ramp of 256 levels: long runs, every code width.
     const fs::path ramp = dir / "ramp.gif";
-    Shell(convert + " -size 256x99 gradient:black-white -colors 256 " + Q(ramp));
+    Shell(convert + " -size 256x99 gradient:black-white -colors 256 " + Quoted(ramp));
     ExpectSameFrame0(ramp);
 }
 
@@ -176,14 +176,14 @@ TEST_F(GIFConformance, InterlacedFrames) {
     ExpectSameFrame0(Plasma("il3.gif", 9, 3, 3, 8, "-interlace GIF"));
     const fs::path source = Plasma("plain.gif", 71, 18, 200, 9);
     const fs::path interlaced = dir / "gifsicle-il.gif";
-    Shell("gifsicle -i " + Q(source) + " > " + Q(interlaced));
+    Shell("gifsicle -i " + Quoted(source) + " > " + Quoted(interlaced));
     ExpectSameFrame0(interlaced);
 }
 
 TEST_F(GIFConformance, TransparentFrames) {
     const fs::path source = Plasma("t-src.gif", 30, 20, 16, 10);
     const fs::path transparent = dir / "t.gif";
-    Shell("gifsicle -t 3 " + Q(source) + " > " + Q(transparent));
+    Shell("gifsicle -t 3 " + Quoted(source) + " > " + Quoted(transparent));
     ExpectSameFrame0(transparent);
     TGIFImage image;
     image.LoadFromFile(QString::fromStdString(transparent.string()));
@@ -192,7 +192,7 @@ TEST_F(GIFConformance, TransparentFrames) {
 
     const fs::path magick = dir / "t-im.gif";
     Shell(convert + " -size 21x17 xc:red -fill blue -draw 'rectangle 3,3 12,9' -transparent red " +
-          Q(magick));
+          Quoted(magick));
     ExpectSameFrame0(magick);
     image.LoadFromFile(QString::fromStdString(magick.string()));
     EXPECT_TRUE(image.Images()[0].Transparent());
@@ -202,20 +202,20 @@ TEST_F(GIFConformance, SeveralFramesAndFramesAtAnOffset) {
     const fs::path a = Plasma("a.gif", 40, 30, 7, 11);
     const fs::path b = Plasma("b.gif", 40, 30, 5, 12);
     const fs::path animation = dir / "anim.gif";
-    Shell(convert + " -delay 10 " + Q(a) + " " + Q(b) + " -loop 0 " + Q(animation));
+    Shell(convert + " -delay 10 " + Quoted(a) + " " + Quoted(b) + " -loop 0 " + Quoted(animation));
     ExpectSameFrame0(animation);
     TGIFImage image;
     image.LoadFromFile(QString::fromStdString(animation.string()));
     EXPECT_EQ(image.Images().Count(), 2);
 
     const fs::path merged = dir / "merged.gif";
-    Shell("gifsicle --merge --loopcount=3 " + Q(b) + " " + Q(a) + " > " + Q(merged));
+    Shell("gifsicle --merge --loopcount=3 " + Quoted(b) + " " + Quoted(a) + " > " + Quoted(merged));
     ExpectSameFrame0(merged);
 
     ExpectSameFrame0(Plasma("off.gif", 11, 7, 9, 13, "-page 40x30+5+6"));
     const fs::path placed = dir / "placed.gif";
     Shell("gifsicle --logical-screen 50x40 --position 11,13 " +
-          Q(Plasma("small.gif", 13, 9, 30, 14)) + " > " + Q(placed));
+          Quoted(Plasma("small.gif", 13, 9, 30, 14)) + " > " + Quoted(placed));
     ExpectSameFrame0(placed);
     image.LoadFromFile(QString::fromStdString(placed.string()));
     const QImage bitmap = image.Bitmap();

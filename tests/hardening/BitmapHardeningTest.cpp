@@ -43,7 +43,7 @@ Bytes MonochromeBitmap(int width, int height) {
 
 std::string Refusal(const fs::path& file, std::int64_t limit) {
     try {
-        LoadBitmapPicture(hardening::Q(file), limit);
+        LoadBitmapPicture(Q(file), limit);
     } catch (const EInvalidGraphic& e) {
         return e.what();
     }
@@ -60,7 +60,7 @@ TEST(BitmapHardening, TheSizeLimitHoldsWhicheverWayTheRowsAreStored) {
         const fs::path file = dir / "big.bmp";
         testutil::writeFile(file, MonochromeBitmap(1100, height));
         EXPECT_EQ(Refusal(file, std::int64_t{1} << 20), "The bitmap is too large");
-        const QImage picture = LoadBitmapPicture(hardening::Q(file), std::int64_t{1} << 21);
+        const QImage picture = LoadBitmapPicture(Q(file), std::int64_t{1} << 21);
         EXPECT_EQ(picture.size(), QSize(1100, 1000));
     }
 }
@@ -79,7 +79,7 @@ TEST(BitmapHardening, AnInfoHeaderLongerThanTheFileIsRefusedUndecoded) {
     const hardening::LoadResult load = hardening::LoadWithLoader(file);
     EXPECT_FALSE(load.Ok);
     EXPECT_EQ(load.Message,
-              QStringLiteral("Picture error: Cannot load picture ") + hardening::Q(file));
+              QStringLiteral("Picture error: Cannot load picture ") + Q(file));
 }
 
 // Found by fuzzing: 55 bytes claiming 2,080,374,797 x 2,147,418,113 pixels stored top-down,
@@ -100,7 +100,7 @@ TEST(BitmapHardening, SidesFarBeyondAnyPictureAreRefusedBeforeAnySizeIsWorkedOut
     auto checkRefusal = [&](const Bytes& b) -> std::string {
         testutil::writeFile(file, b);
         try {
-            CheckBitmapFile(hardening::Q(file));
+            CheckBitmapFile(Q(file));
         } catch (const EInvalidGraphic& e) {
             return e.what();
         }

@@ -94,7 +94,7 @@ Outcome LoadEveryImage(const fs::path& file) {
             EXPECT_GT(load.Picture.height(), 0);
         } else {
             EXPECT_EQ(load.Message,
-                      QStringLiteral("Picture error: Cannot load picture ") + hardening::Q(file));
+                      QStringLiteral("Picture error: Cannot load picture ") + Q(file));
             outcome.sizes.push_back({});
         }
         // An icon file's count is known from its first image on, also when that fails.

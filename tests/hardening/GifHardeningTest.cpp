@@ -133,7 +133,7 @@ fs::path Save(const testutil::TempDir& dir, const std::string& name, const Bytes
 
 std::string LoaderError(const fs::path& file) {
     try {
-        LoadGifPicture(hardening::Q(file));
+        LoadGifPicture(Q(file));
     } catch (const std::exception& e) {
         return e.what();
     }
@@ -154,7 +154,7 @@ TEST(GifHardening, AHugeFrameOnATinyScreenCostsWhatTheScreenShows) {
     testutil::TempDir dir;
     const fs::path file = Save(dir, "bomb.gif", gif);
 
-    const QImage picture = LoadGifPicture(hardening::Q(file));
+    const QImage picture = LoadGifPicture(Q(file));
     ASSERT_EQ(picture.size(), QSize(2, 8));
     // Row 0 shows the first two decoded pixels; every other pixel on screen was never
     // reached by the data and shows index 0.
@@ -168,10 +168,10 @@ TEST(GifHardening, AHugeFrameOnATinyScreenCostsWhatTheScreenShows) {
 
     const std::int64_t growth = hardening::PeakMemoryGrowthKiB([&] {
         TGIFImage image;
-        image.LoadFromFile(hardening::Q(file));
+        image.LoadFromFile(Q(file));
         QImage shown;
         image.AssignTo(shown);
-        LoadGifPicture(hardening::Q(file));
+        LoadGifPicture(Q(file));
     });
     ASSERT_GE(growth, 0) << "loading failed in the child";
     // Building the frame's own picture would take 256 MiB.
@@ -226,7 +226,7 @@ TEST(GifHardening, AFileThatEndsInsideImageDataIsRefusedAsCutShort) {
         const hardening::LoadResult load = hardening::LoadWithLoader(file);
         EXPECT_FALSE(load.Ok);
         EXPECT_EQ(load.Message,
-                  QStringLiteral("Picture error: Cannot load picture ") + hardening::Q(file));
+                  QStringLiteral("Picture error: Cannot load picture ") + Q(file));
     }
 
     // Ending right after the size-0 block (no trailer) is a whole file.
@@ -260,7 +260,7 @@ TEST(GifHardening, DataEndedByItsOwnTerminatorStillLoadsWithTheMissingPixelsAtZe
     ImageData(gif, LiteralCodes(few, 3), 3);
     gif.push_back(0x3B);
     testutil::TempDir dir;
-    const QImage picture = LoadGifPicture(hardening::Q(Save(dir, "short.gif", gif)));
+    const QImage picture = LoadGifPicture(Q(Save(dir, "short.gif", gif)));
     ASSERT_EQ(picture.size(), QSize(16, 16));
     for (int i = 0; i < 256; ++i) {
         const int index = i < 40 ? few[static_cast<std::size_t>(i)] : 0;

@@ -18,10 +18,6 @@ namespace fs = std::filesystem;
 
 namespace hardening {
 
-QString Q(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
-
 LoadResult LoadWithLoader(const fs::path& file, int subIndex) {
     TJobState job;
     return LoadWithLoader(job, file, subIndex);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "utils/TestUtils.h"
+
 #include "core/JobState.h"
 
 #include <QImage>
@@ -18,8 +20,6 @@
 namespace hardening {
 
 using Bytes = std::vector<std::uint8_t>;
-
-QString Q(const std::filesystem::path& path);
 
 // Loads image `subIndex` of `file` with the program's loader. On success `picture` holds
 // the source picture; `message` is the one message box shown as "caption: text", its first

@@ -11,7 +11,6 @@
 
 namespace fs = std::filesystem;
 using hardening::Bytes;
-using hardening::Q;
 
 namespace {
 

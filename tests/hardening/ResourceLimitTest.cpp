@@ -18,7 +18,6 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using hardening::Q;
 
 namespace {
 

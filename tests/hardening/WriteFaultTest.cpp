@@ -157,11 +157,11 @@ protected:
         EXPECT_EQ(r.Out, target + "\n");
         TPxlMap color{}, mask{};
         if (run[3] == "bmp") {
-            EXPECT_TRUE(color.LoadFromBMP(hardening::Q(target)));
+            EXPECT_TRUE(color.LoadFromBMP(Q(target)));
         } else {
-            const std::int32_t count = ReadIconImage(hardening::Q(target), 0, color, mask);
+            const std::int32_t count = ReadIconImage(Q(target), 0, color, mask);
             EXPECT_EQ(count, run[3] == "mico" ? 3 : 1);
-            if (run[3] == "mico") ReadIconImage(hardening::Q(target), 2, color, mask);
+            if (run[3] == "mico") ReadIconImage(Q(target), 2, color, mask);
         }
         EXPECT_EQ(color.Width, 48);
     }
@@ -253,9 +253,9 @@ TEST_F(WriteFault, AFolderWhereTheFileShouldBeIsLeftAlone) {
         EXPECT_EQ(again.Out, target + "\n");
         TPxlMap color{}, mask{};
         if (run[3] == "bmp")
-            EXPECT_TRUE(color.LoadFromBMP(hardening::Q(target)));
+            EXPECT_TRUE(color.LoadFromBMP(Q(target)));
         else
-            EXPECT_EQ(ReadIconImage(hardening::Q(target), 0, color, mask), 1);
+            EXPECT_EQ(ReadIconImage(Q(target), 0, color, mask), 1);
         EXPECT_EQ(color.Width, 48);
         fs::remove(target);
     }

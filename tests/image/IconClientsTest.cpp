@@ -14,7 +14,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using imagetest::Q;
 
 struct Pair {
     TPxlMap color;

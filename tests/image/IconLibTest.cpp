@@ -12,7 +12,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using imagetest::Q;
 using Bytes = std::vector<std::uint8_t>;
 
 std::uint32_t Get16(const Bytes& b, std::size_t pos) {

@@ -17,7 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using imagetest::Q;
 
 // What each test file is expected to do, by its path.
 std::map<std::string, char> Expectations() {

@@ -98,10 +98,6 @@ std::vector<std::uint32_t> ArgbPixels(const QImage& picture) {
     return pixels;
 }
 
-QString Q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
-
 std::string RunPython(const std::string& script, const std::vector<std::string>& args,
                       int* exitCode) {
     std::string command = testutil::systemPython() + " -c " + testutil::shellQuote(script);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "utils/TestUtils.h"
+
 #include "image/PxlMap.h"
 
 #include <QString>
@@ -18,8 +20,6 @@ TPxlMap PatternMask(int size, unsigned seed = 1);
 
 // The colour of pixel (x, y) as 0xAARRGGBB, transparent where the mask says 1.
 std::uint32_t Argb(TPxlMap& color, TPxlMap* mask, int x, int y);
-
-QString Q(const std::filesystem::path& path);
 
 // Compares a decoded RGBA picture (row by row from the top) with an icon image pair:
 // transparent where the mask is 1, the palette colour elsewhere. Empty when they match,

@@ -15,7 +15,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using imagetest::Q;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes Encode(TPxlMap map) {

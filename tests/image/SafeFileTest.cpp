@@ -11,7 +11,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using imagetest::Q;
 using Bytes = std::vector<std::uint8_t>;
 
 QByteArray Content(int size, char seed) {

@@ -19,10 +19,6 @@ private:
     QString old_;
 };
 
-QString Q(const std::filesystem::path& p) {
-    return QString::fromStdString(p.string());
-}
-
 } // namespace
 
 TEST(OutputFormatTable, RowsInListOrderWithTheirExtensionsAndFilters) {

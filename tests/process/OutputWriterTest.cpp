@@ -13,10 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString Q(const fs::path& p) {
-    return QString::fromStdString(p.string());
-}
-
 class CurrentDirGuard {
 public:
     explicit CurrentDirGuard(const QString& dir) : old_(QDir::currentPath()) {

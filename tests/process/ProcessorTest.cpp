@@ -17,10 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString Q(const fs::path& p) {
-    return QString::fromStdString(p.string());
-}
-
 // 0x00BBGGRR colours of a small picture with a different colour in every 3 x 3 cell.
 std::uint32_t CellColour(int x, int y) {
     static const std::uint32_t colours[] = {0x003030E0, 0x0030E030, 0x00E03030, 0x0030E0E0};

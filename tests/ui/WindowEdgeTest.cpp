@@ -37,10 +37,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString Q(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
-
 // A drag over the window and the drop, as the desktop delivers them.
 void Drop(TForm1& form, const QStringList& paths) {
     QMimeData data;

@@ -24,10 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString Q(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
-
 std::map<std::string, std::vector<std::uint8_t>> Files(const fs::path& dir) {
     std::map<std::string, std::vector<std::uint8_t>> files;
     for (const auto& entry : fs::directory_iterator(dir))

@@ -119,3 +119,7 @@ std::vector<Expectation> readExpectations() {
 }
 
 } // namespace testutil
+
+QString Q(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -57,3 +59,6 @@ std::string systemPython();
 std::string shellQuote(const std::string& text);
 
 } // namespace testutil
+
+// A path as the Qt text the program takes for it.
+QString Q(const std::filesystem::path& path);
