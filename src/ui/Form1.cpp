@@ -63,7 +63,7 @@ TForm1::TForm1(TSettingsStore& store, TWindowDialogs& dialogs, const QStringList
     FileDialog.InitialDir = QDir::currentPath();
     Job_.Step = PageSource;
     Queue_.QueueCommandLine(arguments);
-    Job_.MaskViewWidth = Panel5->MaskViewWidth();
+    Job_.MaskViewWidth = MaskingPage_->MaskViewWidth();
     ShowPage();
 }
 
@@ -76,10 +76,10 @@ void TForm1::CreateFixedParts() {
     LeftPicturePanel->setObjectName(QStringLiteral("LeftPicturePanel"));
     LeftPicturePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     LeftPicturePanel->setGeometry(8, 8, 121, 241);
-    Image1 = new TPictureBox(LeftPicturePanel);
-    Name(Image1, "Image1", QStringLiteral("Tessaly picture"));
-    Image1->setGeometry(LeftPicturePanel->contentsRect());
-    Image1->SetPicture(SidePicture());
+    SidePicture_ = new TPictureBox(LeftPicturePanel);
+    Name(SidePicture_, "Image1", QStringLiteral("Tessaly picture"));
+    SidePicture_->setGeometry(LeftPicturePanel->contentsRect());
+    SidePicture_->SetPicture(SidePicture());
 
     auto* separator = new QFrame(this);
     separator->setObjectName(QStringLiteral("Bevel1"));
@@ -93,36 +93,36 @@ void TForm1::CreateFixedParts() {
     MenuButton->setFocusPolicy(Qt::NoFocus);
     MenuButton->setGeometry(16, 280, 57, 25);
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    Preset = PopupMenu1->addAction(QStringLiteral("&Preset answers..."));
+    MoreMenu_ = new QMenu(this);
+    MoreMenu_->setObjectName(QStringLiteral("PopupMenu1"));
+    Preset = MoreMenu_->addAction(QStringLiteral("&Preset answers..."));
     Preset->setObjectName(QStringLiteral("Preset"));
-    Font1 = PopupMenu1->addAction(QStringLiteral("&Font..."));
+    Font1 = MoreMenu_->addAction(QStringLiteral("&Font..."));
     Font1->setObjectName(QStringLiteral("Font1"));
-    PopupMenu1->addSeparator();
-    Aboutprogram1 = PopupMenu1->addAction(QStringLiteral("&About program"));
+    MoreMenu_->addSeparator();
+    Aboutprogram1 = MoreMenu_->addAction(QStringLiteral("&About program"));
     Aboutprogram1->setObjectName(QStringLiteral("Aboutprogram1"));
 }
 
 // Pages are made in their order and the buttons last, so the keyboard goes through each
 // page from top to bottom and then to Back, Next and Cancel.
 void TForm1::CreatePages() {
-    Panel1 = new TSourcePage(this);
-    Panel2 = new TBatchPage(this);
-    Panel3 = new TResolutionPage(this);
-    Panel4 = new TSizingPage(this);
-    Panel5 = new TMaskingPage(Job_, Processor_, this);
-    Panel6 = new TSavingPage(this);
-    Panel7 = new TFinishPage(this);
-    for (QWidget* page : {static_cast<QWidget*>(Panel1), static_cast<QWidget*>(Panel2),
-                          static_cast<QWidget*>(Panel3), static_cast<QWidget*>(Panel4),
-                          static_cast<QWidget*>(Panel6), static_cast<QWidget*>(Panel7)}) {
+    SourcePage_ = new TSourcePage(this);
+    BatchPage_ = new TBatchPage(this);
+    ResolutionPage_ = new TResolutionPage(this);
+    SizingPage_ = new TSizingPage(this);
+    MaskingPage_ = new TMaskingPage(Job_, Processor_, this);
+    SavingPage_ = new TSavingPage(this);
+    FinishPage_ = new TFinishPage(this);
+    for (QWidget* page : {static_cast<QWidget*>(SourcePage_), static_cast<QWidget*>(BatchPage_),
+                          static_cast<QWidget*>(ResolutionPage_), static_cast<QWidget*>(SizingPage_),
+                          static_cast<QWidget*>(SavingPage_), static_cast<QWidget*>(FinishPage_)}) {
         page->move(136, 13);
         page->hide();
     }
-    Panel5->move(6, 5);
-    Panel5->setAutoFillBackground(true);
-    Panel5->hide();
+    MaskingPage_->move(6, 5);
+    MaskingPage_->setAutoFillBackground(true);
+    MaskingPage_->hide();
 
     BackButton = MakeButton(this, "BackButton", BackCaption(), {197, 280, 75, 25});
     NextButton = MakeButton(this, "NextButton", NextCaption(PageSource), {272, 280, 75, 25});
@@ -139,14 +139,14 @@ void TForm1::ConnectControls() {
     connect(Font1, &QAction::triggered, this, &TForm1::Font1Click);
     connect(Aboutprogram1, &QAction::triggered, this, &TForm1::Aboutprogram1Click);
 
-    connect(Panel1, &TSourcePage::sourceClicked, this, &TForm1::ShowPage);
-    connect(Panel1, &TSourcePage::addRequested, this, &TForm1::FileAddButtonClick);
-    connect(Panel1, &TSourcePage::removeRequested, this, &TForm1::FileRemvButtonClick);
-    connect(Panel4, &TSizingPage::choiceClicked, this, &TForm1::ShowPage);
-    connect(Panel4, &TSizingPage::cropOptionClicked, this, &TForm1::CropOptionClick);
-    connect(Panel5, &TMaskingPage::autoMaskApplied, this, &TForm1::ShowPage);
-    connect(Panel6, &TSavingPage::formatActivated, this, &TForm1::OutFormatComboChange);
-    connect(Panel6, &TSavingPage::browseClicked, this, &TForm1::ChooseButtonClick);
+    connect(SourcePage_, &TSourcePage::sourceClicked, this, &TForm1::ShowPage);
+    connect(SourcePage_, &TSourcePage::addRequested, this, &TForm1::FileAddButtonClick);
+    connect(SourcePage_, &TSourcePage::removeRequested, this, &TForm1::FileRemvButtonClick);
+    connect(SizingPage_, &TSizingPage::choiceClicked, this, &TForm1::ShowPage);
+    connect(SizingPage_, &TSizingPage::cropOptionClicked, this, &TForm1::CropOptionClick);
+    connect(MaskingPage_, &TMaskingPage::autoMaskApplied, this, &TForm1::ShowPage);
+    connect(SavingPage_, &TSavingPage::formatActivated, this, &TForm1::OutFormatComboChange);
+    connect(SavingPage_, &TSavingPage::browseClicked, this, &TForm1::ChooseButtonClick);
 
     // Coming back from another program re-reads what may have changed there, such as the
     // clipboard; the clipboard's own notice does so without any switch.
@@ -194,7 +194,7 @@ void TForm1::CancelButtonClick() {
 
 void TForm1::MenuButtonClick() {
     const QPoint corner = frameGeometry().topLeft();
-    PopupMenu1->popup(corner + MenuButton->pos() + QPoint(2, 2));
+    MoreMenu_->popup(corner + MenuButton->pos() + QPoint(2, 2));
 }
 
 void TForm1::FileAddButtonClick() {
@@ -203,13 +203,13 @@ void TForm1::FileAddButtonClick() {
         this, filters, AddDialogStartFilter(filters), QStringLiteral("bmp"));
     Queue_.QueueSelected(files);
     ShowPage();
-    Panel1->FocusList();
+    SourcePage_->FocusList();
 }
 
 void TForm1::FileRemvButtonClick() {
-    Queue_.Remove(Panel1->SelectedRows());
+    Queue_.Remove(SourcePage_->SelectedRows());
     ShowPage();
-    Panel1->FocusList();
+    SourcePage_->FocusList();
 }
 
 void TForm1::CropOptionClick() {
@@ -236,10 +236,10 @@ void TForm1::ChooseButtonClick() {
 void TForm1::OutFormatComboChange(int item) {
     const TOutputFormat& format = OutputFormatAt(item);
     Job_.OutFormat = format.Format;
-    Panel6->SetReplaceVisible(format.ReplaceOffered);
+    SavingPage_->SetReplaceVisible(format.ReplaceOffered);
     Processor_.PrepareOutput();
     ShowPage();
-    Panel6->FocusFormat();
+    SavingPage_->FocusFormat();
 }
 
 void TForm1::PresetClick() {

@@ -131,23 +131,23 @@ private:
     TPreSetForm* PreSetForm_ = nullptr;
 
     QFrame* LeftPicturePanel = nullptr;
-    TPictureBox* Image1 = nullptr;
+    TPictureBox* SidePicture_ = nullptr;
     QToolButton* MenuButton = nullptr;
     QPushButton* BackButton = nullptr;
     QPushButton* NextButton = nullptr;
     QPushButton* CancelButton = nullptr;
-    QMenu* PopupMenu1 = nullptr;
+    QMenu* MoreMenu_ = nullptr;
     QAction* Preset = nullptr;
     QAction* Font1 = nullptr;
     QAction* Aboutprogram1 = nullptr;
 
-    TSourcePage* Panel1 = nullptr;
-    TBatchPage* Panel2 = nullptr;
-    TResolutionPage* Panel3 = nullptr;
-    TSizingPage* Panel4 = nullptr;
-    TMaskingPage* Panel5 = nullptr;
-    TSavingPage* Panel6 = nullptr;
-    TFinishPage* Panel7 = nullptr;
+    TSourcePage* SourcePage_ = nullptr;
+    TBatchPage* BatchPage_ = nullptr;
+    TResolutionPage* ResolutionPage_ = nullptr;
+    TSizingPage* SizingPage_ = nullptr;
+    TMaskingPage* MaskingPage_ = nullptr;
+    TSavingPage* SavingPage_ = nullptr;
+    TFinishPage* FinishPage_ = nullptr;
 
     bool inputHeld_ = false;
     bool stopAllowed_ = false;

@@ -28,39 +28,39 @@
 #include <array>
 
 bool TForm1::SourceIsClipboard() const {
-    return Panel1->ClipboardChosen();
+    return SourcePage_->ClipboardChosen();
 }
 
 bool TForm1::BatchIsAutomatic() const {
-    return Panel2->IsAutomatic();
+    return BatchPage_->IsAutomatic();
 }
 
 int TForm1::ResolutionSizeItem() const {
-    return Panel3->SizeItem();
+    return ResolutionPage_->SizeItem();
 }
 
 int TForm1::ResolutionColorItem() const {
-    return Panel3->ColorItem();
+    return ResolutionPage_->ColorItem();
 }
 
 bool TForm1::CropChosen() const {
-    return Panel4->CropChosen();
+    return SizingPage_->CropChosen();
 }
 
 int TForm1::OutFormatItem() const {
-    return Panel6->FormatItem();
+    return SavingPage_->FormatItem();
 }
 
 QString TForm1::OutLocationText() const {
-    return Panel6->LocationText();
+    return SavingPage_->LocationText();
 }
 
 bool TForm1::ReplaceChecked() const {
-    return Panel6->ReplaceChecked();
+    return SavingPage_->ReplaceChecked();
 }
 
 void TForm1::SetOutFormatItem(int item) {
-    Panel6->SetFormatItem(item);
+    SavingPage_->SetFormatItem(item);
 }
 
 void TForm1::SetChooserFilter(const QString& filter) {
@@ -68,19 +68,19 @@ void TForm1::SetChooserFilter(const QString& filter) {
 }
 
 void TForm1::SetSaveControlsEnabled(bool enabled) {
-    Panel6->SetControlsEnabled(enabled);
+    SavingPage_->SetControlsEnabled(enabled);
 }
 
 void TForm1::SetProgressRange(int minimum, int maximum) {
-    Panel6->SetProgressRange(minimum, maximum);
+    SavingPage_->SetProgressRange(minimum, maximum);
 }
 
 void TForm1::SetProgressPosition(int position) {
-    Panel6->SetProgressPosition(position);
+    SavingPage_->SetProgressPosition(position);
 }
 
 void TForm1::SetProgressVisible(bool visible) {
-    Panel6->SetProgressVisible(visible);
+    SavingPage_->SetProgressVisible(visible);
 }
 
 void TForm1::SetButtonsEnabled(bool enabled) {
@@ -154,7 +154,7 @@ void TForm1::ShowPage() {
     const QScopedValueRollback<bool> drawing(drawing_, true);
     redrawPending_ = false;
     const int step = Job_.Step;
-    const std::array<QWidget*, 7> pages{Panel1, Panel2, Panel3, Panel4, Panel5, Panel6, Panel7};
+    const std::array<QWidget*, 7> pages{SourcePage_, BatchPage_, ResolutionPage_, SizingPage_, MaskingPage_, SavingPage_, FinishPage_};
     for (std::size_t i = 0; i < pages.size(); ++i)
         pages[i]->setVisible(static_cast<int>(i) == step);
     // The masking page is wider and covers the side picture.
@@ -170,8 +170,8 @@ void TForm1::ShowPage() {
     case PageSource: {
         BackButton->setEnabled(false);
         const TSourcePageState source =
-            Queue_.SourcePage(ClipboardHasBitmap(), Panel1->ClipboardChosen());
-        Panel1->Show(source);
+            Queue_.SourcePage(ClipboardHasBitmap(), SourcePage_->ClipboardChosen());
+        SourcePage_->Show(source);
         NextButton->setEnabled(source.NextEnabled);
         UpdateTitle(0);
         break;
@@ -181,40 +181,40 @@ void TForm1::ShowPage() {
         break;
     case PageResolution: {
         UpdateTitle(1);
-        Panel3->SetChoicesEnabled(true);
+        ResolutionPage_->SetChoicesEnabled(true);
         if (Job_.FileIndex > 0 || Job_.SubIndex > 0) BackButton->setEnabled(false);
         const bool loaded = Job_.SourceKind != TSourceKind::None;
         if (Job_.AutoMode == 1) {
-            Panel3->HidePreview();
+            ResolutionPage_->HidePreview();
         } else if (loaded) {
-            Panel3->ShowPreview(Job_.InputImage, ScalePreviewSize(Job_.InputImage.width(),
+            ResolutionPage_->ShowPreview(Job_.InputImage, ScalePreviewSize(Job_.InputImage.width(),
                                                                   Job_.InputImage.height()));
         } else {
-            Panel3->HidePreview();
-            Panel3->SetChoicesEnabled(false);
+            ResolutionPage_->HidePreview();
+            ResolutionPage_->SetChoicesEnabled(false);
             BackButton->setEnabled(false);
         }
         break;
     }
     case PageSizing:
         UpdateTitle(1);
-        Panel4->Show(Job_.InputImage, Processor_.CropState().CropImage(), Job_.IconSize);
+        SizingPage_->Show(Job_.InputImage, Processor_.CropState().CropImage(), Job_.IconSize);
         break;
     case PageMasking:
         UpdateTitle(1);
         // A button held when the page was left is not held now.
         Job_.LeftDrawing = false;
         Job_.RightDrawing = false;
-        Panel5->ShowMasking();
+        MaskingPage_->ShowMasking();
         break;
     case PageSaving: {
         UpdateTitle(1);
-        const int item = Panel6->FormatItem();
-        Panel6->SetReplaceVisible(OutputFormatAt(item).ReplaceOffered);
-        Panel6->ShowPreview(Job_.AutoMode == 1
+        const int item = SavingPage_->FormatItem();
+        SavingPage_->SetReplaceVisible(OutputFormatAt(item).ReplaceOffered);
+        SavingPage_->ShowPreview(Job_.AutoMode == 1
                                 ? QImage()
                                 : LastPreviewPicture(Job_, palette().color(QPalette::Button)));
-        Panel6->Show(FormatDescription(item), LocationLabel(Job_.OutIsDirectory == 1),
+        SavingPage_->Show(FormatDescription(item), LocationLabel(Job_.OutIsDirectory == 1),
                      LocationText(Job_));
         break;
     }
@@ -222,7 +222,7 @@ void TForm1::ShowPage() {
         BackButton->setEnabled(false);
         CancelButton->setEnabled(false);
         UpdateTitle(0);
-        Panel7->Show(FinishHeadline(Job_.Record), FinishDetails(Job_.Record));
+        FinishPage_->Show(FinishHeadline(Job_.Record), FinishDetails(Job_.Record));
         break;
     default:
         break;
@@ -230,7 +230,7 @@ void TForm1::ShowPage() {
 }
 
 void TForm1::UpdateTitle(int kind) {
-    setWindowTitle(WindowTitle(Job_, kind, Panel1->ClipboardChosen()));
+    setWindowTitle(WindowTitle(Job_, kind, SourcePage_->ClipboardChosen()));
 }
 
 void TForm1::ShowMessage(const QString& text, const QString& caption) {
