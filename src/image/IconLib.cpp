@@ -348,7 +348,7 @@ bool ReadIconFileToExtend(const QString& fileName, QByteArray& existing) {
     if (!ExistsNamed(fileName) || IsFolderNamed(fileName)) return false;
     if (SystemFiles::IsSpecialFile(fileName))
         throw EInOutError(
-            Describe(QStringLiteral("write"), fileName, SystemFiles::NotRegularReason()));
+            Describe(QStringLiteral("write"), fileName, NotRegularFileReason()));
     QFile file;
     OpenRegular(file, fileName);
     existing = file.readAll();

@@ -121,7 +121,7 @@ bool MayBeReplaced(const QString& target) {
 // block or never end, and a rename would drop the node without a word).
 void CheckTarget(const QString& target) {
     if (SystemFiles::IsSpecialFile(target))
-        throw EInOutError(Describe(target, SystemFiles::NotRegularReason()));
+        throw EInOutError(Describe(target, NotRegularFileReason()));
     if (!MayBeReplaced(target))
         throw EInOutError(Describe(target, QString::fromLocal8Bit(std::strerror(EACCES))));
 }

@@ -103,10 +103,6 @@ int OpenFileLimit() {
     return static_cast<int>(limit.rlim_cur);
 }
 
-QString NotRegularReason() {
-    return NotRegularFileReason();
-}
-
 NewFile::NewFile(NewFile&& other) noexcept
     : descriptor_(std::exchange(other.descriptor_, -1)), folder_(std::move(other.folder_)),
       path_(std::exchange(other.path_, QString())) {}

@@ -28,9 +28,6 @@ bool IsSpecialFile(const QString& path);
 // How many files the process may have open at once (its soft limit).
 int OpenFileLimit();
 
-// What every file at a special path is refused with.
-QString NotRegularReason();
-
 // A new file in a folder, written before it is given its name: the file system's unnamed
 // temporary file where it has them, otherwise a short hidden name of the program's own
 // that no existing file has (made with exclusive creation). Closed, and removed if never

@@ -31,11 +31,10 @@ std::string WriteErrorText(const QString& path, const QString& reason) {
 // it by silently would lose the picture: that is an error with its reason.
 bool KeepsExistingFile(const QString& path) {
     if (IsFileNamed(path)) return true;
-    const QFileInfo info(path);
-    if (info.isDir())
+    if (IsFolderNamed(path))
         throw EInOutError(WriteErrorText(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
-    if (info.exists()) throw EInOutError(WriteErrorText(path, SystemFiles::NotRegularReason()));
-    if (info.isSymLink())
+    if (ExistsNamed(path)) throw EInOutError(WriteErrorText(path, NotRegularFileReason()));
+    if (QFileInfo(path).isSymLink())
         throw EInOutError(WriteErrorText(path, QStringLiteral("it is a link to a missing file")));
     return false;
 }

@@ -214,7 +214,7 @@ bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardCli
         iconSource = LowerExtension(name) == QLatin1String(".ico");
         // A FIFO or a device could block the reading, or feed it without end.
         if (SystemFiles::IsSpecialFile(name))
-            throw EInvalidGraphic(SystemFiles::NotRegularReason().toStdString());
+            throw EInvalidGraphic(NotRegularFileReason().toStdString());
         loadFile(job, name, rowsFor, scaleFor);
         return true;
     } catch (const std::runtime_error& error) {
