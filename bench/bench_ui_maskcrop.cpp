@@ -9,7 +9,7 @@
 #include <QMouseEvent>
 
 #include "core/NullWizardView.h"
-#include "process/MaskViewRender.h"
+#include "process/pages/MaskViewRender.h"
 #include "ui/CropForm.h"
 #include "ui/MaskingPage.h"
 
@@ -46,7 +46,7 @@ BENCHMARK(BM_MaskViewWhole)->Arg(16)->Arg(48)->Unit(benchmark::kMicrosecond);
 void BM_MaskPixelPainted(benchmark::State& state) {
     TJobState job;
     TNullWizardView view;
-    TPictureProcessor processor(job, view);
+    TJobProcessor processor(job, view);
     TMaskingPage page(job, processor);
     job.MaskViewWidth = page.MaskViewWidth();
     job.SourceKind = TSourceKind::Bmp;

@@ -18,7 +18,7 @@
 // --named leaves out the sweep of all layouts (which takes half an hour on a busy machine;
 // the named ones a few minutes). The sweep runs each layout in a child process that is
 // stopped after five minutes, since on some layouts a skip never returns.
-#include "process/JpegLoader.h"
+#include "process/loading/JpegLoader.h"
 
 #include <algorithm>
 #include <cstdint>

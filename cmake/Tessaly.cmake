@@ -1,7 +1,12 @@
-# One static library per source folder; the sources are the folder's .cpp files.
+# One static library per source folder; the sources are the .cpp files of the folder, or of
+# its FOLDERS when it has them.
 function(tessaly_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "" "" "DEPS;FOLDERS" ${ARGN})
+  set(patterns ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(folder IN LISTS ARG_FOLDERS)
+    list(APPEND patterns ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+  endforeach()
+  file(GLOB sources CONFIGURE_DEPENDS ${patterns})
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)

@@ -3,7 +3,7 @@
 // write into a scratch folder. Pictures whose header declares more than PictureLimit pixels
 // are passed over.
 #include "FuzzSupport.h"
-#include "process/Processor.h"
+#include "process/building/JobProcessor.h"
 
 #include <QDir>
 #include <QImageReader>
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Scaling runs load as tessaly-convert does: a JPEG keeps only the rows scaling reads.
     job.PresetIconSize = job.IconSize;
     job.PresetSizing = view.crop ? 1 : 0;
-    TPictureProcessor processor(job, view);
+    TJobProcessor processor(job, view);
     processor.SetScaleOnlyRun(!view.crop);
     try {
         for (int picture = 0; picture < 4; ++picture) {

@@ -2,9 +2,9 @@
 // whole and again keeping only the rows of a stretch: the two must agree on whether the
 // file loads, and on every row kept; the other rows must read 0.
 #include "FuzzSupport.h"
-#include "process/Fitting.h"
-#include "process/JpegLoader.h"
-#include "process/PictureLoader.h"
+#include "process/building/Fitting.h"
+#include "process/loading/JpegLoader.h"
+#include "process/loading/PictureLoader.h"
 
 #include <algorithm>
 #include <optional>

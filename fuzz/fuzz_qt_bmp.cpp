@@ -1,6 +1,6 @@
 // The platform's bitmap reader as the program calls it for ".bmp" sources.
 #include "FuzzSupport.h"
-#include "process/PictureLoader.h"
+#include "process/loading/PictureLoader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     QString path = fuzzsupport::writeInput(data, size, QStringLiteral("in.bmp"));

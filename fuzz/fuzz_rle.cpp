@@ -1,7 +1,7 @@
 // The run-length decoder by itself, on any codes for any small picture: it writes nowhere
 // but the picture, and leaves no pixel undefined or beyond the palette.
-#include "process/ByteStream.h"
-#include "process/RunLengthBitmap.h"
+#include "process/loading/ByteStream.h"
+#include "process/loading/RunLengthBitmap.h"
 
 #include <QBuffer>
 

@@ -7,9 +7,9 @@
 #include "image/FileNames.h"
 #include "image/IconLib.h"
 #include "image/SystemFiles.h"
-#include "process/OutputNaming.h"
-#include "process/PicturePipeline.h"
-#include "process/Processor.h"
+#include "process/building/OutputNaming.h"
+#include "process/building/PicturePipeline.h"
+#include "process/building/JobProcessor.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -177,15 +177,15 @@ void KeepFreedPicturesForReuse() {
 
 // The processing of the run with a line per written picture on the way, the loader's
 // reasons, and warnings about results the user would not expect.
-class TReportingProcessor : public TPictureProcessor {
+class TReportingProcessor : public TJobProcessor {
 public:
     TReportingProcessor(TJobState& job, TConvertView& view, std::FILE* out, std::FILE* err,
                         bool quiet, const QStringList& given)
-        : TPictureProcessor(job, view), job_(job), view_(view), out_(out), err_(err), quiet_(quiet),
+        : TJobProcessor(job, view), job_(job), view_(view), out_(out), err_(err), quiet_(quiet),
           given_(given) {}
 
     void AutoMask() override {
-        TPictureProcessor::AutoMask();
+        TJobProcessor::AutoMask();
         if (!job_.MaskMap.Initialized) return;
         for (int y = 0; y < job_.IconSize; ++y)
             for (int x = 0; x < job_.IconSize; ++x)
@@ -196,7 +196,7 @@ public:
 
     void WriteOutput(bool replace) override {
         try {
-            TPictureProcessor::WriteOutput(replace);
+            TJobProcessor::WriteOutput(replace);
         } catch (const EPictureOfRun& refused) {
             // That picture is skipped; the run goes on with the others.
             view_.ShowMessage(QString::fromUtf8(refused.what()), QString());
@@ -219,9 +219,9 @@ public:
 
 protected:
     void ReportLoadFailure(const TLoadFailure& failure) override {
-        view_.ShowMessage(QStringLiteral("Cannot load picture %1: %2")
-                              .arg(GivenName(job_, given_), failure.Reason),
-                          QStringLiteral("Picture error"));
+        TLoadFailure named = failure;
+        named.Name = GivenName(job_, given_);
+        view_.ShowMessage(LoadFailureMessage(named, u": "), QStringLiteral("Picture error"));
     }
 
 private:
@@ -305,7 +305,10 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
             options.Format == TOutFormat::Mico ? QString() : OutputFolder(options);
         try {
             pipeline = std::make_unique<TPicturePipeline>(job, workers, true, folder);
-            processor.SetPipeline(pipeline.get());
+            TPicturePipeline* ahead = pipeline.get();
+            processor.SetPreparedSource(
+                {[ahead](std::int32_t file, std::int32_t sub) { return ahead->Take(file, sub); },
+                 [ahead] { return ahead->RunsAlone(); }});
         } catch (const std::system_error&) {
             // No room for threads: this thread does every picture, as with one worker.
         } catch (const std::bad_alloc&) {

@@ -1,7 +1,7 @@
 #include "cli/ConvertView.h"
 
 #include "image/FileNames.h"
-#include "process/OutputNaming.h"
+#include "process/building/OutputNaming.h"
 
 #include <QDir>
 

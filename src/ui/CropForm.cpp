@@ -1,6 +1,6 @@
 #include "ui/CropForm.h"
 
-#include "process/CropRender.h"
+#include "process/pages/CropRender.h"
 #include "ui/Controls.h"
 #include "ui/FontScaling.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "process/CropState.h"
+#include "process/building/CropState.h"
 
 #include <QColor>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "ui/FileDialog.h"
 
-#include "process/ChooserRules.h"
+#include "process/pages/ChooserRules.h"
 #include "ui/FormFileDialog.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "core/PageTexts.h"
 #include "core/Settings.h"
-#include "process/OutputNaming.h"
+#include "process/building/OutputNaming.h"
 #include "ui/AboutForm.h"
 #include "ui/BatchPage.h"
 #include "ui/Controls.h"

@@ -4,7 +4,7 @@
 #include "core/JobState.h"
 #include "core/StepEngine.h"
 #include "core/WizardView.h"
-#include "process/Processor.h"
+#include "process/building/JobProcessor.h"
 #include "ui/FileDialog.h"
 
 #include <QDialog>
@@ -50,7 +50,7 @@ public:
     void ApplyFont(const QFont& font);
 
     TJobState& Job() { return Job_; }
-    TPictureProcessor& Processor() { return Processor_; }
+    TJobProcessor& Processor() { return Processor_; }
     const TStepEngine& Engine() const { return Engine_; }
 
     // Handlers of the window's controls.
@@ -118,7 +118,7 @@ private:
 
     TJobState Job_;
     TInputQueue Queue_{Job_.InputList};
-    TPictureProcessor Processor_{Job_, *this};
+    TJobProcessor Processor_{Job_, *this};
     TStepEngine Engine_{Job_, *this, Processor_};
     TFileDialog FileDialog;
     TSettingsStore& Store_;

@@ -5,7 +5,7 @@
 #include "core/PagePreviews.h"
 #include "core/PageTexts.h"
 #include "image/FileNames.h"
-#include "process/OutputNaming.h"
+#include "process/building/OutputNaming.h"
 #include "ui/BatchPage.h"
 #include "ui/FinishPage.h"
 #include "ui/MaskingPage.h"

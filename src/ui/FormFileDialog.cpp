@@ -1,6 +1,6 @@
 #include "ui/FormFileDialog.h"
 
-#include "process/ChooserRules.h"
+#include "process/pages/ChooserRules.h"
 #include "ui/Controls.h"
 #include "ui/FontMapping.h"
 

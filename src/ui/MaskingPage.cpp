@@ -1,6 +1,6 @@
 #include "ui/MaskingPage.h"
 
-#include "process/MaskViewRender.h"
+#include "process/pages/MaskViewRender.h"
 #include "ui/Cursors.h"
 #include "ui/FontScaling.h"
 
@@ -187,7 +187,7 @@ QToolButton* toolButton(QWidget* parent, const char* name, const char* glyph, co
 
 } // namespace
 
-TMaskingPage::TMaskingPage(TJobState& job, TPictureProcessor& processor, QWidget* parent)
+TMaskingPage::TMaskingPage(TJobState& job, TJobProcessor& processor, QWidget* parent)
     : QWidget(parent), job_(job), processor_(processor) {
     InitMaskResources();
     setObjectName(QStringLiteral("Panel5"));

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/JobState.h"
-#include "process/MaskEdit.h"
-#include "process/Processor.h"
+#include "process/pages/MaskEdit.h"
+#include "process/building/JobProcessor.h"
 
 #include <QImage>
 #include <QWidget>
@@ -57,7 +57,7 @@ private:
 class TMaskingPage : public QWidget {
     Q_OBJECT
 public:
-    TMaskingPage(TJobState& job, TPictureProcessor& processor, QWidget* parent = nullptr);
+    TMaskingPage(TJobState& job, TJobProcessor& processor, QWidget* parent = nullptr);
     // Shown as step 4: clears LeftDrawing/RightDrawing, redraws the whole view.
     void ShowMasking();
     // The view's width (242); TForm1 stores it in job.MaskViewWidth at creation.
@@ -73,7 +73,7 @@ private:
     void AutoMaskSpeedButtonClick();
 
     TJobState& job_;
-    TPictureProcessor& processor_;
+    TJobProcessor& processor_;
     QToolButton* colorSelect_ = nullptr;
     QToolButton* colorToggle_ = nullptr;
     TMaskView* view_ = nullptr;

@@ -1,7 +1,7 @@
 #include "ui/SavingPage.h"
 
 #include "core/PageTexts.h"
-#include "process/OutputNaming.h"
+#include "process/building/OutputNaming.h"
 #include "ui/Controls.h"
 #include "ui/FontScaling.h"
 #include "ui/PictureBox.h"

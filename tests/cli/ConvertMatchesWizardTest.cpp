@@ -6,8 +6,8 @@
 #include "core/InputQueue.h"
 #include "core/StepEngine.h"
 #include "fakes/FakeWizardView.h"
-#include "process/OutputNaming.h"
-#include "process/Processor.h"
+#include "process/building/OutputNaming.h"
+#include "process/building/JobProcessor.h"
 #include "utils/TestUtils.h"
 
 #include <QDir>
@@ -42,7 +42,7 @@ void WizardRun(const QStringList& commandLine, const Answers& answers) {
     view.clipboardChosen = false;
     view.batchAutomatic = true;
     view.replace = answers.Replace;
-    TPictureProcessor processor(job, view);
+    TJobProcessor processor(job, view);
     TStepEngine engine(job, view, processor);
 
     engine.NextButtonClick();

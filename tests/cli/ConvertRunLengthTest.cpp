@@ -2,7 +2,7 @@
 // other one is index 0, so a file converts to the same icon whatever memory held before.
 #include "ConvertHarness.h"
 
-#include "process/PictureLoader.h"
+#include "process/loading/PictureLoader.h"
 #include "utils/TestUtils.h"
 
 #include <QImageReader>

@@ -3,8 +3,8 @@
 // is refused before anything is decoded.
 #include "HardeningSupport.h"
 
-#include "process/BitmapCheck.h"
-#include "process/PictureLoader.h"
+#include "process/loading/BitmapCheck.h"
+#include "process/loading/PictureLoader.h"
 #include "reduce/GraphicErrors.h"
 #include "utils/TestUtils.h"
 

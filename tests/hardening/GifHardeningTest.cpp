@@ -4,7 +4,7 @@
 #include "HardeningSupport.h"
 
 #include "gif/GIFImage.h"
-#include "process/PictureLoader.h"
+#include "process/loading/PictureLoader.h"
 #include "reduce/GraphicErrors.h"
 #include "utils/TestUtils.h"
 

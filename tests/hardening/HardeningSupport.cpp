@@ -3,7 +3,7 @@
 #include "cli/ConvertRun.h"
 #include "core/JobState.h"
 #include "fakes/FakeWizardView.h"
-#include "process/PictureLoader.h"
+#include "process/loading/PictureLoader.h"
 #include "utils/TestUtils.h"
 
 #include <QColor>

@@ -1,4 +1,4 @@
-#include "process/ChooserRules.h"
+#include "process/pages/ChooserRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "process/CropState.h"
+#include "process/building/CropState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "process/Fitting.h"
-#include "process/CropState.h"
-#include "process/PictureLoader.h"
+#include "process/building/Fitting.h"
+#include "process/building/CropState.h"
+#include "process/loading/PictureLoader.h"
 #include "utils/TestUtils.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "LoaderTestSupport.h"
 
-#include "process/CropState.h"
-#include "process/Fitting.h"
-#include "process/IconBuild.h"
+#include "process/building/CropState.h"
+#include "process/building/Fitting.h"
+#include "process/building/IconBuild.h"
 #include "reduce/Reduce.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "process/IconSet.h"
+#include "process/building/IconSet.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 // heights that end in the middle of a row group. Files are made here with cjpeg from a
 // picture with detail in every channel, so that a wrong channel order, a row read twice or
 // a lost chroma row shows.
-#include "process/Fitting.h"
-#include "process/JpegLoader.h"
-#include "process/PictureLoader.h"
-#include "process/PictureMemory.h"
+#include "process/building/Fitting.h"
+#include "process/loading/JpegLoader.h"
+#include "process/loading/PictureLoader.h"
+#include "process/loading/PictureMemory.h"
 #include "utils/TestUtils.h"
 
 #include <gtest/gtest.h>

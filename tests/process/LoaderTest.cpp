@@ -1,8 +1,8 @@
 #include "LoaderTestSupport.h"
 
 #include "image/IconLib.h"
-#include "process/CropState.h"
-#include "process/JpegLoader.h"
+#include "process/building/CropState.h"
+#include "process/loading/JpegLoader.h"
 #include "reduce/GraphicErrors.h"
 #include "utils/TestUtils.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/JobState.h"
 #include "fakes/FakeWizardView.h"
-#include "process/PictureLoader.h"
+#include "process/loading/PictureLoader.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "process/MaskEdit.h"
+#include "process/pages/MaskEdit.h"
 
 #include <gtest/gtest.h>
 

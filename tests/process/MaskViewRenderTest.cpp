@@ -1,6 +1,6 @@
-#include "process/MaskViewRender.h"
+#include "process/pages/MaskViewRender.h"
 
-#include "process/MaskEdit.h"
+#include "process/pages/MaskEdit.h"
 #include "utils/MaskViewReference.h"
 
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "process/OutputNaming.h"
+#include "process/building/OutputNaming.h"
 
 #include "utils/TestUtils.h"
 

@@ -1,4 +1,4 @@
-#include "process/OutputWriter.h"
+#include "process/building/OutputWriter.h"
 
 #include "fakes/FakeWizardView.h"
 #include "image/IconLib.h"

@@ -1,7 +1,7 @@
 // Pictures made for the decoders must behave as ordinary QImages wherever their memory comes
 // from: same layout, filled in place without a hidden copy, shared and detached as usual,
 // and their memory given back once (the sanitizer build reports a leak or a double free).
-#include "process/PictureMemory.h"
+#include "process/loading/PictureMemory.h"
 
 #include <gtest/gtest.h>
 

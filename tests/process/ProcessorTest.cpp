@@ -1,10 +1,10 @@
-#include "process/Processor.h"
+#include "process/building/JobProcessor.h"
 
 #include "core/StepEngine.h"
 #include "fakes/FakeWizardView.h"
 #include "image/IconLib.h"
 #include "image/SafeFile.h"
-#include "process/JpegLoader.h"
+#include "process/loading/JpegLoader.h"
 #include "utils/TestUtils.h"
 
 #include <QDir>
@@ -49,7 +49,7 @@ struct WizardRun {
     WizardRun() { View.batchAutomatic = true; }
     TJobState Job;
     FakeWizardView View{Job};
-    TPictureProcessor Processor{Job, View};
+    TJobProcessor Processor{Job, View};
     TStepEngine Engine{Job, View, Processor};
 };
 

@@ -26,7 +26,7 @@ QImage BlockPicture() {
 struct MaskingPageRun {
     TJobState Job;
     TNullWizardView View;
-    TPictureProcessor Processor{Job, View};
+    TJobProcessor Processor{Job, View};
     TMaskingPage Page{Job, Processor};
     TMaskView* MaskView = Page.findChild<TMaskView*>(QStringLiteral("ImageForMask"));
     QToolButton* Select = Page.findChild<QToolButton*>(QStringLiteral("ColorSelect"));
