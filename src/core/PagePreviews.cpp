@@ -19,7 +19,7 @@ int CropPreviewOffset(int iconSize) {
 QImage LastPreviewPicture(const TJobState& job, QColor background) {
     if (job.IconImage.isNull()) return {};
     QImage picture = job.IconImage.convertToFormat(QImage::Format_RGB32);
-    TPxlMap mask = job.MaskMap; // its reader is not const
+    const TPxlMap& mask = job.MaskMap;
     const int width = std::min(picture.width(), static_cast<int>(mask.GetWidth()));
     const int height = std::min(picture.height(), static_cast<int>(mask.GetHeight()));
     for (int y = 0; y < height; ++y)

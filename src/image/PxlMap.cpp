@@ -59,7 +59,7 @@ QString TPxlMap::GetErrorText() const {
                                static_cast<qsizetype>(strnlen(ErrorText, ErrorTextSize)));
 }
 
-void TPxlMap::Fail(std::int32_t number, std::int32_t detail) {
+void TPxlMap::Fail(std::int32_t number, std::int32_t detail) const {
     ErrorNo = number;
     if (number == 8)
         std::snprintf(ErrorText, ErrorTextSize, "%s%d", MessageOf(number),
@@ -68,7 +68,7 @@ void TPxlMap::Fail(std::int32_t number, std::int32_t detail) {
         std::snprintf(ErrorText, ErrorTextSize, "%s", MessageOf(number));
 }
 
-bool TPxlMap::Ready() {
+bool TPxlMap::Ready() const {
     if (!Initialized) Fail(5);
     return Initialized;
 }
@@ -161,7 +161,7 @@ void TPxlMap::SetBitCount(std::int32_t bitCount) {
     ClearError();
 }
 
-std::uint8_t TPxlMap::GetPixel(std::int32_t x, std::int32_t y) {
+std::uint8_t TPxlMap::GetPixel(std::int32_t x, std::int32_t y) const {
     if (!Ready()) return 0;
     if (x < 0 || x >= Width || y < 0 || y >= Height) {
         Fail(11);
@@ -177,7 +177,7 @@ void TPxlMap::SetPixel(std::int32_t x, std::int32_t y, std::uint8_t index) {
     Pixels[x][y] = index;
 }
 
-std::uint32_t TPxlMap::GetPaletteColor(std::uint8_t index) {
+std::uint32_t TPxlMap::GetPaletteColor(std::uint8_t index) const {
     if (!Ready()) return 0;
     if (index >= ColorCount(BitCount)) {
         Fail(12);
@@ -246,42 +246,42 @@ void TPxlMap::PackBits(std::span<std::uint8_t> buffer) const {
     }
 }
 
-std::int32_t TPxlMap::GetOffBits() {
+std::int32_t TPxlMap::GetOffBits() const {
     if (!Ready()) return 0;
     return ReadHeaderLong(OffBitsPos);
 }
 
-std::int32_t TPxlMap::GetInfoSize() {
+std::int32_t TPxlMap::GetInfoSize() const {
     if (!Ready()) return 0;
     return ReadHeaderLong(InfoSizePos);
 }
 
-std::int32_t TPxlMap::GetWidth() {
+std::int32_t TPxlMap::GetWidth() const {
     if (!Ready()) return 0;
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(ReadHeaderLong(WidthPos)) &
                                      DimensionMask);
 }
 
-std::int32_t TPxlMap::GetHeight() {
+std::int32_t TPxlMap::GetHeight() const {
     if (!Ready()) return 0;
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(ReadHeaderLong(HeightPos)) &
                                      DimensionMask);
 }
 
-std::uint8_t TPxlMap::GetBitCount() {
+std::uint8_t TPxlMap::GetBitCount() const {
     if (!Ready()) return 0;
     const std::uint8_t value = Header[BitCountPos];
     return value == 0 ? 24 : value;
 }
 
-std::int32_t TPxlMap::GetImageSize() {
+std::int32_t TPxlMap::GetImageSize() const {
     if (!Ready()) return 0;
     const auto value = static_cast<std::int32_t>(
         static_cast<std::uint32_t>(ReadHeaderLong(SizeImagePos)) & OptionalMask);
     return value != 0 ? value : PackedSize();
 }
 
-std::int32_t TPxlMap::GetColorsUsed() {
+std::int32_t TPxlMap::GetColorsUsed() const {
     if (!Ready()) return 0;
     const auto value = static_cast<std::int32_t>(
         static_cast<std::uint32_t>(ReadHeaderLong(ClrUsedPos)) & OptionalMask);
@@ -300,28 +300,34 @@ void TPxlMap::WriteHeaderLong(std::int32_t pos, std::int32_t value) {
         Header[pos + i] = static_cast<std::uint8_t>(bits);
 }
 
+namespace {
+
+// Where the two header layouts keep their fields, and which bits of the sizes and the
+// optional fields count.
+struct TInfoLayout {
+    std::uint8_t Size, WidthPos, HeightPos, BitCountPos, SizeImagePos, ClrUsedPos,
+        ClrImportantPos;
+    std::uint32_t DimensionMask, OptionalMask;
+};
+constexpr TInfoLayout InfoLayouts[] = {
+    {40, 18, 22, 28, 34, 46, 50, 0xFFFFFFFFu, 0xFFFFFFFFu}, // 32-bit sizes, every field
+    {12, 18, 20, 24, 0, 0, 0, 0xFFFFu, 0},                   // 16-bit sizes, no optional field
+};
+
+} // namespace
+
 bool TPxlMap::SetInfoFormat(std::uint8_t size) {
     InfoSize = size;
-    if (size == 40) {
-        WidthPos = 18;
-        HeightPos = 22;
-        BitCountPos = 28;
-        SizeImagePos = 34;
-        ClrUsedPos = 46;
-        ClrImportantPos = 50;
-        DimensionMask = 0xFFFFFFFFu;
-        OptionalMask = 0xFFFFFFFFu;
-        return true;
-    }
-    if (size == 12) {
-        WidthPos = 18;
-        HeightPos = 20;
-        BitCountPos = 24;
-        SizeImagePos = 0;
-        ClrUsedPos = 0;
-        ClrImportantPos = 0;
-        DimensionMask = 0xFFFFu;
-        OptionalMask = 0;
+    for (const TInfoLayout& layout : InfoLayouts) {
+        if (layout.Size != size) continue;
+        WidthPos = layout.WidthPos;
+        HeightPos = layout.HeightPos;
+        BitCountPos = layout.BitCountPos;
+        SizeImagePos = layout.SizeImagePos;
+        ClrUsedPos = layout.ClrUsedPos;
+        ClrImportantPos = layout.ClrImportantPos;
+        DimensionMask = layout.DimensionMask;
+        OptionalMask = layout.OptionalMask;
         return true;
     }
     return false;

@@ -50,8 +50,9 @@ struct TPxlMap {
     std::int32_t PackedPos{};
     std::uint8_t PackedMask{};
     std::uint8_t PackedShift{};
-    char ErrorText[ErrorTextSize]{}; // zero-terminated; read it through GetErrorText
-    std::int32_t ErrorNo{};
+    // Reads record their failures too, so the error state changes on const maps.
+    mutable char ErrorText[ErrorTextSize]{}; // zero-terminated; read it through GetErrorText
+    mutable std::int32_t ErrorNo{};
 
     QString GetErrorText() const;
 
@@ -61,9 +62,9 @@ struct TPxlMap {
     void SetBitCount(std::int32_t bitCount);
 
     // Pixels and palette. Colours are 0x00BBGGRR (red in the low byte).
-    std::uint8_t GetPixel(std::int32_t x, std::int32_t y);
+    std::uint8_t GetPixel(std::int32_t x, std::int32_t y) const;
     void SetPixel(std::int32_t x, std::int32_t y, std::uint8_t index);
-    std::uint32_t GetPaletteColor(std::uint8_t index);
+    std::uint32_t GetPaletteColor(std::uint8_t index) const;
     void SetPaletteColor(std::uint8_t index, std::uint32_t color);
     // The buffers hold GetColorsUsed entries of 4 bytes (blue, green, red, 0). A buffer
     // shorter than that is refused (false) and nothing is copied.
@@ -84,13 +85,13 @@ struct TPxlMap {
     void PackBits(std::span<std::uint8_t> buffer) const;
 
     // Header access.
-    std::int32_t GetOffBits();
-    std::int32_t GetInfoSize();
-    std::int32_t GetWidth();
-    std::int32_t GetHeight();
-    std::uint8_t GetBitCount();
-    std::int32_t GetImageSize();
-    std::int32_t GetColorsUsed();
+    std::int32_t GetOffBits() const;
+    std::int32_t GetInfoSize() const;
+    std::int32_t GetWidth() const;
+    std::int32_t GetHeight() const;
+    std::uint8_t GetBitCount() const;
+    std::int32_t GetImageSize() const;
+    std::int32_t GetColorsUsed() const;
     // Little-endian 32-bit access to Header; a field reaching past the header reads
     // as 0 and is not written.
     std::int32_t ReadHeaderLong(std::int32_t pos) const;
@@ -127,9 +128,9 @@ struct TPxlMap {
     std::int32_t PackedSize() const;
 
 private:
-    void Fail(std::int32_t number, std::int32_t detail = 0);
+    void Fail(std::int32_t number, std::int32_t detail = 0) const;
     // False, with error 5, for an empty map.
-    bool Ready();
+    bool Ready() const;
     void ClearError();
     void ComputeRowSizes();
     void WriteDepthFields();

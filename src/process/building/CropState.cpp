@@ -24,6 +24,16 @@ std::int32_t readNumber(const QString& text, std::int32_t fallback) {
     return ok ? value : fallback;
 }
 
+// An edge's edit text as a number clamped into low..high (the bound checked last wins);
+// unreadable text gives `fallback`.
+std::int32_t editedEdge(const QString& text, std::int32_t fallback, std::int32_t low,
+                        std::int32_t high) {
+    std::int32_t value = readNumber(text, fallback);
+    if (value < low) value = low;
+    if (value > high) value = high;
+    return value;
+}
+
 } // namespace
 
 void TCropState::SetPicture(const QImage& picture, std::int32_t iconSize) {
@@ -85,38 +95,26 @@ bool TCropState::MouseMove(std::int32_t x, std::int32_t y, std::int32_t* panX, s
 }
 
 void TCropState::LeftEdited(const QString& text) {
-    std::int32_t value = readNumber(text, 0);
-    if (value < 2 - IconSize) value = 2 - IconSize;
-    if (value > PicWidth - 1) value = PicWidth - 1;
-    CropLeft = value;
-    CropRight = value + IconSize - 1;
+    CropLeft = editedEdge(text, 0, 2 - IconSize, PicWidth - 1);
+    CropRight = CropLeft + IconSize - 1;
     UpdateCrop();
 }
 
 void TCropState::TopEdited(const QString& text) {
-    std::int32_t value = readNumber(text, 0);
-    if (value < 2 - IconSize) value = 2 - IconSize;
-    if (value > PicHeight - 1) value = PicHeight - 1;
-    CropTop = value;
-    CropBottom = value + IconSize - 1;
+    CropTop = editedEdge(text, 0, 2 - IconSize, PicHeight - 1);
+    CropBottom = CropTop + IconSize - 1;
     UpdateCrop();
 }
 
 void TCropState::RightEdited(const QString& text) {
-    std::int32_t value = readNumber(text, IconSize - 1);
-    if (value < 1) value = 1;
-    if (value > PicWidth + IconSize - 2) value = PicWidth + IconSize - 2;
-    CropRight = value;
-    CropLeft = value - IconSize + 1;
+    CropRight = editedEdge(text, IconSize - 1, 1, PicWidth + IconSize - 2);
+    CropLeft = CropRight - IconSize + 1;
     UpdateCrop();
 }
 
 void TCropState::BottomEdited(const QString& text) {
-    std::int32_t value = readNumber(text, IconSize - 1);
-    if (value < 1) value = 1;
-    if (value > PicHeight + IconSize - 2) value = PicHeight + IconSize - 2;
-    CropBottom = value;
-    CropTop = value - IconSize + 1;
+    CropBottom = editedEdge(text, IconSize - 1, 1, PicHeight + IconSize - 2);
+    CropTop = CropBottom - IconSize + 1;
     UpdateCrop();
 }
 

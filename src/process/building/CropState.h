@@ -10,10 +10,7 @@ inline constexpr std::uint32_t LimeColor = 0x0000FF00;
 
 // A rectangle with exclusive right and bottom edges.
 struct TCropRect {
-    std::int32_t Left = 0;
-    std::int32_t Top = 0;
-    std::int32_t Right = 0;
-    std::int32_t Bottom = 0;
+    std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
 
     friend bool operator==(const TCropRect&, const TCropRect&) = default;
 };

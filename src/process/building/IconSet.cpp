@@ -22,7 +22,7 @@ void BlackOutMasked(TPxlMap& iconMap, TPxlMap& maskMap, int size) {
 
 QImage TrueColorSource(const TJobState& job) {
     const QImage& picture = job.InputImage;
-    TPxlMap mask = job.SourceMaskMap; // its reads are not const
+    const TPxlMap& mask = job.SourceMaskMap;
     if (job.SourceKind != TSourceKind::Ico || picture.hasAlphaChannel() || !mask.Initialized ||
         mask.Width != picture.width() || mask.Height != picture.height())
         return picture;

@@ -179,12 +179,6 @@ TJobProcessor::TIconKey TJobProcessor::CurrentIconKey() const {
     return key;
 }
 
-bool TJobProcessor::SameIcon(const TIconKey& a, const TIconKey& b) {
-    return a.FileIndex == b.FileIndex && a.SubIndex == b.SubIndex && a.Size == b.Size &&
-           a.BPP == b.BPP && a.Sizing == b.Sizing && a.CropLeft == b.CropLeft &&
-           a.CropTop == b.CropTop && a.FrameColor == b.FrameColor && a.Picture == b.Picture;
-}
-
 void TJobProcessor::KeepWork() {
     if (!workLive_) return;
     workLive_ = false;
@@ -207,7 +201,7 @@ bool TJobProcessor::BuildIcon() {
     KeepWork();
     // The masking page is shown for this build: the person may work on the mask.
     const bool shown = !job_.AutoMode && !job_.FixMasking && job_.SourceKind != TSourceKind::None;
-    if (shown && workKept_ && SameIcon(keptKey_, CurrentIconKey())) {
+    if (shown && workKept_ && keptKey_ == CurrentIconKey()) {
         job_.IconMap = keptIcon_;
         job_.MaskMap = keptMask_;
         job_.IconImage = keptImage_;

@@ -112,18 +112,15 @@ private:
     // mask. Only builds whose masking page is shown are kept; a run that passes that page
     // builds and masks afresh, as it would the first time.
     struct TIconKey {
-        std::int32_t FileIndex = 0;
-        std::int32_t SubIndex = 0;
-        std::int32_t Size = 0;
-        std::int32_t BPP = 0;
-        std::int32_t Sizing = 0;
-        std::int32_t CropLeft = 0;
-        std::int32_t CropTop = 0;
-        std::uint32_t FrameColor = 0;
+        std::int32_t FileIndex = 0, SubIndex = 0;   // the picture's place in the queue
+        std::int32_t Size = 0, BPP = 0, Sizing = 0; // the answers it was built with
+        std::int32_t CropLeft = 0, CropTop = 0;     // when cropping, the crop place
+        std::uint32_t FrameColor = 0;               // and the frame colour
         QImage Picture;
+
+        friend bool operator==(const TIconKey&, const TIconKey&) = default;
     };
     TIconKey CurrentIconKey() const;
-    static bool SameIcon(const TIconKey& a, const TIconKey& b);
     // Takes the job's icon and mask as the kept work, while they are the person's.
     void KeepWork();
     bool BuildNewIcon();

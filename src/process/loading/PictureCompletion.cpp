@@ -63,10 +63,7 @@ bool TPictureCompletion::LoadPreview(TJobState& job, const QString& path, int pr
         return false; // the ordinary load tries again and says why it fails
     }
     BeginLoading(job);
-    job.InputImage = std::move(picture);
-    job.InputRowsFor = 0;
-    job.SourceKind = TSourceKind::Jpg;
-    job.SubCount = 1;
+    SetSourcePicture(job, std::move(picture), TSourceKind::Jpg);
     return true;
 }
 

@@ -101,10 +101,7 @@ void loadFile(TJobState& job, const QString& path, std::int32_t rowsFor, std::in
         throw EInvalidGraphic("Unknown picture file extension");
     }
     checkPicture(picture);
-    job.InputImage = std::move(picture);
-    job.InputRowsFor = rowsKept;
-    job.SourceKind = kind;
-    job.SubCount = 1;
+    SetSourcePicture(job, std::move(picture), kind, rowsKept);
 }
 
 // An error's text as the reason after "Cannot load picture NAME: ". The decoders'
@@ -191,10 +188,7 @@ bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardCli
         if (fromClipboard) {
             QImage picture = clipboard.ClipboardImage();
             checkPicture(picture);
-            job.InputImage = std::move(picture);
-            job.InputRowsFor = 0;
-            job.SourceKind = TSourceKind::Clip;
-            job.SubCount = 1;
+            SetSourcePicture(job, std::move(picture), TSourceKind::Clip);
             return true;
         }
         if (job.FileIndex < 0 || job.FileIndex >= job.InputList.size()) {
@@ -230,6 +224,13 @@ bool LoadPicture(TJobState& job, const PageAnswers& page, const WizardClipboard&
     if (LoadPictureQuietly(job, page, clipboard, rowsFor, &failure)) return true;
     messages.ShowMessage(LoadFailureMessage(failure), QStringLiteral("Picture error"));
     return false;
+}
+
+void SetSourcePicture(TJobState& job, QImage picture, TSourceKind kind, std::int32_t rowsFor) {
+    job.InputImage = std::move(picture);
+    job.InputRowsFor = rowsFor;
+    job.SourceKind = kind;
+    job.SubCount = 1;
 }
 
 QString LoadFailureMessage(const TLoadFailure& failure, QStringView separator) {

@@ -68,6 +68,10 @@ QString LoadFailureMessage(const TLoadFailure& failure, QStringView separator = 
 bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
                         std::int32_t rowsFor, TLoadFailure* failure, std::int32_t scaleFor = 0);
 
+// Makes `picture` the job's one source picture, of `kind`: every row of it, or (rowsFor
+// non-zero) the rows of that stretch (InputRowsFor).
+void SetSourcePicture(TJobState& job, QImage picture, TSourceKind kind, std::int32_t rowsFor = 0);
+
 // What LoadPicture does to the job before it reads anything: no source yet, and for "ICO"
 // and "BMP" no output name either.
 void BeginLoading(TJobState& job);
