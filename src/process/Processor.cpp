@@ -93,7 +93,7 @@ void TPictureProcessor::LoadPicture() {
         return;
     }
     // Scaling is certain only in an automatic run with the preset to scale.
-    const bool scales = scaleOnly_ && job_.AutoMode && job_.PresetSizing == 0;
+    const bool scales = scaleOnly_ && job_.AutoMode && job_.PresetSizing == TSizing::Scale;
     // A true-colour set is an area average, which needs no exact pixel of a large JPEG:
     // its scaled decoding down to the largest size will do. Palette images of several
     // sizes need every row.
@@ -171,7 +171,7 @@ bool TPictureProcessor::PrepareCrop() {
 TPictureProcessor::TIconKey TPictureProcessor::CurrentIconKey() const {
     TIconKey key{job_.FileIndex, job_.SubIndex, job_.IconSize, job_.IconBPP, job_.Sizing, 0, 0, 0,
                  job_.InputImage};
-    if (job_.Sizing == 1) {
+    if (job_.Sizing == TSizing::Crop) {
         key.CropLeft = crop_.CropLeft;
         key.CropTop = crop_.CropTop;
         key.FrameColor = crop_.FrameColor;

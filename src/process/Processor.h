@@ -109,7 +109,7 @@ private:
         std::int32_t SubIndex = 0;
         std::int32_t Size = 0;
         std::int32_t BPP = 0;
-        std::int32_t Sizing = 0;
+        TSizing Sizing = TSizing::Scale;
         std::int32_t CropLeft = 0;
         std::int32_t CropTop = 0;
         std::uint32_t FrameColor = 0;
