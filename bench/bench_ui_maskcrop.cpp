@@ -10,6 +10,7 @@
 
 #include "core/NullWizardView.h"
 #include "process/MaskViewRender.h"
+#include "process/Processor.h"
 #include "ui/CropForm.h"
 #include "ui/MaskingPage.h"
 
@@ -48,7 +49,6 @@ void BM_MaskPixelPainted(benchmark::State& state) {
     TNullWizardView view;
     TPictureProcessor processor(job, view);
     TMaskingPage page(job, processor);
-    job.MaskViewWidth = page.MaskViewWidth();
     job.SourceKind = TSourceKind::Bmp;
     job.InputImage = Stripes(200, 150);
     job.IconSize = 48;
