@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 
 #include "core/NullWizardView.h"
+#include "process/building/JobProcessor.h"
 #include "process/pages/MaskViewRender.h"
 #include "ui/CropForm.h"
 #include "ui/MaskingPage.h"
@@ -48,7 +49,6 @@ void BM_MaskPixelPainted(benchmark::State& state) {
     TNullWizardView view;
     TJobProcessor processor(job, view);
     TMaskingPage page(job, processor);
-    job.MaskViewWidth = page.MaskViewWidth();
     job.SourceKind = TSourceKind::Bmp;
     job.InputImage = Stripes(200, 150);
     job.IconSize = 48;

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     view.formatItem = (pick >> 4) % 3;
     // Scaling runs load as tessaly-convert does: a JPEG keeps only the rows scaling reads.
     job.PresetIconSize = job.IconSize;
-    job.PresetSizing = view.crop ? 1 : 0;
+    job.PresetSizing = view.crop ? TSizing::Crop : TSizing::Scale;
     TJobProcessor processor(job, view);
     processor.SetScaleOnlyRun(!view.crop);
     try {
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             job.SubIndex = picture;
             processor.LoadPicture();
             if (job.SourceKind == TSourceKind::None) break;
-            job.Sizing = view.crop ? 1 : 0;
+            job.Sizing = view.crop ? TSizing::Crop : TSizing::Scale;
             processor.PrepareCrop();
             if (processor.BuildIcon()) processor.AutoMask();
             if (processor.PrepareOutput()) {

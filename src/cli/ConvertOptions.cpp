@@ -74,9 +74,9 @@ QString Apply(const OptionName& option, const QString& spelled, const QString& v
         return {};
     case Option::Mask:
         if (value == QLatin1String("auto"))
-            out.Masking = 1;
+            out.Masking = TMasking::Auto;
         else if (value == QLatin1String("none"))
-            out.Masking = 0;
+            out.Masking = TMasking::None;
         else
             return bad("auto or none");
         return {};

@@ -20,7 +20,7 @@ struct TConvertOptions {
     // Every size asked for, 1 to 256 each, in the order given (no repeats); just IconSize
     // unless --size named several.
     std::vector<std::int32_t> Sizes{32};
-    int Masking = 1; // 1 = auto-mask, 0 = none
+    TMasking Masking = TMasking::Auto;
     TOutFormat Format = TOutFormat::Ico;
     QString Output; // empty: the default location
     bool OutputGiven = false;

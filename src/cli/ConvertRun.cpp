@@ -7,9 +7,9 @@
 #include "image/FileNames.h"
 #include "image/IconLib.h"
 #include "image/SystemFiles.h"
+#include "process/building/JobProcessor.h"
 #include "process/building/OutputNaming.h"
 #include "process/building/PicturePipeline.h"
-#include "process/building/JobProcessor.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -267,7 +267,7 @@ int RunConversion(const TConvertOptions& options, std::FILE* out, std::FILE* err
     // Several sizes, true colour or a 256-pixel image make a set of images, largest first.
     job.OutputSizes.assign(options.Sizes.begin(), options.Sizes.end());
     std::sort(job.OutputSizes.begin(), job.OutputSizes.end(), std::greater<>());
-    job.PresetSizing = 0;
+    job.PresetSizing = TSizing::Scale;
     job.PresetMasking = options.Masking;
     job.FixResolution = job.FixSizing = job.FixMasking = false;
     job.OutFormat = options.Format;

@@ -42,17 +42,7 @@ bool TInputQueue::Queue(const QString& path) {
     return true;
 }
 
-void TInputQueue::QueueCommandLine(const QStringList& arguments) {
-    for (qsizetype i = arguments.size() - 1; i >= 0; --i)
-        Queue(arguments[i]);
-}
-
-void TInputQueue::QueueDropped(const QStringList& paths) {
-    for (qsizetype i = paths.size() - 1; i >= 0; --i)
-        Queue(paths[i]);
-}
-
-void TInputQueue::QueueSelected(const QStringList& paths) {
+void TInputQueue::QueueAll(const QStringList& paths) {
     for (qsizetype i = paths.size() - 1; i >= 0; --i)
         Queue(paths[i]);
 }

@@ -36,12 +36,9 @@ public:
 
     // Queues one path as its full path; true when it was added.
     bool Queue(const QString& path);
-    // The program's arguments (without the program itself), taken last to first.
-    void QueueCommandLine(const QStringList& arguments);
-    // Files dropped on the window, taken last to first, each path whole.
-    void QueueDropped(const QStringList& paths);
-    // The files chosen in the Add dialog, taken last to first.
-    void QueueSelected(const QStringList& paths);
+    // Paths as they come in, taken last to first, each path whole: the program's arguments
+    // (without the program itself), files dropped on the window, the Add dialog's choice.
+    void QueueAll(const QStringList& paths);
     // Removes the entries at the given row numbers (as selected in the list); rows out
     // of range and repeated rows are ignored.
     void Remove(const QList<int>& selectedRows);

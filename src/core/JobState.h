@@ -27,6 +27,13 @@ enum class TSourceKind : std::uint8_t { Unset, None, Clip, Bmp, Ico, Jpg, Gif, P
 // one Windows bitmap per picture. The values are the save page's format items.
 enum class TOutFormat : std::uint8_t { Ico, Mico, Bmp };
 
+// How a picture that is not square is fitted into the icon: squeezed whole into the
+// square, or a square cropped out of it. The numbers are those the settings store.
+enum class TSizing : std::int32_t { Scale = 0, Crop = 1 };
+// The masking answer: the icon without transparent pixels, or with the automatic mask.
+// The numbers are those the settings store.
+enum class TMasking : std::int32_t { None = 0, Auto = 1 };
+
 // The codes "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF", "PNG", "SVG" and "ICO", "MICO", "BMP".
 QString SourceKindText(TSourceKind kind);
 QString OutFormatText(TOutFormat format);
@@ -56,7 +63,7 @@ struct TRunRecord {
 // the value a new run starts with.
 struct TJobState {
     std::int32_t MaskViewWidth = 0;
-    std::uint8_t Step = PageSource;
+    WizardPage Step = PageSource;
     bool WaitForUser = false;
     bool AutoMode = false; // the automatic run ("All in one shot")
     std::int32_t FileIndex = 0;
@@ -67,8 +74,8 @@ struct TJobState {
     TOutFormat OutFormat = TOutFormat::Ico;
     std::int32_t IconSize = 32;
     std::int32_t IconBPP = 8;
-    std::int32_t Sizing = 0;
-    std::int32_t Masking = 0;
+    TSizing Sizing = TSizing::Scale;
+    TMasking Masking = TMasking::None; // the preset masking answer taken for this picture
     QString OutDir;
     QString OutPath;
     bool OutIsDirectory = false; // the save page asks for a folder, not a file
@@ -84,8 +91,8 @@ struct TJobState {
     bool RightDrawing = false;
     std::int32_t PresetIconSize = 32;
     std::int32_t PresetIconBPP = 8;
-    std::int32_t PresetSizing = 0;
-    std::int32_t PresetMasking = 1;
+    TSizing PresetSizing = TSizing::Scale;
+    TMasking PresetMasking = TMasking::Auto;
     bool FixResolution = false;
     bool FixSizing = false;
     bool FixMasking = false;

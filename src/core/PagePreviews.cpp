@@ -12,18 +12,18 @@ QSize ScalePreviewSize(int width, int height) {
     return {kPreviewBox, height * kPreviewBox / width};
 }
 
-int CropPreviewOffset(int iconSize) {
-    return (kPreviewBox - iconSize) / 2;
+QRect PreviewPlace(QSize size) {
+    return {QPoint((kPreviewBox - size.width()) / 2, (kPreviewBox - size.height()) / 2), size};
 }
 
 QImage LastPreviewPicture(const TJobState& job, QColor background) {
     if (job.IconImage.isNull()) return {};
     QImage picture = job.IconImage.convertToFormat(QImage::Format_RGB32);
     const TPxlMap& mask = job.MaskMap;
-    const int width = std::min(picture.width(), static_cast<int>(mask.GetWidth()));
-    const int height = std::min(picture.height(), static_cast<int>(mask.GetHeight()));
+    const int width = mask.Initialized ? std::min(picture.width(), int{mask.Width}) : 0;
+    const int height = mask.Initialized ? std::min(picture.height(), int{mask.Height}) : 0;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            if (mask.GetPixel(x, y) != 0) picture.setPixel(x, y, background.rgb());
+            if (mask.PixelAt(x, y) != 0) picture.setPixel(x, y, background.rgb());
     return picture;
 }

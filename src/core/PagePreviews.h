@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRect>
 #include <QSize>
 
 // The sizes and pictures of the pages' previews.
@@ -12,9 +13,9 @@
 // longer side 64 (integer division, rounding down). An empty picture gives 0 x 0.
 QSize ScalePreviewSize(int width, int height);
 
-// Where the sizing page's S x S preview sits in its 64 x 64 box: (64 - S) div 2 from the
-// left and from the top.
-int CropPreviewOffset(int iconSize);
+// Where a preview of the given size sits in its 64 x 64 box, centred: (64 - width) div 2
+// from the left, (64 - height) div 2 from the top.
+QRect PreviewPlace(QSize size);
 
 // The save page's preview: the built icon picture (IconImage) at 1:1 with every pixel the
 // mask marks transparent in `background`. Null when no icon is built.

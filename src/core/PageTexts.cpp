@@ -4,7 +4,7 @@
 
 namespace {
 
-QString StepPrefix(int step) {
+QString StepPrefix(WizardPage step) {
     switch (step) {
     case PageResolution:
         return QStringLiteral("Resolution : ");
@@ -39,7 +39,7 @@ QString StepSummary(const TJobState& job, bool clipboardSource) {
     if (job.SourceKind == TSourceKind::Clip ||
         (clipboardSource && job.SourceKind == TSourceKind::None))
         return prefix + QStringLiteral("Source = picture in clipboard");
-    if (job.FileCount >= 2 && job.AutoMode == 1)
+    if (job.FileCount >= 2 && job.AutoMode)
         return prefix + QStringLiteral("Source = multiple files");
 
     const int entry = job.FileCount < 2 ? 0 : job.FileIndex;
@@ -53,11 +53,11 @@ QString StepSummary(const TJobState& job, bool clipboardSource) {
     return title;
 }
 
-QString WindowTitle(const TJobState& job, int kind, bool clipboardSource) {
-    return kind == 1 ? StepSummary(job, clipboardSource) : ProductTitle();
+QString WindowTitle(const TJobState& job, TTitleKind kind, bool clipboardSource) {
+    return kind == TTitleKind::StepSummary ? StepSummary(job, clipboardSource) : ProductTitle();
 }
 
-QString NextCaption(int step) {
+QString NextCaption(WizardPage step) {
     switch (step) {
     case PageSaving:
         return QStringLiteral("Save");
@@ -94,7 +94,7 @@ QString LocationLabel(bool directory) {
 }
 
 QString LocationText(const TJobState& job) {
-    return job.OutIsDirectory == 1 ? job.OutDir : job.OutPath;
+    return job.OutIsDirectory ? job.OutDir : job.OutPath;
 }
 
 QString AddDialogFilter() {

@@ -24,7 +24,7 @@ public:
     virtual bool PrepareCrop() = 0;
     // Entering the masking step: builds IconMap, IconImage and an empty MaskMap.
     virtual bool BuildIcon() = 0;
-    // Leaving the masking step with the preset masking answer 1.
+    // Leaving the masking step with the automatic mask as the preset masking answer.
     virtual void AutoMask() = 0;
     // Entering the saving step, and again when leaving it. Sets OutIsDirectory.
     virtual bool PrepareOutput() = 0;

@@ -75,9 +75,11 @@ TFontSetting LoadSettings(TJobState& job, const TSettingsStore& store) {
     job.PresetIconSize = ReadChoice(store, IconSizeValue, {16, 32, 48}, defaults.PresetIconSize);
     job.PresetIconBPP = ReadChoice(store, IconBPPValue, {4, 8}, defaults.PresetIconBPP);
     job.FixSizing = ReadFlag(store, FixSizingValue);
-    job.PresetSizing = ReadChoice(store, SizingValue, {0}, defaults.PresetSizing);
+    job.PresetSizing = static_cast<TSizing>(
+        ReadChoice(store, SizingValue, {0}, static_cast<int>(defaults.PresetSizing)));
     job.FixMasking = ReadFlag(store, FixMaskingValue);
-    job.PresetMasking = ReadChoice(store, MaskingValue, {0, 1}, defaults.PresetMasking);
+    job.PresetMasking = static_cast<TMasking>(
+        ReadChoice(store, MaskingValue, {0, 1}, static_cast<int>(defaults.PresetMasking)));
     return font;
 }
 
@@ -94,7 +96,7 @@ TPresetAnswers PresetAnswersOf(const TJobState& job) {
     answers.IconBPPItem = job.PresetIconBPP == 4 ? 0 : 1;
     answers.FixSizing = job.FixSizing;
     answers.FixMasking = job.FixMasking;
-    answers.TryAutoMask = job.PresetMasking == 1;
+    answers.TryAutoMask = job.PresetMasking == TMasking::Auto;
     return answers;
 }
 
@@ -114,14 +116,15 @@ bool StorePresets(TSettingsStore& store, TJobState& job, const TPresetAnswers& a
     job.FixSizing = answers.FixSizing;
 
     // Automatic runs always scale; cropping needs the user's square.
-    if (!store.WriteValue(SizingValue, QStringLiteral("0"))) return false;
-    job.PresetSizing = 0;
+    if (!store.WriteValue(SizingValue, QString::number(static_cast<int>(TSizing::Scale))))
+        return false;
+    job.PresetSizing = TSizing::Scale;
 
     if (!store.WriteValue(FixMaskingValue, FlagText(answers.FixMasking))) return false;
     job.FixMasking = answers.FixMasking;
 
-    const int masking = answers.TryAutoMask ? 1 : 0;
-    if (!store.WriteValue(MaskingValue, QString::number(masking))) return false;
+    const TMasking masking = answers.TryAutoMask ? TMasking::Auto : TMasking::None;
+    if (!store.WriteValue(MaskingValue, QString::number(static_cast<int>(masking)))) return false;
     job.PresetMasking = masking;
     return true;
 }

@@ -194,15 +194,15 @@ void TStepEngine::StepForward() {
         if (usePresets || job_.FixSizing)
             job_.Sizing = job_.PresetSizing;
         else
-            job_.Sizing = answers_.CropChosen() ? 1 : 0;
+            job_.Sizing = answers_.CropChosen() ? TSizing::Crop : TSizing::Scale;
         if (job_.InputImage.width() == job_.IconSize && job_.InputImage.height() == job_.IconSize)
-            job_.Sizing = 0;
+            job_.Sizing = TSizing::Scale;
         EnterStep(PageMasking);
         break;
     case PageMasking:
         if (usePresets || job_.FixMasking) {
             job_.Masking = job_.PresetMasking;
-            if (job_.Masking == 1) processor_.AutoMask();
+            if (job_.Masking == TMasking::Auto) processor_.AutoMask();
         }
         EnterStep(PageSaving);
         break;
@@ -261,32 +261,27 @@ void TStepEngine::ShowRunProgress() {
 
 void TStepEngine::StepBack() {
     job_.WaitForUser = true;
+    if (!CanGoBack()) return;
+    if (job_.Step == PageSaving) job_.SavePageShown = false;
+    EnterStep(static_cast<WizardPage>(job_.Step - 1));
+}
+
+bool TStepEngine::CanGoBack() const {
     switch (job_.Step) {
-    case PageBatchMode:
-        EnterStep(PageSource);
-        break;
+    case PageSource:
+    case PageFinish:
+        return false;
     case PageResolution:
         // Pictures already saved cannot be gone back to.
-        if (job_.FileIndex == 0 && job_.SubIndex == 0) EnterStep(PageBatchMode);
-        break;
-    case PageSizing:
-        EnterStep(PageResolution);
-        break;
-    case PageMasking:
-        EnterStep(PageSizing);
-        break;
-    case PageSaving:
-        job_.SavePageShown = false;
-        EnterStep(PageMasking);
-        break;
-    default: // the source and finish pages stay
-        break;
+        return job_.FileIndex == 0 && job_.SubIndex == 0;
+    default:
+        return true;
     }
 }
 
-void TStepEngine::EnterStep(int n) {
+void TStepEngine::EnterStep(WizardPage n) {
     if (n < PageSource || n > PageFinish) return;
-    job_.Step = static_cast<std::uint8_t>(n);
+    job_.Step = n;
     const bool usePresets = job_.AutoMode;
     switch (n) {
     case PageBatchMode:

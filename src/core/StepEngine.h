@@ -51,7 +51,10 @@ public:
     void StepForward();
     void StepBack();
     // Makes step n current, runs its work and lowers WaitForUser where it can be passed.
-    void EnterStep(int n);
+    void EnterStep(WizardPage n);
+    // Whether Back leaves the current step: not from the source and finish pages, and not
+    // from the resolution page once a picture of the run has been saved.
+    bool CanGoBack() const;
     // Moves to the next image or file; false when the run has no further source.
     bool AdvanceSource();
 

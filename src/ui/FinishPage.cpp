@@ -21,9 +21,9 @@ TFinishPage::TFinishPage(QWidget* parent) : QWidget(parent) {
     details_->setTabChangesFocus(true);
 }
 
-void TFinishPage::Show(const QString& headline, const QString& details) {
-    headline_->setText(headline);
-    headline_->setAccessibleName(headline);
-    details_->setPlainText(details);
-    details_->setVisible(!details.isEmpty());
+void TFinishPage::Show(const TFinishPageState& state) {
+    headline_->setText(state.Headline);
+    headline_->setAccessibleName(state.Headline);
+    details_->setPlainText(state.Details);
+    details_->setVisible(state.DetailsVisible);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/PageStates.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -12,7 +14,7 @@ class TFinishPage : public QWidget {
 public:
     explicit TFinishPage(QWidget* parent);
 
-    void Show(const QString& headline, const QString& details);
+    void Show(const TFinishPageState& state);
 
 private:
     QLabel* headline_;

@@ -37,10 +37,10 @@ constexpr int kClientHeight = 317;
 
 TForm1::TForm1(TSettingsStore& store, TWindowDialogs& dialogs, const QStringList& arguments,
                QWidget* parent)
-    : QDialog(parent), Store_(store), Dialogs_(dialogs),
-      FontDialogFont_(WindowFont(TFontSetting{})) {
+    : QDialog(parent), store_(store), dialogs_(dialogs),
+      fontDialogFont_(WindowFont(TFontSetting{})) {
     RegisterCursors();
-    Processor_.SetLoadAside(true);
+    processor_.SetLoadAside(true);
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -54,16 +54,15 @@ TForm1::TForm1(TSettingsStore& store, TWindowDialogs& dialogs, const QStringList
     CreatePages();
     ConnectControls();
     // The resolution page's preview is drawn pixel for pixel on the screen's device pixels.
-    Processor_.SetPreviewScale([this] {
+    processor_.SetPreviewScale([this] {
         const qreal ratio = devicePixelRatioF();
         return qFuzzyCompare(ratio, qreal(qRound(ratio))) ? qRound(ratio) : 0;
     });
 
-    ApplyFont(WindowFont(LoadSettings(Job_, Store_)));
-    FileDialog.InitialDir = QDir::currentPath();
-    Job_.Step = PageSource;
-    Queue_.QueueCommandLine(arguments);
-    Job_.MaskViewWidth = MaskingPage_->MaskViewWidth();
+    ApplyFont(WindowFont(LoadSettings(job_, store_)));
+    fileDialog_.InitialDir = QDir::currentPath();
+    job_.Step = PageSource;
+    queue_.QueueAll(arguments);
     ShowPage();
 }
 
@@ -72,81 +71,81 @@ TForm1::~TForm1() {
 }
 
 void TForm1::CreateFixedParts() {
-    LeftPicturePanel = new QFrame(this);
-    LeftPicturePanel->setObjectName(QStringLiteral("LeftPicturePanel"));
-    LeftPicturePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    LeftPicturePanel->setGeometry(8, 8, 121, 241);
-    SidePicture_ = new TPictureBox(LeftPicturePanel);
-    Name(SidePicture_, "Image1", QStringLiteral("Tessaly picture"));
-    SidePicture_->setGeometry(LeftPicturePanel->contentsRect());
-    SidePicture_->SetPicture(SidePicture());
+    leftPicturePanel_ = new QFrame(this);
+    leftPicturePanel_->setObjectName(QStringLiteral("LeftPicturePanel"));
+    leftPicturePanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    leftPicturePanel_->setGeometry(8, 8, 121, 241);
+    sidePicture_ = new TPictureBox(leftPicturePanel_);
+    Name(sidePicture_, "Image1", QStringLiteral("Tessaly picture"));
+    sidePicture_->setGeometry(leftPicturePanel_->contentsRect());
+    sidePicture_->SetPicture(SidePicture());
 
     auto* separator = new QFrame(this);
     separator->setObjectName(QStringLiteral("Bevel1"));
     separator->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     separator->setGeometry(8, 264, 433, 2);
 
-    MenuButton = new QToolButton(this);
-    Name(MenuButton, "MenuButton", QStringLiteral("More"));
-    MenuButton->setText(QStringLiteral("More"));
-    MenuButton->setAutoRaise(true);
-    MenuButton->setFocusPolicy(Qt::NoFocus);
-    MenuButton->setGeometry(16, 280, 57, 25);
+    menuButton_ = new QToolButton(this);
+    Name(menuButton_, "MenuButton", QStringLiteral("More"));
+    menuButton_->setText(QStringLiteral("More"));
+    menuButton_->setAutoRaise(true);
+    menuButton_->setFocusPolicy(Qt::NoFocus);
+    menuButton_->setGeometry(16, 280, 57, 25);
 
-    MoreMenu_ = new QMenu(this);
-    MoreMenu_->setObjectName(QStringLiteral("PopupMenu1"));
-    Preset = MoreMenu_->addAction(QStringLiteral("&Preset answers..."));
-    Preset->setObjectName(QStringLiteral("Preset"));
-    Font1 = MoreMenu_->addAction(QStringLiteral("&Font..."));
-    Font1->setObjectName(QStringLiteral("Font1"));
-    MoreMenu_->addSeparator();
-    Aboutprogram1 = MoreMenu_->addAction(QStringLiteral("&About program"));
-    Aboutprogram1->setObjectName(QStringLiteral("Aboutprogram1"));
+    moreMenu_ = new QMenu(this);
+    moreMenu_->setObjectName(QStringLiteral("PopupMenu1"));
+    presetAction_ = moreMenu_->addAction(QStringLiteral("&Preset answers..."));
+    presetAction_->setObjectName(QStringLiteral("Preset"));
+    fontAction_ = moreMenu_->addAction(QStringLiteral("&Font..."));
+    fontAction_->setObjectName(QStringLiteral("Font1"));
+    moreMenu_->addSeparator();
+    aboutAction_ = moreMenu_->addAction(QStringLiteral("&About program"));
+    aboutAction_->setObjectName(QStringLiteral("Aboutprogram1"));
 }
 
 // Pages are made in their order and the buttons last, so the keyboard goes through each
 // page from top to bottom and then to Back, Next and Cancel.
 void TForm1::CreatePages() {
-    SourcePage_ = new TSourcePage(this);
-    BatchPage_ = new TBatchPage(this);
-    ResolutionPage_ = new TResolutionPage(this);
-    SizingPage_ = new TSizingPage(this);
-    MaskingPage_ = new TMaskingPage(Job_, Processor_, this);
-    SavingPage_ = new TSavingPage(this);
-    FinishPage_ = new TFinishPage(this);
-    for (QWidget* page : {static_cast<QWidget*>(SourcePage_), static_cast<QWidget*>(BatchPage_),
-                          static_cast<QWidget*>(ResolutionPage_), static_cast<QWidget*>(SizingPage_),
-                          static_cast<QWidget*>(SavingPage_), static_cast<QWidget*>(FinishPage_)}) {
+    sourcePage_ = new TSourcePage(this);
+    batchPage_ = new TBatchPage(this);
+    resolutionPage_ = new TResolutionPage(this);
+    sizingPage_ = new TSizingPage(this);
+    maskingPage_ = new TMaskingPage(job_, processor_, this);
+    savingPage_ = new TSavingPage(this);
+    finishPage_ = new TFinishPage(this);
+    pages_ = {sourcePage_,  batchPage_,  resolutionPage_, sizingPage_,
+              maskingPage_, savingPage_, finishPage_};
+    for (QWidget* page : pages_) {
         page->move(136, 13);
         page->hide();
     }
-    MaskingPage_->move(6, 5);
-    MaskingPage_->setAutoFillBackground(true);
-    MaskingPage_->hide();
+    // The masking page is wider and covers the side picture.
+    maskingPage_->move(6, 5);
+    maskingPage_->setAutoFillBackground(true);
 
-    BackButton = MakeButton(this, "BackButton", BackCaption(), {197, 280, 75, 25});
-    NextButton = MakeButton(this, "NextButton", NextCaption(PageSource), {272, 280, 75, 25});
-    NextButton->setDefault(true);
-    CancelButton = MakeButton(this, "CancelButton", CancelCaption(), {360, 280, 75, 25});
+    backButton_ = MakeButton(this, "BackButton", BackCaption(), {197, 280, 75, 25});
+    nextButton_ = MakeButton(this, "NextButton", NextCaption(PageSource), {272, 280, 75, 25});
+    nextButton_->setDefault(true);
+    cancelButton_ = MakeButton(this, "CancelButton", CancelCaption(), {360, 280, 75, 25});
 }
 
 void TForm1::ConnectControls() {
-    connect(NextButton, &QPushButton::clicked, this, &TForm1::NextButtonClick);
-    connect(BackButton, &QPushButton::clicked, this, &TForm1::BackButtonClick);
-    connect(CancelButton, &QPushButton::clicked, this, &TForm1::CancelButtonClick);
-    connect(MenuButton, &QToolButton::clicked, this, &TForm1::MenuButtonClick);
-    connect(Preset, &QAction::triggered, this, &TForm1::PresetClick);
-    connect(Font1, &QAction::triggered, this, &TForm1::Font1Click);
-    connect(Aboutprogram1, &QAction::triggered, this, &TForm1::Aboutprogram1Click);
+    connect(nextButton_, &QPushButton::clicked, this, &TForm1::NextButtonClick);
+    connect(backButton_, &QPushButton::clicked, this, &TForm1::BackButtonClick);
+    connect(cancelButton_, &QPushButton::clicked, this, &TForm1::CancelButtonClick);
+    connect(menuButton_, &QToolButton::clicked, this, &TForm1::MenuButtonClick);
+    connect(presetAction_, &QAction::triggered, this, &TForm1::PresetClick);
+    connect(fontAction_, &QAction::triggered, this, &TForm1::Font1Click);
+    connect(aboutAction_, &QAction::triggered, this, &TForm1::Aboutprogram1Click);
 
-    connect(SourcePage_, &TSourcePage::sourceClicked, this, &TForm1::ShowPage);
-    connect(SourcePage_, &TSourcePage::addRequested, this, &TForm1::FileAddButtonClick);
-    connect(SourcePage_, &TSourcePage::removeRequested, this, &TForm1::FileRemvButtonClick);
-    connect(SizingPage_, &TSizingPage::choiceClicked, this, &TForm1::ShowPage);
-    connect(SizingPage_, &TSizingPage::cropOptionClicked, this, &TForm1::CropOptionClick);
-    connect(MaskingPage_, &TMaskingPage::autoMaskApplied, this, &TForm1::ShowPage);
-    connect(SavingPage_, &TSavingPage::formatActivated, this, &TForm1::OutFormatComboChange);
-    connect(SavingPage_, &TSavingPage::browseClicked, this, &TForm1::ChooseButtonClick);
+    connect(sourcePage_, &TSourcePage::sourceClicked, this, &TForm1::ShowPage);
+    connect(sourcePage_, &TSourcePage::addRequested, this, &TForm1::FileAddButtonClick);
+    connect(sourcePage_, &TSourcePage::removeRequested, this, &TForm1::FileRemvButtonClick);
+    connect(sizingPage_, &TSizingPage::choiceClicked, this, &TForm1::ShowPage);
+    connect(sizingPage_, &TSizingPage::cropOptionClicked, this, &TForm1::CropOptionClick);
+    connect(maskingPage_, &TMaskingPage::autoMaskApplied, this, &TForm1::ShowPage);
+    connect(savingPage_, &TSavingPage::formatActivated, this, &TForm1::OutFormatComboChange);
+    connect(savingPage_, &TSavingPage::browseClicked, this, &TForm1::ChooseButtonClick);
 
     // Coming back from another program re-reads what may have changed there, such as the
     // clipboard; the clipboard's own notice does so without any switch.
@@ -157,9 +156,9 @@ void TForm1::ConnectControls() {
 }
 
 void TForm1::SetDialogs(TCropForm* cropForm, TAboutForm* aboutForm, TPreSetForm* preSetForm) {
-    CropForm_ = cropForm;
-    AboutForm_ = aboutForm;
-    PreSetForm_ = preSetForm;
+    cropForm_ = cropForm;
+    aboutForm_ = aboutForm;
+    preSetForm_ = preSetForm;
     ApplyFont(font());
 }
 
@@ -167,8 +166,8 @@ void TForm1::ApplyFont(const QFont& font) {
     const QSizeF scale = FontScale(font);
     setFont(font);
     ScaleWindow(this, scale);
-    for (QWidget* dialog : {static_cast<QWidget*>(CropForm_), static_cast<QWidget*>(AboutForm_),
-                            static_cast<QWidget*>(PreSetForm_)}) {
+    for (QWidget* dialog : {static_cast<QWidget*>(cropForm_), static_cast<QWidget*>(aboutForm_),
+                            static_cast<QWidget*>(preSetForm_)}) {
         if (!dialog) continue;
         dialog->setFont(font);
         ScaleWindow(dialog, scale);
@@ -177,84 +176,82 @@ void TForm1::ApplyFont(const QFont& font) {
 
 template <typename Action> void TForm1::RunEngine(Action action) {
     action();
-    if (redrawPending_ && !Engine_.Busy()) FormActivate();
+    if (redrawPending_ && !engine_.Busy()) FormActivate();
 }
 
 void TForm1::NextButtonClick() {
-    RunEngine([this] { Engine_.NextButtonClick(); });
+    RunEngine([this] { engine_.NextButtonClick(); });
 }
 
 void TForm1::BackButtonClick() {
-    RunEngine([this] { Engine_.BackButtonClick(); });
+    RunEngine([this] { engine_.BackButtonClick(); });
 }
 
 void TForm1::CancelButtonClick() {
-    Engine_.CancelButtonClick();
+    engine_.CancelButtonClick();
 }
 
 void TForm1::MenuButtonClick() {
     const QPoint corner = frameGeometry().topLeft();
-    MoreMenu_->popup(corner + MenuButton->pos() + QPoint(2, 2));
+    moreMenu_->popup(corner + menuButton_->pos() + QPoint(2, 2));
 }
 
 void TForm1::FileAddButtonClick() {
     const QStringList filters = NameFilters(AddDialogFilter());
-    const QStringList files = Dialogs_.ChooseFilesToAdd(
+    const QStringList files = dialogs_.ChooseFilesToAdd(
         this, filters, AddDialogStartFilter(filters), QStringLiteral("bmp"));
-    Queue_.QueueSelected(files);
+    queue_.QueueAll(files);
     ShowPage();
-    SourcePage_->FocusList();
+    sourcePage_->FocusList();
 }
 
 void TForm1::FileRemvButtonClick() {
-    Queue_.Remove(SourcePage_->SelectedRows());
+    queue_.Remove(sourcePage_->SelectedRows());
     ShowPage();
-    SourcePage_->FocusList();
+    sourcePage_->FocusList();
 }
 
 void TForm1::CropOptionClick() {
-    if (CropForm_) Dialogs_.Run(*CropForm_);
+    if (cropForm_) dialogs_.Run(*cropForm_);
     ShowPage();
 }
 
 void TForm1::ChooseButtonClick() {
-    const bool directory = Job_.OutIsDirectory == 1;
-    FileDialog.Title =
+    const bool directory = job_.OutIsDirectory;
+    fileDialog_.Title =
         directory ? QStringLiteral("Output directory") : QStringLiteral("Output file name");
-    FileDialog.DialogType = directory ? 2 : 1;
-    if (!Dialogs_.Run(FileDialog, this)) return;
+    fileDialog_.DialogType = directory ? 2 : 1;
+    if (!dialogs_.Run(fileDialog_, this)) return;
     if (directory) {
-        Job_.OutDir = FileDialog.FileName;
+        job_.OutDir = fileDialog_.FileName;
     } else {
-        Job_.OutPath = FileDialog.FileName;
-        Job_.OutDir = FolderPart(Job_.OutPath);
+        job_.OutPath = fileDialog_.FileName;
+        job_.OutDir = FolderPart(job_.OutPath);
     }
-    Processor_.PrepareOutput();
+    processor_.PrepareOutput();
     ShowPage();
 }
 
 void TForm1::OutFormatComboChange(int item) {
-    const TOutputFormat& format = OutputFormatAt(item);
-    Job_.OutFormat = format.Format;
-    SavingPage_->SetReplaceVisible(format.ReplaceOffered);
-    Processor_.PrepareOutput();
+    job_.OutFormat = OutputFormatAt(item).Format;
+    processor_.PrepareOutput();
     ShowPage();
-    SavingPage_->FocusFormat();
+    savingPage_->FocusFormat();
 }
 
 void TForm1::PresetClick() {
-    if (PreSetForm_) Dialogs_.Run(*PreSetForm_);
+    if (preSetForm_) dialogs_.Run(*preSetForm_);
 }
 
 void TForm1::Font1Click() {
-    const std::optional<QFont> chosen = Dialogs_.ChooseFont(this, FontDialogStart(FontDialogFont_));
+    const std::optional<QFont> chosen = dialogs_.ChooseFont(this, FontDialogStart(fontDialogFont_));
     if (!chosen) return;
-    FontDialogFont_ = *chosen;
+    fontDialogFont_ = *chosen;
     ApplyFont(*chosen);
     // A font that cannot be stored stays applied until the program ends.
-    StoreFont(Store_, FontSettingOf(*chosen));
+    StoreFont(store_, FontSettingOf(*chosen));
 }
 
 void TForm1::Aboutprogram1Click() {
-    if (AboutForm_) Dialogs_.Run(*AboutForm_);
+    if (aboutForm_) dialogs_.Run(*aboutForm_);
 }

@@ -2,6 +2,7 @@
 
 #include "core/InputQueue.h"
 #include "core/JobState.h"
+#include "core/PageStates.h"
 #include "core/StepEngine.h"
 #include "core/WizardView.h"
 #include "process/building/JobProcessor.h"
@@ -10,6 +11,8 @@
 #include <QDialog>
 #include <QFont>
 #include <QStringList>
+
+#include <array>
 
 class QAction;
 class QFrame;
@@ -49,9 +52,9 @@ public:
     // Gives one font to the window and its three dialogs.
     void ApplyFont(const QFont& font);
 
-    TJobState& Job() { return Job_; }
-    TJobProcessor& Processor() { return Processor_; }
-    const TStepEngine& Engine() const { return Engine_; }
+    TJobState& Job() { return job_; }
+    TJobProcessor& Processor() { return processor_; }
+    const TStepEngine& Engine() const { return engine_; }
 
     // Handlers of the window's controls.
     void NextButtonClick();
@@ -96,8 +99,7 @@ public:
     bool ClipboardHasBitmap() const override;
     QImage ClipboardImage() const override;
 
-    // Title kind 0 is the product title, 1 the summary of the current picture and step.
-    void UpdateTitle(int kind);
+    void UpdateTitle(TTitleKind kind);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -114,40 +116,44 @@ private:
     void ConnectControls();
     // Runs an engine action, then draws a page whose drawing was put off meanwhile.
     template <typename Action> void RunEngine(Action action);
+    // The window around the page of the current step: which page, the side picture, the
+    // title, dropped files and the buttons; ShowPage then draws the page itself.
+    void ShowWindowState(const TWindowState& window);
     static QStringList DroppedFiles(const QDropEvent& event);
 
-    TJobState Job_;
-    TInputQueue Queue_{Job_.InputList};
-    TJobProcessor Processor_{Job_, *this};
-    TStepEngine Engine_{Job_, *this, Processor_};
-    TFileDialog FileDialog;
-    TSettingsStore& Store_;
-    TWindowDialogs& Dialogs_;
+    TJobState job_;
+    TInputQueue queue_{job_.InputList};
+    TJobProcessor processor_{job_, *this};
+    TStepEngine engine_{job_, *this, processor_};
+    TFileDialog fileDialog_;
+    TSettingsStore& store_;
+    TWindowDialogs& dialogs_;
     // The font dialog starts from its own font: the design font, then the last chosen.
-    QFont FontDialogFont_;
+    QFont fontDialogFont_;
 
-    TCropForm* CropForm_ = nullptr;
-    TAboutForm* AboutForm_ = nullptr;
-    TPreSetForm* PreSetForm_ = nullptr;
+    TCropForm* cropForm_ = nullptr;
+    TAboutForm* aboutForm_ = nullptr;
+    TPreSetForm* preSetForm_ = nullptr;
 
-    QFrame* LeftPicturePanel = nullptr;
-    TPictureBox* SidePicture_ = nullptr;
-    QToolButton* MenuButton = nullptr;
-    QPushButton* BackButton = nullptr;
-    QPushButton* NextButton = nullptr;
-    QPushButton* CancelButton = nullptr;
-    QMenu* MoreMenu_ = nullptr;
-    QAction* Preset = nullptr;
-    QAction* Font1 = nullptr;
-    QAction* Aboutprogram1 = nullptr;
+    QFrame* leftPicturePanel_ = nullptr;
+    TPictureBox* sidePicture_ = nullptr;
+    QToolButton* menuButton_ = nullptr;
+    QPushButton* backButton_ = nullptr;
+    QPushButton* nextButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QMenu* moreMenu_ = nullptr;
+    QAction* presetAction_ = nullptr;
+    QAction* fontAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
 
-    TSourcePage* SourcePage_ = nullptr;
-    TBatchPage* BatchPage_ = nullptr;
-    TResolutionPage* ResolutionPage_ = nullptr;
-    TSizingPage* SizingPage_ = nullptr;
-    TMaskingPage* MaskingPage_ = nullptr;
-    TSavingPage* SavingPage_ = nullptr;
-    TFinishPage* FinishPage_ = nullptr;
+    TSourcePage* sourcePage_ = nullptr;
+    TBatchPage* batchPage_ = nullptr;
+    TResolutionPage* resolutionPage_ = nullptr;
+    TSizingPage* sizingPage_ = nullptr;
+    TMaskingPage* maskingPage_ = nullptr;
+    TSavingPage* savingPage_ = nullptr;
+    TFinishPage* finishPage_ = nullptr;
+    std::array<QWidget*, 7> pages_{}; // in step order
 
     bool inputHeld_ = false;
     bool stopAllowed_ = false;

@@ -2,7 +2,6 @@
 // drawing the page of the current step, and the window's own events.
 #include "ui/Form1.h"
 
-#include "core/PagePreviews.h"
 #include "core/PageTexts.h"
 #include "image/FileNames.h"
 #include "process/building/OutputNaming.h"
@@ -25,80 +24,78 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 
-#include <array>
-
 bool TForm1::SourceIsClipboard() const {
-    return SourcePage_->ClipboardChosen();
+    return sourcePage_->ClipboardChosen();
 }
 
 bool TForm1::BatchIsAutomatic() const {
-    return BatchPage_->IsAutomatic();
+    return batchPage_->IsAutomatic();
 }
 
 int TForm1::ResolutionSizeItem() const {
-    return ResolutionPage_->SizeItem();
+    return resolutionPage_->SizeItem();
 }
 
 int TForm1::ResolutionColorItem() const {
-    return ResolutionPage_->ColorItem();
+    return resolutionPage_->ColorItem();
 }
 
 bool TForm1::CropChosen() const {
-    return SizingPage_->CropChosen();
+    return sizingPage_->CropChosen();
 }
 
 int TForm1::OutFormatItem() const {
-    return SavingPage_->FormatItem();
+    return savingPage_->FormatItem();
 }
 
 QString TForm1::OutLocationText() const {
-    return SavingPage_->LocationText();
+    return savingPage_->LocationText();
 }
 
 bool TForm1::ReplaceChecked() const {
-    return SavingPage_->ReplaceChecked();
+    return savingPage_->ReplaceChecked();
 }
 
 void TForm1::SetOutFormatItem(int item) {
-    SavingPage_->SetFormatItem(item);
+    savingPage_->SetFormatItem(item);
 }
 
 void TForm1::SetChooserFilter(const QString& filter) {
-    FileDialog.Filter = filter;
+    fileDialog_.Filter = filter;
 }
 
 void TForm1::SetSaveControlsEnabled(bool enabled) {
-    SavingPage_->SetControlsEnabled(enabled);
+    savingPage_->SetControlsEnabled(enabled);
 }
 
 void TForm1::SetProgressRange(int minimum, int maximum) {
-    SavingPage_->SetProgressRange(minimum, maximum);
+    savingPage_->SetProgressRange(minimum, maximum);
 }
 
 void TForm1::SetProgressPosition(int position) {
-    SavingPage_->SetProgressPosition(position);
+    savingPage_->SetProgressPosition(position);
 }
 
 void TForm1::SetProgressVisible(bool visible) {
-    SavingPage_->SetProgressVisible(visible);
+    savingPage_->SetProgressVisible(visible);
 }
 
 void TForm1::SetButtonsEnabled(bool enabled) {
-    BackButton->setEnabled(enabled);
-    NextButton->setEnabled(enabled);
-    CancelButton->setEnabled(enabled);
+    backButton_->setEnabled(enabled);
+    nextButton_->setEnabled(enabled);
+    cancelButton_->setEnabled(enabled);
 }
 
 void TForm1::SetStopAllowed(bool allowed) {
     stopAllowed_ = allowed;
-    CancelButton->setEnabled(allowed);
+    cancelButton_->setEnabled(allowed);
     // The hourglass is over the window; Cancel shows that it can be clicked, and has the
     // focus so that Space stops the run from the keyboard.
     if (allowed) {
-        CancelButton->setCursor(Qt::ArrowCursor);
-        CancelButton->setFocus(Qt::OtherFocusReason);
+        cancelButton_->setCursor(Qt::ArrowCursor);
+        cancelButton_->setFocus(Qt::OtherFocusReason);
     } else {
-        CancelButton->unsetCursor();
+        cancelButton_->unsetCursor();
     }
 }
 
@@ -124,7 +121,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (static_cast<QWidget*>(watched)->window() != this)
         return QDialog::eventFilter(watched, event);
     // Cancel, when it means Stop, takes its input.
-    if (stopAllowed_ && watched == CancelButton) return QDialog::eventFilter(watched, event);
+    if (stopAllowed_ && watched == cancelButton_) return QDialog::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
@@ -153,89 +150,61 @@ void TForm1::ShowPage() {
     if (drawing_) return;
     const QScopedValueRollback<bool> drawing(drawing_, true);
     redrawPending_ = false;
-    const int step = Job_.Step;
-    const std::array<QWidget*, 7> pages{SourcePage_, BatchPage_, ResolutionPage_, SizingPage_, MaskingPage_, SavingPage_, FinishPage_};
-    for (std::size_t i = 0; i < pages.size(); ++i)
-        pages[i]->setVisible(static_cast<int>(i) == step);
-    // The masking page is wider and covers the side picture.
-    LeftPicturePanel->setVisible(step != PageMasking);
-
-    NextButton->setText(NextCaption(step));
-    BackButton->setText(BackCaption());
-    CancelButton->setText(CancelCaption());
-    SetButtonsEnabled(true);
-    setAcceptDrops(step == PageSource);
-
-    switch (step) {
+    const TWindowState window = WindowState(job_, engine_.CanGoBack());
+    ShowWindowState(window);
+    switch (window.Page) {
     case PageSource: {
-        BackButton->setEnabled(false);
         const TSourcePageState source =
-            Queue_.SourcePage(ClipboardHasBitmap(), SourcePage_->ClipboardChosen());
-        SourcePage_->Show(source);
-        NextButton->setEnabled(source.NextEnabled);
-        UpdateTitle(0);
+            queue_.SourcePage(ClipboardHasBitmap(), sourcePage_->ClipboardChosen());
+        sourcePage_->Show(source);
+        nextButton_->setEnabled(source.NextEnabled);
         break;
     }
-    case PageBatchMode:
-        UpdateTitle(0);
+    case PageResolution:
+        resolutionPage_->Show(ResolutionPageState(job_));
         break;
-    case PageResolution: {
-        UpdateTitle(1);
-        ResolutionPage_->SetChoicesEnabled(true);
-        if (Job_.FileIndex > 0 || Job_.SubIndex > 0) BackButton->setEnabled(false);
-        const bool loaded = Job_.SourceKind != TSourceKind::None;
-        if (Job_.AutoMode == 1) {
-            ResolutionPage_->HidePreview();
-        } else if (loaded) {
-            ResolutionPage_->ShowPreview(Job_.InputImage, ScalePreviewSize(Job_.InputImage.width(),
-                                                                  Job_.InputImage.height()));
-        } else {
-            ResolutionPage_->HidePreview();
-            ResolutionPage_->SetChoicesEnabled(false);
-            BackButton->setEnabled(false);
-        }
-        break;
-    }
     case PageSizing:
-        UpdateTitle(1);
-        SizingPage_->Show(Job_.InputImage, Processor_.CropState().CropImage(), Job_.IconSize);
+        sizingPage_->Show(
+            SizingPageState(job_, sizingPage_->CropChosen(), processor_.CropState().CropImage()));
         break;
     case PageMasking:
-        UpdateTitle(1);
-        // A button held when the page was left is not held now.
-        Job_.LeftDrawing = false;
-        Job_.RightDrawing = false;
-        MaskingPage_->ShowMasking();
+        maskingPage_->ShowMasking();
         break;
     case PageSaving: {
-        UpdateTitle(1);
-        const int item = SavingPage_->FormatItem();
-        SavingPage_->SetReplaceVisible(OutputFormatAt(item).ReplaceOffered);
-        SavingPage_->ShowPreview(Job_.AutoMode == 1
-                                ? QImage()
-                                : LastPreviewPicture(Job_, palette().color(QPalette::Button)));
-        SavingPage_->Show(FormatDescription(item), LocationLabel(Job_.OutIsDirectory == 1),
-                     LocationText(Job_));
+        const int item = savingPage_->FormatItem();
+        savingPage_->Show(SavingPageState(job_, item, OutputFormatAt(item).ReplaceOffered,
+                                          palette().color(QPalette::Button)));
         break;
     }
     case PageFinish:
-        BackButton->setEnabled(false);
-        CancelButton->setEnabled(false);
-        UpdateTitle(0);
-        FinishPage_->Show(FinishHeadline(Job_.Record), FinishDetails(Job_.Record));
+        finishPage_->Show(FinishPageState(job_.Record));
         break;
     default:
         break;
     }
 }
 
-void TForm1::UpdateTitle(int kind) {
-    setWindowTitle(WindowTitle(Job_, kind, SourcePage_->ClipboardChosen()));
+void TForm1::ShowWindowState(const TWindowState& window) {
+    for (std::size_t i = 0; i < pages_.size(); ++i)
+        pages_[i]->setVisible(i == static_cast<std::size_t>(window.Page));
+    leftPicturePanel_->setVisible(window.SidePictureVisible);
+    setAcceptDrops(window.AcceptsDrops);
+    UpdateTitle(window.Title);
+    nextButton_->setText(window.NextCaption);
+    backButton_->setText(BackCaption());
+    cancelButton_->setText(CancelCaption());
+    backButton_->setEnabled(window.BackEnabled);
+    nextButton_->setEnabled(true);
+    cancelButton_->setEnabled(window.CancelEnabled);
+}
+
+void TForm1::UpdateTitle(TTitleKind kind) {
+    setWindowTitle(WindowTitle(job_, kind, sourcePage_->ClipboardChosen()));
 }
 
 void TForm1::ShowMessage(const QString& text, const QString& caption) {
     // A name that is not UTF-8 is shown readably (image/FileNames.h).
-    Dialogs_.ShowMessage(this, ReadableName(text), caption);
+    dialogs_.ShowMessage(this, ReadableName(text), caption);
 }
 
 void TForm1::CloseWizard() {
@@ -253,14 +222,14 @@ QImage TForm1::ClipboardImage() const {
 }
 
 void TForm1::FormActivate() {
-    if (Engine_.Closed() || closing_) return;
-    if (Engine_.Busy() || drawing_) {
+    if (engine_.Closed() || closing_) return;
+    if (engine_.Busy() || drawing_) {
         redrawPending_ = true;
         return;
     }
     // The save page depends on nothing outside; drawing it again would replace a location
     // the user is typing.
-    if (Job_.Step == PageSaving) {
+    if (job_.Step == PageSaving) {
         redrawPending_ = false;
         return;
     }
@@ -278,7 +247,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     // The close box is Cancel; while a loop runs the window closes once it is over.
-    Engine_.CloseRequested();
+    engine_.CloseRequested();
     if (closing_)
         event->accept();
     else
@@ -286,7 +255,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::reject() {
-    Engine_.EscapePressed();
+    engine_.EscapePressed();
 }
 
 namespace {
@@ -309,18 +278,18 @@ QStringList TForm1::DroppedFiles(const QDropEvent& event) {
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (Engine_.AcceptsDroppedFiles() && !DroppedFiles(*event).isEmpty())
+    if (engine_.AcceptsDroppedFiles() && !DroppedFiles(*event).isEmpty())
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    if (!Engine_.AcceptsDroppedFiles()) {
+    if (!engine_.AcceptsDroppedFiles()) {
         event->ignore();
         return;
     }
-    Queue_.QueueDropped(DroppedFiles(*event));
+    queue_.QueueAll(DroppedFiles(*event));
     event->acceptProposedAction();
     ShowPage();
 }

@@ -187,7 +187,7 @@ QToolButton* toolButton(QWidget* parent, const char* name, const char* glyph, co
 
 } // namespace
 
-TMaskingPage::TMaskingPage(TJobState& job, TJobProcessor& processor, QWidget* parent)
+TMaskingPage::TMaskingPage(TJobState& job, PictureProcessor& processor, QWidget* parent)
     : QWidget(parent), job_(job), processor_(processor) {
     InitMaskResources();
     setObjectName(QStringLiteral("Panel5"));
@@ -214,6 +214,7 @@ TMaskingPage::TMaskingPage(TJobState& job, TJobProcessor& processor, QWidget* pa
     KeepPixelSize(panel);
     view_ = new TMaskView(job_, panel);
     view_->move(4, 4);
+    job_.MaskViewWidth = view_->width();
 
     // One group in which every button may be up: pressing one releases the other, and
     // pressing the one that is down releases it. An exclusive button group could not
@@ -232,12 +233,7 @@ TMaskingPage::TMaskingPage(TJobState& job, TJobProcessor& processor, QWidget* pa
 void TMaskingPage::ShowMasking() {
     job_.LeftDrawing = false;
     job_.RightDrawing = false;
-    if (job_.MaskViewWidth <= 0) job_.MaskViewWidth = MaskViewWidth();
     view_->DrawMaskView(-1, -1);
-}
-
-int TMaskingPage::MaskViewWidth() const {
-    return view_->width();
 }
 
 void TMaskingPage::ColorSelectClick() {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/JobState.h"
+#include "core/PictureProcessor.h"
 #include "process/pages/MaskEdit.h"
-#include "process/building/JobProcessor.h"
 
 #include <QImage>
 #include <QWidget>
@@ -57,11 +57,11 @@ private:
 class TMaskingPage : public QWidget {
     Q_OBJECT
 public:
-    TMaskingPage(TJobState& job, TJobProcessor& processor, QWidget* parent = nullptr);
-    // Shown as step 4: clears LeftDrawing/RightDrawing, redraws the whole view.
+    // Stores the view's width (242) in job.MaskViewWidth.
+    TMaskingPage(TJobState& job, PictureProcessor& processor, QWidget* parent = nullptr);
+    // Shown as the masking step: a button held when the page was left is not held now
+    // (clears LeftDrawing and RightDrawing); redraws the whole view.
     void ShowMasking();
-    // The view's width (242); TForm1 stores it in job.MaskViewWidth at creation.
-    int MaskViewWidth() const;
 
 signals:
     // AutoMaskSpeedButton ran the automatic mask; TForm1 answers with ShowPage().
@@ -73,7 +73,7 @@ private:
     void AutoMaskSpeedButtonClick();
 
     TJobState& job_;
-    TJobProcessor& processor_;
+    PictureProcessor& processor_;
     QToolButton* colorSelect_ = nullptr;
     QToolButton* colorToggle_ = nullptr;
     TMaskView* view_ = nullptr;

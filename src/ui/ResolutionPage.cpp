@@ -37,20 +37,11 @@ int TResolutionPage::ColorItem() const {
     return color_->ItemIndex();
 }
 
-void TResolutionPage::SetChoicesEnabled(bool enabled) {
-    size_->setEnabled(enabled);
-    color_->setEnabled(enabled);
-}
-
-void TResolutionPage::ShowPreview(const QImage& picture, QSize size) {
-    image_->SetPicture(picture);
-    // Centred in the 64 x 64 inside of the frame.
-    image_->setGeometry(2 + (64 - size.width()) / 2, 2 + (64 - size.height()) / 2, size.width(),
-                        size.height());
-    preview_->show();
-}
-
-void TResolutionPage::HidePreview() {
-    image_->SetPicture({});
-    preview_->hide();
+void TResolutionPage::Show(const TResolutionPageState& state) {
+    size_->setEnabled(state.ChoicesEnabled);
+    color_->setEnabled(state.ChoicesEnabled);
+    image_->SetPicture(state.Preview);
+    // The box's inside starts 2 pixels in, past its frame.
+    if (state.PreviewVisible) image_->setGeometry(state.PreviewPlace.translated(2, 2));
+    preview_->setVisible(state.PreviewVisible);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QImage>
-#include <QSize>
+#include "core/PageStates.h"
+
 #include <QWidget>
 
 class TPictureBox;
@@ -15,10 +15,7 @@ public:
 
     int SizeItem() const;
     int ColorItem() const;
-    void SetChoicesEnabled(bool enabled);
-    // The preview of the picture at the given size, or no preview (a null picture).
-    void ShowPreview(const QImage& picture, QSize size);
-    void HidePreview();
+    void Show(const TResolutionPageState& state);
 
 private:
     TRadioGroup* size_;

@@ -74,10 +74,6 @@ bool TSavingPage::ReplaceChecked() const {
     return replace_->isChecked();
 }
 
-void TSavingPage::SetReplaceVisible(bool visible) {
-    replace_->setVisible(visible);
-}
-
 void TSavingPage::SetControlsEnabled(bool enabled) {
     format_->setEnabled(enabled);
     location_->setEnabled(enabled);
@@ -98,21 +94,18 @@ void TSavingPage::SetProgressVisible(bool visible) {
     progress_->setVisible(visible);
 }
 
-void TSavingPage::Show(const QString& description, const QString& locationLabel,
-                       const QString& location) {
-    description_->setText(description);
-    description_->setAccessibleName(description);
-    locationLabel_->setText(locationLabel);
-    locationLabel_->setAccessibleName(WithoutAccelerator(locationLabel));
-    location_->setAccessibleName(WithoutAccelerator(locationLabel));
-    location_->setText(location);
+void TSavingPage::Show(const TSavingPageState& state) {
+    replace_->setVisible(state.ReplaceVisible);
+    preview_->SetPicture(state.Preview);
+    if (!state.Preview.isNull()) preview_->resize(state.Preview.size());
+    preview_->setVisible(!state.Preview.isNull());
+    description_->setText(state.Description);
+    description_->setAccessibleName(state.Description);
+    locationLabel_->setText(state.LocationLabel);
+    locationLabel_->setAccessibleName(WithoutAccelerator(state.LocationLabel));
+    location_->setAccessibleName(WithoutAccelerator(state.LocationLabel));
+    location_->setText(state.Location);
     location_->selectAll();
-}
-
-void TSavingPage::ShowPreview(const QImage& picture) {
-    preview_->SetPicture(picture);
-    if (!picture.isNull()) preview_->resize(picture.size());
-    preview_->setVisible(!picture.isNull());
 }
 
 void TSavingPage::FocusFormat() {

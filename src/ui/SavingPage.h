@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QImage>
+#include "core/PageStates.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -23,17 +24,14 @@ public:
     void SetFormatItem(int item);
     QString LocationText() const;
     bool ReplaceChecked() const;
-    void SetReplaceVisible(bool visible);
     void SetControlsEnabled(bool enabled);
 
     void SetProgressRange(int minimum, int maximum);
     void SetProgressPosition(int position);
     void SetProgressVisible(bool visible);
 
-    // Draws the texts of the page; the location is selected whole.
-    void Show(const QString& description, const QString& locationLabel, const QString& location);
-    // The icon preview at 1:1, or none (a null picture).
-    void ShowPreview(const QImage& picture);
+    // Draws the page; the location is selected whole.
+    void Show(const TSavingPageState& state);
     void FocusFormat();
 
 signals:

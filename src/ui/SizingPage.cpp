@@ -1,6 +1,5 @@
 #include "ui/SizingPage.h"
 
-#include "core/PagePreviews.h"
 #include "ui/Controls.h"
 #include "ui/FontScaling.h"
 #include "ui/PictureBox.h"
@@ -34,11 +33,10 @@ bool TSizingPage::CropChosen() const {
     return crop_->isChecked();
 }
 
-void TSizingPage::Show(const QImage& picture, const QImage& cropped, int iconSize) {
-    const bool crop = crop_->isChecked();
-    option_->setEnabled(crop);
-    const int offset = 2 + CropPreviewOffset(iconSize);
-    preview_->setGeometry(offset, offset, iconSize, iconSize);
-    preview_->SetStretch(!crop);
-    preview_->SetPicture(crop ? cropped : picture);
+void TSizingPage::Show(const TSizingPageState& state) {
+    option_->setEnabled(state.CropOptionEnabled);
+    // The box's inside starts 2 pixels in, past its frame.
+    preview_->setGeometry(state.PreviewPlace.translated(2, 2));
+    preview_->SetStretch(state.PreviewStretched);
+    preview_->SetPicture(state.Preview);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QImage>
+#include "core/PageStates.h"
+
 #include <QWidget>
 
 class QPushButton;
@@ -15,9 +16,7 @@ public:
     explicit TSizingPage(QWidget* parent);
 
     bool CropChosen() const;
-    // Draws the page: the crop option follows the choice; the preview is the whole
-    // picture squeezed into the square when scaling, or the crop square's content at 1:1.
-    void Show(const QImage& picture, const QImage& cropped, int iconSize);
+    void Show(const TSizingPageState& state);
 
 signals:
     void choiceClicked();

@@ -6,8 +6,8 @@
 #include "core/InputQueue.h"
 #include "core/StepEngine.h"
 #include "fakes/FakeWizardView.h"
-#include "process/building/OutputNaming.h"
 #include "process/building/JobProcessor.h"
+#include "process/building/OutputNaming.h"
 #include "utils/TestUtils.h"
 
 #include <QDir>
@@ -34,9 +34,9 @@ void WizardRun(const QStringList& commandLine, const Answers& answers) {
     TJobState job;
     job.PresetIconSize = answers.Size;
     job.PresetIconBPP = answers.Bits;
-    job.PresetSizing = 0;
-    job.PresetMasking = answers.Masking;
-    TInputQueue(job.InputList).QueueCommandLine(commandLine);
+    job.PresetSizing = TSizing::Scale;
+    job.PresetMasking = static_cast<TMasking>(answers.Masking);
+    TInputQueue(job.InputList).QueueAll(commandLine);
 
     FakeWizardView view(job);
     view.clipboardChosen = false;

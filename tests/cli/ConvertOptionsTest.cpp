@@ -18,7 +18,7 @@ TEST(ConvertOptions, DefaultsAreTheWizardsStartAnswers) {
     ASSERT_TRUE(p.Error.isEmpty()) << p.Error.toStdString();
     EXPECT_EQ(p.Options.IconSize, 32);
     EXPECT_EQ(p.Options.IconBPP, 8);
-    EXPECT_EQ(p.Options.Masking, 1);
+    EXPECT_EQ(p.Options.Masking, TMasking::Auto);
     EXPECT_EQ(p.Options.Format, TOutFormat::Ico);
     EXPECT_FALSE(p.Options.OutputGiven);
     EXPECT_TRUE(p.Options.Replace);
@@ -32,7 +32,7 @@ TEST(ConvertOptions, LongShortEqualsAndAttachedFormsAllWork) {
     ASSERT_TRUE(p.Error.isEmpty()) << p.Error.toStdString();
     EXPECT_EQ(p.Options.IconSize, 16);
     EXPECT_EQ(p.Options.IconBPP, 4);
-    EXPECT_EQ(p.Options.Masking, 0);
+    EXPECT_EQ(p.Options.Masking, TMasking::None);
     EXPECT_EQ(p.Options.Format, TOutFormat::Bmp);
     EXPECT_EQ(p.Options.Output, QStringLiteral("/out"));
     EXPECT_TRUE(p.Options.OutputGiven);
@@ -45,7 +45,7 @@ TEST(ConvertOptions, LongShortEqualsAndAttachedFormsAllWork) {
     ASSERT_TRUE(q.Error.isEmpty()) << q.Error.toStdString();
     EXPECT_EQ(q.Options.IconSize, 48);
     EXPECT_EQ(q.Options.IconBPP, 8);
-    EXPECT_EQ(q.Options.Masking, 1);
+    EXPECT_EQ(q.Options.Masking, TMasking::Auto);
     EXPECT_EQ(q.Options.Format, TOutFormat::Mico);
     EXPECT_EQ(q.Options.Output, QStringLiteral("o.ico"));
 

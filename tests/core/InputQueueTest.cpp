@@ -29,18 +29,21 @@ protected:
     }
 };
 
-TEST_F(InputQueueTest, CommandLineIsQueuedLastToFirst) {
+// The program's arguments, dropped files and the Add dialog's choice alike.
+TEST_F(InputQueueTest, PathsAreQueuedLastToFirst) {
     const QString a = file("a.bmp");
     const QString b = file("b.ico");
-    queue.QueueCommandLine({a, b});
-    EXPECT_EQ(list, (QStringList{b, a}));
+    const QString c = file("c.gif");
+    queue.QueueAll({a, b});
+    queue.QueueAll({c, a});
+    EXPECT_EQ(list, (QStringList{b, a, c}));
 }
 
-TEST_F(InputQueueTest, CommandLineSkipsWhatIsNotAnExistingPicture) {
+TEST_F(InputQueueTest, WhatIsNotAnExistingPictureIsSkipped) {
     const QString a = file("a.bmp");
     const QString tif = file("c.tif");
     std::filesystem::create_directory(dir / "folder.bmp");
-    queue.QueueCommandLine({a, path("missing.jpg"), tif, path("folder.bmp"), a, ""});
+    queue.QueueAll({a, path("missing.jpg"), tif, path("folder.bmp"), a, ""});
     EXPECT_EQ(list, QStringList{a}) << "the same file twice is queued once";
 }
 
@@ -76,7 +79,7 @@ TEST_F(InputQueueTest, NamesAreHeldAsFullPathsByTheirBytes) {
     const QString latin1 = NameFromBytes("lat1 \xe9t\xe9.bmp");
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(path("")));
-    queue.QueueCommandLine({QStringLiteral("a.bmp"), latin1});
+    queue.QueueAll({QStringLiteral("a.bmp"), latin1});
     EXPECT_FALSE(queue.Queue(path("a.bmp")));
     QDir::setCurrent(before);
     ASSERT_EQ(list.size(), 2);
@@ -86,31 +89,14 @@ TEST_F(InputQueueTest, NamesAreHeldAsFullPathsByTheirBytes) {
     EXPECT_EQ(NameFromBytes("\xc3\xa9t\xc3\xa9"), QString::fromUtf8("\u00e9t\u00e9"));
 }
 
-TEST_F(InputQueueTest, DroppedFilesAreQueuedLastToFirst) {
-    const QString a = file("a.gif");
-    const QString b = file("b.jpg");
-    std::filesystem::create_directory(dir / "drop");
-    queue.QueueDropped({a, path("drop"), file("x.tif"), b});
-    EXPECT_EQ(list, (QStringList{b, a}));
-}
-
-TEST_F(InputQueueTest, LongDroppedPathsAreTakenWhole) {
+TEST_F(InputQueueTest, LongPathsAreTakenWhole) {
     std::string deep;
     for (int i = 0; i < 6; ++i)
         deep += std::string(60, char('a' + i)) + "/";
     const QString longPath = file(deep + "picture.bmp");
     ASSERT_GT(longPath.size(), 300);
-    queue.QueueDropped({longPath});
+    queue.QueueAll({longPath});
     EXPECT_EQ(list, QStringList{longPath});
-}
-
-TEST_F(InputQueueTest, AddedFilesAreQueuedLastSelectedFirst) {
-    const QString a = file("a.ico");
-    const QString b = file("b.ico");
-    const QString c = file("c.ico");
-    queue.QueueSelected({a, b});
-    queue.QueueSelected({c, a});
-    EXPECT_EQ(list, (QStringList{b, a, c}));
 }
 
 TEST_F(InputQueueTest, RemoveTakesEverySelectedEntry) {

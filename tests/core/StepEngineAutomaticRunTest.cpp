@@ -15,8 +15,8 @@ protected:
     void SetUp() override {
         job.PresetIconSize = 48;
         job.PresetIconBPP = 4;
-        job.PresetSizing = 1;
-        job.PresetMasking = 1;
+        job.PresetSizing = TSizing::Crop;
+        job.PresetMasking = TMasking::Auto;
         view.location = QStringLiteral("/out");
     }
     // From the source page to the first stop of an automatic run.
@@ -37,7 +37,7 @@ TEST_F(AutomaticRunTest, ThreeFilesStopOnceOnTheSavePage) {
     EXPECT_TRUE(job.OutIsDirectory) << "an automatic \"ICO\" run asks for a folder";
     EXPECT_EQ(job.IconSize, 48);
     EXPECT_EQ(job.IconBPP, 4);
-    EXPECT_EQ(job.Sizing, 1);
+    EXPECT_EQ(job.Sizing, TSizing::Crop);
 
     engine.NextButtonClick();
     EXPECT_EQ(job.Step, PageFinish);

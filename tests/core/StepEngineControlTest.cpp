@@ -58,6 +58,7 @@ TEST_F(ControlTest, BackIsInertOnceAPictureWasSaved) {
     engine.NextButtonClick();
     ASSERT_EQ(job.Step, PageResolution);
     ASSERT_EQ(job.FileIndex, 1);
+    EXPECT_FALSE(engine.CanGoBack());
     const int loads = processor.loadCount;
 
     engine.BackButtonClick();
@@ -85,6 +86,7 @@ TEST_F(ControlTest, BackWalksThroughEveryManualPage) {
     for (int i = 0; i < 6; ++i) {
         engine.BackButtonClick();
         steps.push_back(job.Step);
+        EXPECT_EQ(engine.CanGoBack(), job.Step != PageSource);
     }
     EXPECT_EQ(steps, (std::vector<int>{PageMasking, PageSizing, PageResolution, PageBatchMode,
                                        PageSource, PageSource}));

@@ -83,7 +83,7 @@ TEST_F(ManualRunTest, PictureThatFitsPassesTheSizingPageAndScales) {
     engine.NextButtonClick();
     engine.NextButtonClick();
     EXPECT_EQ(job.Step, PageMasking);
-    EXPECT_EQ(job.Sizing, 0) << "a picture that fits is never cropped";
+    EXPECT_EQ(job.Sizing, TSizing::Scale) << "a picture that fits is never cropped";
     EXPECT_EQ(view.pagesShown, (std::vector<int>{PageResolution, PageMasking}));
 }
 
@@ -96,7 +96,7 @@ TEST_F(ManualRunTest, SamePictureAtAnotherSizeStopsForScaleOrCrop) {
     engine.NextButtonClick();
     EXPECT_EQ(job.Step, PageSizing);
     engine.NextButtonClick();
-    EXPECT_EQ(job.Sizing, 1);
+    EXPECT_EQ(job.Sizing, TSizing::Crop);
 }
 
 TEST_F(ManualRunTest, IconFileImagesComeBeforeTheNextFile) {
@@ -138,7 +138,7 @@ TEST_F(ManualRunTest, PresetResolutionAlsoPassesTheSizingPage) {
     job.FixSizing = false;
     job.PresetIconSize = 16;
     job.PresetIconBPP = 4;
-    job.PresetSizing = 0;
+    job.PresetSizing = TSizing::Scale;
     view.crop = true;
     queue({kA});
     engine.NextButtonClick();
@@ -147,19 +147,19 @@ TEST_F(ManualRunTest, PresetResolutionAlsoPassesTheSizingPage) {
     EXPECT_EQ(view.pagesShown, std::vector<int>{PageMasking});
     EXPECT_EQ(job.IconSize, 16);
     EXPECT_EQ(job.IconBPP, 4);
-    EXPECT_EQ(job.Sizing, 1) << "the passed page's own choice holds, not the preset";
+    EXPECT_EQ(job.Sizing, TSizing::Crop) << "the passed page's own choice holds, not the preset";
     EXPECT_TRUE(view.events.contains(QStringLiteral("PrepareCrop")));
 }
 
 TEST_F(ManualRunTest, PresetMaskingPassesTheMaskingPageAndMasksAsPreset) {
     job.FixMasking = true;
-    job.PresetMasking = 1;
+    job.PresetMasking = TMasking::Auto;
     queue({kA});
     engine.NextButtonClick(); // resolution
     engine.NextButtonClick(); // sizing
     engine.NextButtonClick();
     EXPECT_EQ(job.Step, PageSaving);
-    EXPECT_EQ(job.Masking, 1);
+    EXPECT_EQ(job.Masking, TMasking::Auto);
     EXPECT_EQ(processor.autoMaskCount, 1);
 
     TJobState other;
@@ -167,12 +167,12 @@ TEST_F(ManualRunTest, PresetMaskingPassesTheMaskingPageAndMasksAsPreset) {
     FakePictureProcessor p(other, v);
     TStepEngine e(other, v, p);
     other.FixMasking = true;
-    other.PresetMasking = 0;
+    other.PresetMasking = TMasking::None;
     other.InputList = {kA};
     for (int i = 0; i < 3; ++i)
         e.NextButtonClick();
     EXPECT_EQ(other.Step, PageSaving);
-    EXPECT_EQ(other.Masking, 0);
+    EXPECT_EQ(other.Masking, TMasking::None);
     EXPECT_EQ(p.autoMaskCount, 0);
 }
 

@@ -26,7 +26,8 @@ struct FakeSettingsStore : TSettingsStore {
 inline std::string Presets(const TJobState& job) {
     const auto flag = [](bool set) { return set ? 'Y' : 'N'; };
     return QString::asprintf("%c %d %d %c %d %c %d", flag(job.FixResolution), job.PresetIconSize,
-                             job.PresetIconBPP, flag(job.FixSizing), job.PresetSizing,
-                             flag(job.FixMasking), job.PresetMasking)
+                             job.PresetIconBPP, flag(job.FixSizing),
+                             static_cast<int>(job.PresetSizing), flag(job.FixMasking),
+                             static_cast<int>(job.PresetMasking))
         .toStdString();
 }

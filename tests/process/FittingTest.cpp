@@ -39,7 +39,7 @@ TJobState jobFor(const QImage& picture, int size, int sizing, TCropState& crop) 
     job.SourceKind = TSourceKind::Bmp;
     job.InputImage = picture;
     job.IconSize = size;
-    job.Sizing = sizing;
+    job.Sizing = static_cast<TSizing>(sizing);
     EXPECT_TRUE(PrepareCrop(job, crop));
     return job;
 }
@@ -226,7 +226,7 @@ TEST(FittingTest, APictureLoadedForOneStretchServesNoOtherFit) {
     job.IconSize = 16;
     EXPECT_THROW(FitPicture(job, crop), std::logic_error);
     job.IconSize = 32;
-    job.Sizing = 1;
+    job.Sizing = TSizing::Crop;
     EXPECT_THROW(FitPicture(job, crop), std::logic_error);
     job.InputRowsFor = 0;
     EXPECT_NO_THROW(FitPicture(job, crop));

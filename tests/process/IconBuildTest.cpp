@@ -358,7 +358,7 @@ TEST(AlphaMaskTest, TransparentSourcePixelsMaskTheIconAsTheFittingSamplesThem) {
         job.InputImage = picture;
         job.IconSize = 16;
         job.IconBPP = 4;
-        job.Sizing = sizing;
+        job.Sizing = static_cast<TSizing>(sizing);
         ASSERT_TRUE(PrepareCrop(job, crop));
         ASSERT_TRUE(BuildIcon(job, crop));
         for (int x = 0; x < 16; ++x) {

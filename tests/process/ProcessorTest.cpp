@@ -99,7 +99,7 @@ TEST(PictureProcessor, ClipboardPicturesGetTheFirstFreeClipboardName) {
     testutil::writeFile(dir / "clipboard1.ico", {1});
     WizardRun run;
     run.Job.InputList << QStringLiteral("/ignored/while/the/clipboard/is/chosen.bmp");
-    run.Job.PresetMasking = 1;
+    run.Job.PresetMasking = TMasking::Auto;
     run.View.clipboardChosen = true;
     run.View.clipboardImage = CellPicture(32, 32, 2);
     run.Job.OutDir = Q(dir.path());
@@ -198,7 +198,7 @@ TEST(PictureProcessor, AScaleOnlyRunKeepsTheStretchRowsOfALargePhotoAndWritesThe
         WizardRun run;
         run.Processor.SetScaleOnlyRun(scaleOnly);
         run.Job.PresetIconSize = 48;
-        run.Job.PresetSizing = presetSizing;
+        run.Job.PresetSizing = static_cast<TSizing>(presetSizing);
         run.Job.InputList << Q(dir / "photo.jpg");
         run.View.location = Q(folder);
         run.Engine.NextButtonClick();

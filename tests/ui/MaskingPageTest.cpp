@@ -4,6 +4,7 @@
 #include "ui/MaskingPage.h"
 
 #include "core/NullWizardView.h"
+#include "process/building/JobProcessor.h"
 #include "utils/MaskViewReference.h"
 
 #include <QPainter>
@@ -34,7 +35,6 @@ struct MaskingPageRun {
     QToolButton* Auto = Page.findChild<QToolButton*>(QStringLiteral("AutoMaskSpeedButton"));
 
     MaskingPageRun() {
-        Job.MaskViewWidth = Page.MaskViewWidth();
         Page.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&Page));
     }

@@ -69,7 +69,7 @@ TEST(WizardRun, ManualRunFromABitmapToAnIcon) {
     w.Click("NextButton");
     ASSERT_EQ(w.Page(), 5);
     EXPECT_FALSE(w.Shows("LeftPicturePanel"));
-    EXPECT_EQ(w.Form->Job().Sizing, 1);
+    EXPECT_EQ(w.Form->Job().Sizing, TSizing::Crop);
     EXPECT_EQ(w.Form->Job().MaskViewWidth, 242);
 
     // Two pixels painted by hand, then every pixel of one colour: exactly these must be
@@ -153,7 +153,7 @@ TEST(WizardRun, AutomaticRunWritesWhatTheConverterWrites) {
         Wizard w(pictures);
         w.Form->Job().PresetIconSize = c.Size; // as the preset dialog sets them
         w.Form->Job().PresetIconBPP = c.Bits;
-        w.Form->Job().PresetMasking = c.Masking;
+        w.Form->Job().PresetMasking = static_cast<TMasking>(c.Masking);
         w.Click("NextButton");
         ASSERT_EQ(w.Page(), 2);
         w.Click("Handle_Auto");

@@ -75,9 +75,9 @@ QImage StretchMonochrome(const QImage& picture, std::int32_t size) {
 
 QImage FitPicture(const TJobState& job, const TCropState& crop) {
     const std::int32_t size = job.IconSize;
-    if (job.InputRowsFor != 0 && (job.Sizing != 0 || job.InputRowsFor != size))
+    if (job.InputRowsFor != 0 && (job.Sizing != TSizing::Scale || job.InputRowsFor != size))
         throw std::logic_error("The source picture was loaded for a stretch to another size");
-    if (job.Sizing != 0) return crop.CropImage();
+    if (job.Sizing != TSizing::Scale) return crop.CropImage();
 
     const QImage& picture = job.InputImage;
     if (picture.width() <= 0 || picture.height() <= 0) {
@@ -116,10 +116,11 @@ TPxlMap FitAlphaMask(const TJobState& job, const TCropState& crop) {
     const std::int32_t border = crop.IconSize - 2;
     for (std::int32_t y = 0; y < size; ++y) {
         for (std::int32_t x = 0; x < size; ++x) {
-            const bool clear = job.Sizing != 0 ? transparent(crop.CropSampleX(x) - border,
-                                                             crop.CropSampleY(y) - border)
-                                               : transparent(SpanStart(x, picture.width(), size),
-                                                             SpanStart(y, picture.height(), size));
+            const bool clear =
+                job.Sizing != TSizing::Scale
+                    ? transparent(crop.CropSampleX(x) - border, crop.CropSampleY(y) - border)
+                    : transparent(SpanStart(x, picture.width(), size),
+                                  SpanStart(y, picture.height(), size));
             mask.SetPixel(x, y, clear ? 1 : 0);
         }
     }

@@ -16,8 +16,8 @@ bool PrepareCrop(TJobState& job, TCropState& crop);
 
 // The S x S working bitmap (Format_BGR888, S = job.IconSize) that the icon is reduced
 // from, a new picture the caller owns:
-//   - Sizing 1 (crop): crop.CropImage(), the square's (S-1) x (S-1) pixels stretched to S;
-//   - Sizing 0 (scale): the whole source picture stretched to S x S, ignoring its aspect.
+//   - Sizing Crop: crop.CropImage(), the square's (S-1) x (S-1) pixels stretched to S;
+//   - Sizing Scale: the whole source picture stretched to S x S, ignoring its aspect.
 // Both stretches are nearest neighbour: target pixel i takes source pixel i * W / S on
 // each axis. A 1-bit source picture is scaled with the monochrome rule of
 // StretchMonochrome. A picture without pixels draws nothing: the result then holds the

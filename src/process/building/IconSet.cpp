@@ -60,11 +60,11 @@ bool BuildIconSet(TJobState& job, const TCropState& crop) {
         one.IconSet.clear();
         one.IconSize = size;
         one.IconBPP = job.PresetIconBPP;
-        one.Sizing = 0;
+        one.Sizing = TSizing::Scale;
         if (job.SourceKind == TSourceKind::Svg && !job.SvgData.isEmpty())
             one.InputImage = RenderSvg(job.SvgData, size);
         if (!BuildIcon(one, crop)) return false;
-        if (job.PresetMasking == 1) AutoMask(one);
+        if (job.PresetMasking == TMasking::Auto) AutoMask(one);
         BlackOutMasked(one.IconMap, one.MaskMap, size);
         QByteArray data;
         if (bitmapFiles) {

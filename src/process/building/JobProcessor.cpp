@@ -6,8 +6,8 @@
 #include "process/building/Fitting.h"
 #include "process/building/IconBuild.h"
 #include "process/building/IconSet.h"
-#include "process/loading/PictureLoader.h"
 #include "process/building/PreparedPicture.h"
+#include "process/loading/PictureLoader.h"
 #include "process/loading/SvgLoader.h"
 
 #include <algorithm>
@@ -29,8 +29,8 @@ template <typename Work> auto RunAside(WizardWindow& window, Work work) {
 } // namespace
 
 TJobProcessor::TJobProcessor(TJobState& job, const PageAnswers& page,
-                                     const WizardClipboard& clipboard, WizardMessages& messages,
-                                     SavePageControls& savePage, WizardWindow& window)
+                             const WizardClipboard& clipboard, WizardMessages& messages,
+                             SavePageControls& savePage, WizardWindow& window)
     : job_(job), page_(page), clipboard_(clipboard), messages_(messages), savePage_(savePage),
       window_(window) {}
 
@@ -93,7 +93,7 @@ void TJobProcessor::LoadPicture() {
         return;
     }
     // Scaling is certain only in an automatic run with the preset to scale.
-    const bool scales = scaleOnly_ && job_.AutoMode && job_.PresetSizing == 0;
+    const bool scales = scaleOnly_ && job_.AutoMode && job_.PresetSizing == TSizing::Scale;
     // A true-colour set is an area average, which needs no exact pixel of a large JPEG:
     // its scaled decoding down to the largest size will do. Palette images of several
     // sizes need every row.
@@ -171,7 +171,7 @@ bool TJobProcessor::PrepareCrop() {
 TJobProcessor::TIconKey TJobProcessor::CurrentIconKey() const {
     TIconKey key{job_.FileIndex, job_.SubIndex, job_.IconSize, job_.IconBPP, job_.Sizing, 0, 0, 0,
                  job_.InputImage};
-    if (job_.Sizing == 1) {
+    if (job_.Sizing == TSizing::Crop) {
         key.CropLeft = crop_.CropLeft;
         key.CropTop = crop_.CropTop;
         key.FrameColor = crop_.FrameColor;

@@ -40,7 +40,7 @@ struct TRunTally {
 class TJobProcessor : public PictureProcessor {
 public:
     TJobProcessor(TJobState& job, const PageAnswers& page, const WizardClipboard& clipboard,
-                      WizardMessages& messages, SavePageControls& savePage, WizardWindow& window);
+                  WizardMessages& messages, SavePageControls& savePage, WizardWindow& window);
     TJobProcessor(TJobState& job, WizardView& view);
 
     // Loading and writing first raise ERunInterrupted once the run has been asked to stop
@@ -112,10 +112,11 @@ private:
     // mask. Only builds whose masking page is shown are kept; a run that passes that page
     // builds and masks afresh, as it would the first time.
     struct TIconKey {
-        std::int32_t FileIndex = 0, SubIndex = 0;   // the picture's place in the queue
-        std::int32_t Size = 0, BPP = 0, Sizing = 0; // the answers it was built with
-        std::int32_t CropLeft = 0, CropTop = 0;     // when cropping, the crop place
-        std::uint32_t FrameColor = 0;               // and the frame colour
+        std::int32_t FileIndex = 0, SubIndex = 0; // the picture's place in the queue
+        std::int32_t Size = 0, BPP = 0;           // the answers it was built with
+        TSizing Sizing = TSizing::Scale;
+        std::int32_t CropLeft = 0, CropTop = 0; // when cropping, the crop place
+        std::uint32_t FrameColor = 0;           // and the frame colour
         QImage Picture;
 
         friend bool operator==(const TIconKey&, const TIconKey&) = default;

@@ -1,8 +1,8 @@
 #include "process/building/PicturePipeline.h"
 
 #include "core/NullWizardView.h"
-#include "process/building/OutputWriter.h"
 #include "process/building/JobProcessor.h"
+#include "process/building/OutputWriter.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QBuffer>
@@ -225,7 +225,7 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
 
     job.Sizing = job.PresetSizing;
     if (job.InputImage.width() == job.IconSize && job.InputImage.height() == job.IconSize)
-        job.Sizing = 0;
+        job.Sizing = TSizing::Scale;
     p.IconSize = job.IconSize;
     p.IconBPP = job.IconBPP;
     p.Sizing = job.Sizing;
@@ -244,7 +244,7 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
     p.IconSet = job.IconSet;
 
     job.Masking = job.PresetMasking;
-    if (job.Masking != 1) {
+    if (job.Masking != TMasking::Auto) {
         StageOutput(p, p.BuiltIconMap, p.BuiltMaskMap);
         return picture;
     }

@@ -36,7 +36,7 @@ struct TPreparedPicture {
     // build rather than this one.
     std::int32_t IconSize = 0;
     std::int32_t IconBPP = 0;
-    std::int32_t Sizing = 0;
+    TSizing Sizing = TSizing::Scale;
     bool IconBuilt = false; // BuildIcon's result
     TPxlMap BuiltIconMap{};
     TPxlMap BuiltMaskMap{};
