@@ -26,3 +26,11 @@ bool BuildsIconSet(const TJobState& job) {
     return job.OutputSizes.size() > 1 || job.OutputSizes.front() >= 256 ||
            (job.PresetIconBPP != 4 && job.PresetIconBPP != 8);
 }
+
+bool PictureFitsIcon(const TJobState& job) {
+    return job.InputImage.width() == job.IconSize && job.InputImage.height() == job.IconSize;
+}
+
+TSizing SizingFor(const TJobState& job, TSizing chosen) {
+    return PictureFitsIcon(job) ? TSizing::Scale : chosen;
+}

@@ -132,3 +132,9 @@ struct TJobState {
 
 // Whether the job's run builds IconSet rather than one IconMap.
 bool BuildsIconSet(const TJobState& job);
+
+// Whether the source picture already has the icon's size: it is then never cropped, and
+// the sizing page does not wait for the person.
+bool PictureFitsIcon(const TJobState& job);
+// The sizing the picture gets when `chosen` is asked for: scaling for one that fits.
+TSizing SizingFor(const TJobState& job, TSizing chosen);

@@ -191,12 +191,9 @@ void TStepEngine::StepForward() {
         EnterStep(PageSizing);
         break;
     case PageSizing:
-        if (usePresets || job_.FixSizing)
-            job_.Sizing = job_.PresetSizing;
-        else
-            job_.Sizing = answers_.CropChosen() ? TSizing::Crop : TSizing::Scale;
-        if (job_.InputImage.width() == job_.IconSize && job_.InputImage.height() == job_.IconSize)
-            job_.Sizing = TSizing::Scale;
+        job_.Sizing = SizingFor(job_, usePresets || job_.FixSizing ? job_.PresetSizing
+                                      : answers_.CropChosen()      ? TSizing::Crop
+                                                                   : TSizing::Scale);
         EnterStep(PageMasking);
         break;
     case PageMasking:
@@ -294,9 +291,8 @@ void TStepEngine::EnterStep(WizardPage n) {
         break;
     case PageSizing: {
         const bool work = processor_.PrepareCrop();
-        const bool fits =
-            job_.InputImage.width() == job_.IconSize && job_.InputImage.height() == job_.IconSize;
-        if (!work || usePresets || job_.FixSizing || fits) job_.WaitForUser = false;
+        if (!work || usePresets || job_.FixSizing || PictureFitsIcon(job_))
+            job_.WaitForUser = false;
         break;
     }
     case PageMasking: {

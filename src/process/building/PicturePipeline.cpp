@@ -223,9 +223,7 @@ std::shared_ptr<TPreparedPicture> TPicturePipeline::Prepare(const Task& task) co
     p.LoadedIconMap = job.IconMap;
     p.SourceMaskMap = job.SourceMaskMap;
 
-    job.Sizing = job.PresetSizing;
-    if (job.InputImage.width() == job.IconSize && job.InputImage.height() == job.IconSize)
-        job.Sizing = TSizing::Scale;
+    job.Sizing = SizingFor(job, job.PresetSizing);
     p.IconSize = job.IconSize;
     p.IconBPP = job.IconBPP;
     p.Sizing = job.Sizing;
