@@ -221,7 +221,7 @@ void TForm1::ChooseButtonClick() {
     const bool directory = Job_.OutIsDirectory == 1;
     FileDialog.Title =
         directory ? QStringLiteral("Output directory") : QStringLiteral("Output file name");
-    FileDialog.DialogType = directory ? 2 : 1;
+    FileDialog.DialogType = directory ? TChooserType::Directory : TChooserType::Save;
     if (!Dialogs_.Run(FileDialog, this)) return;
     if (directory) {
         Job_.OutDir = FileDialog.FileName;

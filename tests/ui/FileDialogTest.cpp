@@ -99,7 +99,7 @@ protected:
 
 TEST_F(ChooserTest, DirectoryModeAnswersTheShownFolderAndFollowsTheTree) {
     TFileDialog dialog;
-    dialog.DialogType = 2;
+    dialog.DialogType = TChooserType::Directory;
     dialog.InitialDir = QPath("a");
     const bool ok = Run(dialog, [&](TFormFileDialog& form) {
         EXPECT_EQ(form.windowTitle().toStdString(), "Open directory");
@@ -137,7 +137,7 @@ TEST_F(ChooserTest, DirectoryModeAnswersTheShownFolderAndFollowsTheTree) {
 
 TEST_F(ChooserTest, SaveModeTypedNamesPathsAndMasks) {
     TFileDialog dialog;
-    dialog.DialogType = 1;
+    dialog.DialogType = TChooserType::Save;
     dialog.Title = QStringLiteral("Output file name");
     dialog.Filter = QStringLiteral("Normal Icon|*.ico");
     dialog.InitialDir = QPath("a");
@@ -184,7 +184,7 @@ TEST_F(ChooserTest, SaveModeTypedNamesPathsAndMasks) {
 
 TEST_F(ChooserTest, CancelFilterMemoryAndVanishedFolders) {
     TFileDialog dialog;
-    dialog.DialogType = 1;
+    dialog.DialogType = TChooserType::Save;
     dialog.Filter = QStringLiteral("Normal Icon|*.ico|Windows Bitmap|*.bmp");
     dialog.FilterIndex = 1;
     dialog.InitialDir = QPath("a/gone/deeper"); // opens in the nearest folder that exists
