@@ -4,6 +4,7 @@
 #include "image/SystemFiles.h"
 #include "ui/AboutForm.h"
 #include "ui/CropForm.h"
+#include "ui/FontMapping.h"
 #include "ui/Form1.h"
 #include "ui/PreSetForm.h"
 #include "ui/QtSettingsStore.h"

@@ -60,6 +60,10 @@ TFontSetting FontSettingOf(const QFont& font) {
     return setting;
 }
 
+void InstallFontSubstitutes() {
+    QFont::insertSubstitutions(DesignFace, Substitutes);
+}
+
 QFont FontDialogStart(const QFont& font) {
     QFont start = font;
     start.setFamilies({QFontInfo(font).family()});
