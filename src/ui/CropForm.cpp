@@ -47,9 +47,8 @@ QString sizeText(int width, int height) {
 } // namespace
 
 TCropPicture::TCropPicture(TCropState& crop, QWidget* parent) : QWidget(parent), crop_(crop) {
-    setObjectName(QStringLiteral("ShowImage"));
+    Name(this, "ShowImage", QStringLiteral("Picture with the crop square"));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAccessibleName(QStringLiteral("Picture with the crop square"));
 }
 
 void TCropPicture::paintEvent(QPaintEvent* event) {
@@ -91,12 +90,11 @@ void TCropPicture::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 TColorSwatch::TColorSwatch(QWidget* parent) : QFrame(parent) {
-    setObjectName(QStringLiteral("Panel1"));
+    Name(this, "Panel1", QStringLiteral("Frame Color"));
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(2);
     setFixedSize(33, 19);
     setAutoFillBackground(true);
-    setAccessibleName(QStringLiteral("Frame Color"));
 }
 
 void TColorSwatch::SetColor(const QColor& color) {
