@@ -53,8 +53,8 @@ QString StepSummary(const TJobState& job, bool clipboardSource) {
     return title;
 }
 
-QString WindowTitle(const TJobState& job, int kind, bool clipboardSource) {
-    return kind == 1 ? StepSummary(job, clipboardSource) : ProductTitle();
+QString WindowTitle(const TJobState& job, TTitleKind kind, bool clipboardSource) {
+    return kind == TTitleKind::StepSummary ? StepSummary(job, clipboardSource) : ProductTitle();
 }
 
 QString NextCaption(int step) {

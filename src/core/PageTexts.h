@@ -17,8 +17,9 @@ QString ApplicationTitle();
 // `clipboardSource` (the run's source is the clipboard), a picture that failed to load
 // is still named as the clipboard's, since no queue entry belongs to it.
 QString StepSummary(const TJobState& job, bool clipboardSource);
-// Title kind 0 is the product title, kind 1 the step summary.
-QString WindowTitle(const TJobState& job, int kind, bool clipboardSource);
+// What the title bar shows.
+enum class TTitleKind { Product, StepSummary };
+QString WindowTitle(const TJobState& job, TTitleKind kind, bool clipboardSource);
 
 // The Next button's caption on the page of a step.
 QString NextCaption(int step);

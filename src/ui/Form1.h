@@ -2,6 +2,7 @@
 
 #include "core/InputQueue.h"
 #include "core/JobState.h"
+#include "core/PageTexts.h"
 #include "core/StepEngine.h"
 #include "core/WizardView.h"
 #include "process/Processor.h"
@@ -96,8 +97,7 @@ public:
     bool ClipboardHasBitmap() const override;
     QImage ClipboardImage() const override;
 
-    // Title kind 0 is the product title, 1 the summary of the current picture and step.
-    void UpdateTitle(int kind);
+    void UpdateTitle(TTitleKind kind);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -173,14 +173,14 @@ void TForm1::ShowPage() {
             Queue_.SourcePage(ClipboardHasBitmap(), SourcePage_->ClipboardChosen());
         SourcePage_->Show(source);
         NextButton->setEnabled(source.NextEnabled);
-        UpdateTitle(0);
+        UpdateTitle(TTitleKind::Product);
         break;
     }
     case PageBatchMode:
-        UpdateTitle(0);
+        UpdateTitle(TTitleKind::Product);
         break;
     case PageResolution: {
-        UpdateTitle(1);
+        UpdateTitle(TTitleKind::StepSummary);
         ResolutionPage_->SetChoicesEnabled(true);
         if (Job_.FileIndex > 0 || Job_.SubIndex > 0) BackButton->setEnabled(false);
         const bool loaded = Job_.SourceKind != TSourceKind::None;
@@ -197,18 +197,18 @@ void TForm1::ShowPage() {
         break;
     }
     case PageSizing:
-        UpdateTitle(1);
+        UpdateTitle(TTitleKind::StepSummary);
         SizingPage_->Show(Job_.InputImage, Processor_.CropState().CropImage(), Job_.IconSize);
         break;
     case PageMasking:
-        UpdateTitle(1);
+        UpdateTitle(TTitleKind::StepSummary);
         // A button held when the page was left is not held now.
         Job_.LeftDrawing = false;
         Job_.RightDrawing = false;
         MaskingPage_->ShowMasking();
         break;
     case PageSaving: {
-        UpdateTitle(1);
+        UpdateTitle(TTitleKind::StepSummary);
         const int item = SavingPage_->FormatItem();
         SavingPage_->SetReplaceVisible(OutputFormatAt(item).ReplaceOffered);
         SavingPage_->ShowPreview(Job_.AutoMode == 1
@@ -221,7 +221,7 @@ void TForm1::ShowPage() {
     case PageFinish:
         BackButton->setEnabled(false);
         CancelButton->setEnabled(false);
-        UpdateTitle(0);
+        UpdateTitle(TTitleKind::Product);
         FinishPage_->Show(FinishHeadline(Job_.Record), FinishDetails(Job_.Record));
         break;
     default:
@@ -229,7 +229,7 @@ void TForm1::ShowPage() {
     }
 }
 
-void TForm1::UpdateTitle(int kind) {
+void TForm1::UpdateTitle(TTitleKind kind) {
     setWindowTitle(WindowTitle(Job_, kind, SourcePage_->ClipboardChosen()));
 }
 

@@ -42,7 +42,8 @@ TEST(PageTexts, TheSixTitleForms) {
     EXPECT_EQ(StepSummary(JobOn(PageResolution, 3, 2, 1, 0), false),
               "Resolution : Source = \"three.gif\", remain 0 files");
 
-    EXPECT_EQ(WindowTitle(JobOn(PageBatchMode, 3, 0, 1, 0), 0, false), "Tessaly 3.5");
+    EXPECT_EQ(WindowTitle(JobOn(PageBatchMode, 3, 0, 1, 0), TTitleKind::Product, false),
+              "Tessaly 3.5");
     EXPECT_EQ(NextCaption(PageSource), "&Next >");
     EXPECT_EQ(NextCaption(PageSaving), "Save");
     EXPECT_EQ(NextCaption(PageFinish), "Finish");
