@@ -11,6 +11,7 @@
 #include "core/NullWizardView.h"
 #include "process/MaskViewRender.h"
 #include "ui/CropForm.h"
+#include "ui/WindowDialogs.h"
 #include "ui/MaskingPage.h"
 
 namespace {
@@ -78,7 +79,8 @@ void BM_CropDragStep24MP(benchmark::State& state) {
     TCropState crop;
     crop.SetPicture(Stripes(6000, 4000), int(state.range(0)));
     crop.EmbedImage(); // built once when the dialog first shows the picture
-    TCropForm form(crop);
+    TQtWindowDialogs dialogs; // not opened here
+    TCropForm form(crop, dialogs);
     form.show();
     QApplication::processEvents();
     auto* shown = form.findChild<QWidget*>(QStringLiteral("ShowImage"));

@@ -94,8 +94,8 @@ TPreSetForm::TPreSetForm(TJobState& job, TSettingsStore& store, TWindowDialogs& 
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     QList<QWidget*> tabOrder{iconSize_, iconBPP_};
-    for (const auto& [check, answer] : std::as_const(checks_))
-        tabOrder << check;
+    for (const auto& entry : std::as_const(checks_))
+        tabOrder << entry.first;
     tabOrder << ok << cancel;
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
