@@ -11,8 +11,8 @@
 #include "core/NullWizardView.h"
 #include "process/MaskViewRender.h"
 #include "ui/CropForm.h"
-#include "ui/WindowDialogs.h"
 #include "ui/MaskingPage.h"
+#include "ui/WindowDialogs.h"
 
 namespace {
 
@@ -79,7 +79,8 @@ void BM_CropDragStep24MP(benchmark::State& state) {
     TCropState crop;
     crop.SetPicture(Stripes(6000, 4000), int(state.range(0)));
     crop.EmbedImage(); // built once when the dialog first shows the picture
-    TQtWindowDialogs dialogs; // not opened here
+    // The colour dialog is not opened here.
+    TQtWindowDialogs dialogs;
     TCropForm form(crop, dialogs);
     form.show();
     QApplication::processEvents();
