@@ -8,7 +8,7 @@
 
 namespace {
 
-const QString DesignFace = QStringLiteral("MS Sans Serif");
+const QString DesignFace = TFontSetting{}.Name;
 
 // "MS Sans Serif" is a Windows bitmap face that Linux desktops lack. Liberation Sans
 // (fonts-liberation2) has Arial's metrics, whose letters are about as wide as MS Sans
