@@ -247,10 +247,9 @@ void TFormFileDialog::FormShow() {
 }
 
 void TFormFileDialog::UpdateResult() {
-    const TChooserType type = DialogType;
     const bool exists =
-        type == TChooserType::Open && !FileName.isEmpty() && QFileInfo(FileName).isFile();
-    OKButton->setEnabled(ChooserOkEnabled(type, FileName, exists));
+        DialogType == TChooserType::Open && !FileName.isEmpty() && QFileInfo(FileName).isFile();
+    OKButton->setEnabled(ChooserOkEnabled(DialogType, FileName, exists));
     ResultLabel->setText(FileName);
     ResultLabel->setToolTip(FileName);
 }
@@ -273,15 +272,13 @@ void TFormFileDialog::DirectoryListBox1Change(const QString& folder, bool usable
     DirNameLabel->setText(
         DirNameLabel->fontMetrics().elidedText(shown, Qt::ElideMiddle, kFieldWidth));
     DirNameLabel->setToolTip(shown);
-    if (DialogType == TChooserType::Directory) {
+    // A file answer stays what was typed or picked before; only a folder that cannot be
+    // used takes it away.
+    if (DialogType == TChooserType::Directory)
         FileName = usable ? FolderAnswer(shown) : QString();
-        UpdateResult();
-    } else {
-        // The answer stays what was typed or picked before; only a folder that cannot be
-        // used takes it away.
-        if (!usable) FileName.clear();
-        UpdateResult();
-    }
+    else if (!usable)
+        FileName.clear();
+    UpdateResult();
 }
 
 void TFormFileDialog::ShowFolderInTree() {
