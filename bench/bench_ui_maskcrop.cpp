@@ -13,6 +13,7 @@
 #include "process/pages/MaskViewRender.h"
 #include "ui/CropForm.h"
 #include "ui/MaskingPage.h"
+#include "ui/WindowDialogs.h"
 
 namespace {
 
@@ -78,7 +79,9 @@ void BM_CropDragStep24MP(benchmark::State& state) {
     TCropState crop;
     crop.SetPicture(Stripes(6000, 4000), int(state.range(0)));
     crop.EmbedImage(); // built once when the dialog first shows the picture
-    TCropForm form(crop);
+    // The colour dialog is not opened here.
+    TQtWindowDialogs dialogs;
+    TCropForm form(crop, dialogs);
     form.show();
     QApplication::processEvents();
     auto* shown = form.findChild<QWidget*>(QStringLiteral("ShowImage"));

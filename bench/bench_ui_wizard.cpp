@@ -47,6 +47,7 @@ struct NoDialogs : TWindowDialogs {
         return {};
     }
     std::optional<QFont> ChooseFont(QWidget*, const QFont&) override { return std::nullopt; }
+    std::optional<QColor> ChooseColor(QWidget*, const QColor&) override { return std::nullopt; }
     bool Run(QDialog&) override { return false; }
     bool Run(TFileDialog&, QWidget*) override { return false; }
 };
@@ -110,7 +111,7 @@ bool RunWizard(const QString& photo, bool partial, Series& series) {
     NoDialogs dialogs;
     TForm1 form(store, dialogs, {photo});
     if (!partial) form.Processor().SetPreviewScale(nullptr);
-    TCropForm cropForm(form.Processor().CropState(), &form);
+    TCropForm cropForm(form.Processor().CropState(), dialogs, &form);
     form.SetDialogs(&cropForm, nullptr, nullptr);
     form.show();
     QApplication::processEvents();

@@ -4,6 +4,7 @@
 #include "image/SystemFiles.h"
 #include "ui/AboutForm.h"
 #include "ui/CropForm.h"
+#include "ui/FontMapping.h"
 #include "ui/Form1.h"
 #include "ui/PreSetForm.h"
 #include "ui/QtSettingsStore.h"
@@ -35,9 +36,9 @@ int main(int argc, char** argv) {
 
     // The four windows in their order; the main window is ready before the others exist.
     TForm1 form(store, dialogs, arguments);
-    TCropForm cropForm(form.Processor().CropState(), &form);
+    TCropForm cropForm(form.Processor().CropState(), dialogs, &form);
     TAboutForm aboutForm(&form);
-    TPreSetForm preSetForm(form.Job(), store, &form);
+    TPreSetForm preSetForm(form.Job(), store, dialogs, &form);
     form.SetDialogs(&cropForm, &aboutForm, &preSetForm);
 
     // SIGINT, SIGTERM and SIGHUP end the wizard between steps: a file

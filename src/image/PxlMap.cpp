@@ -305,13 +305,12 @@ namespace {
 // Where the two header layouts keep their fields, and which bits of the sizes and the
 // optional fields count.
 struct TInfoLayout {
-    std::uint8_t Size, WidthPos, HeightPos, BitCountPos, SizeImagePos, ClrUsedPos,
-        ClrImportantPos;
+    std::uint8_t Size, WidthPos, HeightPos, BitCountPos, SizeImagePos, ClrUsedPos, ClrImportantPos;
     std::uint32_t DimensionMask, OptionalMask;
 };
 constexpr TInfoLayout InfoLayouts[] = {
     {40, 18, 22, 28, 34, 46, 50, 0xFFFFFFFFu, 0xFFFFFFFFu}, // 32-bit sizes, every field
-    {12, 18, 20, 24, 0, 0, 0, 0xFFFFu, 0},                   // 16-bit sizes, no optional field
+    {12, 18, 20, 24, 0, 0, 0, 0xFFFFu, 0},                  // 16-bit sizes, no optional field
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ui/AboutForm.h"
 
 #include "core/PageTexts.h"
+#include "core/Settings.h"
 #include "ui/Controls.h"
 #include "ui/FontScaling.h"
 #include "ui/PictureBox.h"
@@ -13,10 +14,10 @@
 
 namespace {
 
-// The two lines keep a font of their own whatever the window's font: every attribute is
-// set, so none is taken over from the window.
+// The two lines keep a font of their own, in the design face, whatever the window's font:
+// every attribute is set, so none is taken over from the window.
 QFont OwnFont(int points, bool bold) {
-    QFont font(QStringLiteral("MS Sans Serif"), points);
+    QFont font(TFontSetting{}.Name, points);
     font.setBold(bold);
     font.setItalic(false);
     font.setUnderline(false);

@@ -35,15 +35,9 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, const QRect& geometry, b
     return label;
 }
 
-QRadioButton* MakeRadio(QWidget* parent, const char* objectName, const QString& caption,
-                        const QRect& geometry) {
-    auto* radio = new QRadioButton(caption, parent);
-    radio->setGeometry(geometry);
-    Name(radio, objectName, WithoutAccelerator(caption));
-    TabStopAtChecked(radio);
-    return radio;
-}
+namespace {
 
+// Only the checked button of a group takes the Tab focus.
 void TabStopAtChecked(QRadioButton* radio) {
     QObject::connect(radio, &QRadioButton::toggled, radio, [radio](bool checked) {
         if (!checked || !radio->parentWidget()) return;
@@ -54,6 +48,17 @@ void TabStopAtChecked(QRadioButton* radio) {
                 Qt::FocusPolicy(other == radio ? policy | Qt::TabFocus : policy & ~Qt::TabFocus));
         }
     });
+}
+
+} // namespace
+
+QRadioButton* MakeRadio(QWidget* parent, const char* objectName, const QString& caption,
+                        const QRect& geometry) {
+    auto* radio = new QRadioButton(caption, parent);
+    radio->setGeometry(geometry);
+    Name(radio, objectName, WithoutAccelerator(caption));
+    TabStopAtChecked(radio);
+    return radio;
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* objectName, const QString& caption,

@@ -19,11 +19,10 @@ QString WithoutAccelerator(const QString& caption);
 void Name(QWidget* widget, const char* objectName, const QString& accessibleName);
 
 QLabel* MakeLabel(QWidget* parent, const QString& text, const QRect& geometry, bool wrap = false);
+// A radio button. Once a button of its group is checked, Tab enters the group at the
+// checked button, as the system's own dialogs do, not at the one that last had the focus.
 QRadioButton* MakeRadio(QWidget* parent, const char* objectName, const QString& caption,
                         const QRect& geometry);
-// Makes Tab enter the radio button's group at the checked button, as the system's own
-// dialogs do, rather than at the button that last had the focus.
-void TabStopAtChecked(QRadioButton* radio);
 QPushButton* MakeButton(QWidget* parent, const char* objectName, const QString& caption,
                         const QRect& geometry);
 // A frame with a one-pixel line, the box of a preview.

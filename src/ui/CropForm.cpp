@@ -1,10 +1,11 @@
 #include "ui/CropForm.h"
 
+#include "image/ColorRef.h"
 #include "process/pages/CropRender.h"
 #include "ui/Controls.h"
 #include "ui/FontScaling.h"
+#include "ui/WindowDialogs.h"
 
-#include <QColorDialog>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,18 +21,24 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <QtMath>
+#include <algorithm>
 
 namespace {
 
-QColor toQColor(std::uint32_t color) {
-    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
-
-std::uint32_t fromQColor(const QColor& color) {
-    return static_cast<std::uint32_t>(color.red()) |
-           static_cast<std::uint32_t>(color.green()) << 8 |
-           static_cast<std::uint32_t>(color.blue()) << 16;
-}
+// The edge boxes in their order: name, caption and first text, the crop state's text for
+// the edge and what the state does with a value typed there.
+const struct {
+    const char* Name;
+    const char* Caption;
+    const char* Text;
+    const QString& (TCropState::*Shown)() const;
+    void (TCropState::*Edited)(const QString&);
+} edgeBoxes[] = {
+    {"CropLeftText", "Left", "0", &TCropState::CropLeftText, &TCropState::LeftEdited},
+    {"CropTopText", "Top", "0", &TCropState::CropTopText, &TCropState::TopEdited},
+    {"CropRightText", "Right", "31", &TCropState::CropRightText, &TCropState::RightEdited},
+    {"CropBottomText", "Bottom", "31", &TCropState::CropBottomText, &TCropState::BottomEdited},
+};
 
 QString sizeText(int width, int height) {
     return QStringLiteral("%1 x %2").arg(width).arg(height);
@@ -40,9 +47,8 @@ QString sizeText(int width, int height) {
 } // namespace
 
 TCropPicture::TCropPicture(TCropState& crop, QWidget* parent) : QWidget(parent), crop_(crop) {
-    setObjectName(QStringLiteral("ShowImage"));
+    Name(this, "ShowImage", QStringLiteral("Picture with the crop square"));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAccessibleName(QStringLiteral("Picture with the crop square"));
 }
 
 void TCropPicture::paintEvent(QPaintEvent* event) {
@@ -84,12 +90,11 @@ void TCropPicture::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 TColorSwatch::TColorSwatch(QWidget* parent) : QFrame(parent) {
-    setObjectName(QStringLiteral("Panel1"));
+    Name(this, "Panel1", QStringLiteral("Frame Color"));
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(2);
     setFixedSize(33, 19);
     setAutoFillBackground(true);
-    setAccessibleName(QStringLiteral("Frame Color"));
 }
 
 void TColorSwatch::SetColor(const QColor& color) {
@@ -108,7 +113,8 @@ void TColorSwatch::mouseReleaseEvent(QMouseEvent* event) {
     if (rect().contains(event->position().toPoint())) emit clicked();
 }
 
-TCropForm::TCropForm(TCropState& crop, QWidget* parent) : QDialog(parent), crop_(crop) {
+TCropForm::TCropForm(TCropState& crop, TWindowDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), crop_(crop), dialogs_(dialogs) {
     setObjectName(QStringLiteral("CropForm"));
     setWindowTitle(QStringLiteral("Crop option"));
     // No close box: the dialog has nothing to cancel.
@@ -141,33 +147,23 @@ TCropForm::TCropForm(TCropState& crop, QWidget* parent) : QDialog(parent), crop_
     KeepPixelSize(thumbnail_);
     thumbnail_->setAlignment(Qt::AlignCenter);
     groupLayout->addWidget(thumbnail_, 0, 0, 1, 2, Qt::AlignHCenter);
-    const struct {
-        QLineEdit** Edit;
-        const char* Name;
-        const char* Label;
-        const char* Text;
-    } edits[] = {{&left_, "CropLeftText", "Left", "0"},
-                 {&top_, "CropTopText", "Top", "0"},
-                 {&right_, "CropRightText", "Right", "31"},
-                 {&bottom_, "CropBottomText", "Bottom", "31"}};
-    int row = 1;
-    for (const auto& entry : edits) {
-        auto* edit = new QLineEdit(QString::fromLatin1(entry.Text), group);
-        edit->setObjectName(QString::fromLatin1(entry.Name));
+    for (std::size_t edge = 0; edge < edits_.size(); ++edge) {
+        const QString caption = QString::fromLatin1(edgeBoxes[edge].Caption);
+        auto* edit = new QLineEdit(QString::fromLatin1(edgeBoxes[edge].Text), group);
+        Name(edit, edgeBoxes[edge].Name, caption);
         edit->setFixedWidth(56);
-        edit->setAccessibleName(QString::fromLatin1(entry.Label));
         edit->installEventFilter(this);
-        auto* label = new QLabel(QString::fromLatin1(entry.Label), group);
+        auto* label = new QLabel(caption, group);
         label->setBuddy(edit);
+        const int row = static_cast<int>(edge) + 1;
         groupLayout->addWidget(label, row, 0);
         groupLayout->addWidget(edit, row, 1);
-        *entry.Edit = edit;
-        ++row;
+        edits_[edge] = edit;
     }
 
     auto* frameRow = new QHBoxLayout;
     swatch_ = new TColorSwatch(this);
-    swatch_->SetColor(toQColor(crop_.FrameColor));
+    swatch_->SetColor(RgbOf(crop_.FrameColor));
     frameRow->addWidget(new QLabel(QStringLiteral("Frame Color"), this));
     frameRow->addWidget(swatch_);
     frameRow->addStretch();
@@ -188,24 +184,20 @@ TCropForm::TCropForm(TCropState& crop, QWidget* parent) : QDialog(parent), crop_
     layout->addLayout(side);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    colorDialog_ = new QColorDialog(this);
-    colorDialog_->setObjectName(QStringLiteral("ColorDialog1"));
-    colorDialog_->setOption(QColorDialog::DontUseNativeDialog);
-
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(showImage_, &TCropPicture::squareMoved, this, [this](const TCropRect& before) {
         UpdateCrop();
         FormPaint(before);
     });
     connect(showImage_, &TCropPicture::panned, this, &TCropForm::Pan);
-    connect(swatch_, &TColorSwatch::clicked, this, &TCropForm::Panel1Click);
+    connect(swatch_, &TColorSwatch::clicked, this, &TCropForm::SwatchClick);
 }
 
 void TCropForm::ShowState() {
     picSize_->setText(sizeText(crop_.PicWidth, crop_.PicHeight));
     iconSize_->setText(sizeText(crop_.IconSize, crop_.IconSize));
     showImage_->setFixedSize(crop_.PaddedWidth(), crop_.PaddedHeight());
-    swatch_->SetColor(toQColor(crop_.FrameColor));
+    swatch_->SetColor(RgbOf(crop_.FrameColor));
     UpdateCrop();
     FormPaint(crop_.CropRect);
     showImage_->update();
@@ -220,13 +212,9 @@ void TCropForm::showEvent(QShowEvent* event) {
 }
 
 void TCropForm::UpdateCrop() {
-    const std::pair<QLineEdit*, const QString*> texts[] = {{left_, &crop_.CropLeftText()},
-                                                           {top_, &crop_.CropTopText()},
-                                                           {right_, &crop_.CropRightText()},
-                                                           {bottom_, &crop_.CropBottomText()}};
-    for (const auto& [edit, text] : texts) {
-        const QSignalBlocker quiet(edit);
-        edit->setText(*text);
+    for (std::size_t edge = 0; edge < edits_.size(); ++edge) {
+        const QSignalBlocker quiet(edits_[edge]);
+        edits_[edge]->setText((crop_.*edgeBoxes[edge].Shown)());
     }
 }
 
@@ -239,30 +227,23 @@ void TCropForm::FormPaint(const TCropRect& before) {
 }
 
 bool TCropForm::eventFilter(QObject* watched, QEvent* event) {
-    auto* edit = qobject_cast<QLineEdit*>(watched);
-    if (edit && event->type() == QEvent::FocusOut) {
+    const auto edge =
+        static_cast<std::size_t>(std::find(edits_.begin(), edits_.end(), watched) - edits_.begin());
+    if (edge < edits_.size() && event->type() == QEvent::FocusOut) {
         // Switching to another window or opening the edit's menu keeps the focus here.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            EditApplied(edit);
-    } else if (edit && event->type() == QEvent::KeyPress) {
+            EditApplied(edge);
+    } else if (edge < edits_.size() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) EditApplied(edit);
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) EditApplied(edge);
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void TCropForm::EditApplied(QLineEdit* edit) {
+void TCropForm::EditApplied(std::size_t edge) {
     const TCropRect before = crop_.CropRect;
-    const QString text = edit->text();
-    if (edit == left_)
-        crop_.LeftEdited(text);
-    else if (edit == top_)
-        crop_.TopEdited(text);
-    else if (edit == right_)
-        crop_.RightEdited(text);
-    else if (edit == bottom_)
-        crop_.BottomEdited(text);
+    (crop_.*edgeBoxes[edge].Edited)(edits_[edge]->text());
     UpdateCrop();
     FormPaint(before);
 }
@@ -275,11 +256,11 @@ void TCropForm::Pan(int dx, int dy) {
         scrollBox_->verticalScrollBar()->setValue(scrollBox_->verticalScrollBar()->value() - dy);
 }
 
-void TCropForm::Panel1Click() {
-    colorDialog_->setCurrentColor(lastChosen_);
-    if (colorDialog_->exec() != QDialog::Accepted) return;
-    lastChosen_ = colorDialog_->selectedColor();
-    crop_.SetFrameColor(fromQColor(lastChosen_));
+void TCropForm::SwatchClick() {
+    const std::optional<QColor> chosen = dialogs_.ChooseColor(this, lastChosen_);
+    if (!chosen) return;
+    lastChosen_ = *chosen;
+    crop_.SetFrameColor(ColorRefOf(lastChosen_.rgb()));
     swatch_->SetColor(lastChosen_);
     showImage_->update(); // the border strips run all round the picture
     FormPaint(crop_.CropRect);

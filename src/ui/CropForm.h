@@ -5,12 +5,12 @@
 #include <QColor>
 #include <QDialog>
 #include <QFrame>
+#include <array>
 
-class QColorDialog;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QScrollArea;
+class TWindowDialogs;
 
 // ShowImage: the padded picture with the square's outline, drawn area by area from the
 // crop state (no copy of the picture is kept). Mouse positions are padded-picture pixels.
@@ -34,7 +34,7 @@ private:
     TCropState& crop_;
 };
 
-// The frame colour swatch Panel1: looks pressed while the mouse is down on it.
+// The frame colour swatch: looks pressed while the mouse is down on it.
 class TColorSwatch : public QFrame {
     Q_OBJECT
 public:
@@ -52,14 +52,15 @@ protected:
 // The crop dialog "Crop option": places the icon-sized square that "Crop it" cuts out of
 // the picture. Every change goes to the crop state at once; OK only closes (Esc too,
 // since there is nothing to cancel). The state belongs to the picture processor and
-// outlives the dialog; the dialog reads it afresh each time it is shown.
+// outlives the dialog; the dialog reads it afresh each time it is shown. The colour
+// dialog is opened through `dialogs`, which must outlive the dialog too.
 //
 // The edit boxes take their value when they lose the focus, and also on Enter, which
 // then closes the dialog with the typed value applied.
 class TCropForm : public QDialog {
     Q_OBJECT
 public:
-    TCropForm(TCropState& crop, QWidget* parent = nullptr);
+    TCropForm(TCropState& crop, TWindowDialogs& dialogs, QWidget* parent = nullptr);
 
     // Shows the state's picture, sizes, square and frame colour (done on every showing).
     void ShowState();
@@ -71,21 +72,18 @@ protected:
 private:
     void UpdateCrop();
     void FormPaint(const TCropRect& before);
-    void EditApplied(QLineEdit* edit);
-    void Panel1Click();
+    void EditApplied(std::size_t edge);
+    void SwatchClick();
     void Pan(int dx, int dy);
 
     TCropState& crop_;
+    TWindowDialogs& dialogs_;
     QScrollArea* scrollBox_ = nullptr;
     TCropPicture* showImage_ = nullptr;
     QLabel* thumbnail_ = nullptr;
     QLabel* picSize_ = nullptr;
     QLabel* iconSize_ = nullptr;
-    QLineEdit* left_ = nullptr;
-    QLineEdit* top_ = nullptr;
-    QLineEdit* right_ = nullptr;
-    QLineEdit* bottom_ = nullptr;
+    std::array<QLineEdit*, 4> edits_{}; // left, top, right, bottom
     TColorSwatch* swatch_ = nullptr;
-    QColorDialog* colorDialog_ = nullptr;
     QColor lastChosen_ = Qt::black; // the colour dialog opens with it
 };

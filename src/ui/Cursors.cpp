@@ -13,20 +13,19 @@ void InitMaskResources() {
 namespace {
 
 struct CursorPicture {
-    int Number;
+    TCursorSlot Slot;
     const char* Path;
     int HotX;
     int HotY;
 };
 
 constexpr CursorPicture cursorPictures[] = {
-    {CursorPencil, ":/mask/crpencil.png", 7, 24},
-    {CursorCircle, ":/mask/crcircle.png", 14, 13},
-    {CursorLink, ":/mask/crlink.png", 8, 1},
+    {TCursorSlot::Pencil, ":/mask/crpencil.png", 7, 24},
+    {TCursorSlot::Circle, ":/mask/crcircle.png", 14, 13},
 };
 
-std::map<int, QCursor>& cursorTable() {
-    static std::map<int, QCursor> table;
+std::map<TCursorSlot, QCursor>& cursorTable() {
+    static std::map<TCursorSlot, QCursor> table;
     return table;
 }
 
@@ -62,12 +61,11 @@ void RegisterCursors() {
     auto& table = cursorTable();
     if (table.empty()) qAddPostRoutine(dropCursors);
     for (const CursorPicture& cursor : cursorPictures)
-        table[cursor.Number] =
+        table[cursor.Slot] =
             monochromeCursor(QImage(QString::fromLatin1(cursor.Path)), cursor.HotX, cursor.HotY);
 }
 
-QCursor AppCursor(int number) {
+QCursor AppCursor(TCursorSlot slot) {
     if (cursorTable().empty()) RegisterCursors();
-    const auto found = cursorTable().find(number);
-    return found != cursorTable().end() ? found->second : QCursor(Qt::ArrowCursor);
+    return cursorTable().at(slot);
 }

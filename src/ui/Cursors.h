@@ -2,19 +2,19 @@
 
 #include <QCursor>
 
-// The program's own pointer shapes, registered by number as the screen's cursor table:
-// 2 pencil (painting mask pixels), 3 circle (masking by colour), 4 link.
-inline constexpr int CursorPencil = 2;
-inline constexpr int CursorCircle = 3;
-inline constexpr int CursorLink = 4;
+// The program's own pointer shapes, in the slots of the screen's cursor table they are
+// registered in.
+enum class TCursorSlot {
+    Pencil = 2, // painting mask pixels
+    Circle = 3, // masking by colour
+};
 
-// Loads the three 32 x 32 monochrome cursors from the program's resources. Needs the
+// Loads the two 32 x 32 monochrome cursors from the program's resources. Needs the
 // application object; the main window calls it first when it is created.
 void RegisterCursors();
 
-// The registered cursor of that number (registering them on first use); the normal
-// arrow for any other number.
-QCursor AppCursor(int number);
+// The registered cursor of that slot (registering them on first use).
+QCursor AppCursor(TCursorSlot slot);
 
 // Makes the masking page's pictures (cursors and button glyphs) available as resources
 // under ":/mask/". The library is static, so its resources must be pulled in by a call.

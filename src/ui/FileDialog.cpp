@@ -1,6 +1,5 @@
 #include "ui/FileDialog.h"
 
-#include "process/pages/ChooserRules.h"
 #include "ui/FormFileDialog.h"
 
 #include <QDir>
@@ -15,13 +14,13 @@ bool TFileDialog::Execute(QWidget* owner) {
     form->SetFilter(Filter, FilterIndex);
     form->SetFolder(InitialDir.isEmpty() ? QDir::currentPath() : InitialDir);
     form->SetMultiSelect(MultiSelect);
-    form->setWindowTitle(ChooserCaption(Title, ChooserTypeOf(DialogType)));
+    form->setWindowTitle(ChooserCaption(Title, DialogType));
     form->exec();
     if (form.isNull()) {
         FileName.clear();
         return false;
     }
-    const bool ok = form->Outcome == 1;
+    const bool ok = form->Outcome == TChooserOutcome::OK;
     FileName = ok ? form->FileName : QString();
     FilterIndex = form->FilterIndex();
     delete form.data();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "process/pages/ChooserRules.h"
+
 #include <QString>
 
 class QWidget;
@@ -13,7 +15,7 @@ public:
     int FilterIndex = 1; // entry of Filter, from 0; beyond the last means the last
     QString InitialDir;  // TForm1 sets it to the current directory at start-up
     QString Title;
-    int DialogType = 0; // 0 open, 1 save, 2 directory
+    TChooserType DialogType = TChooserType::Open;
     QString FileName;
     QString DefaultExt;
     bool MultiSelect = false;

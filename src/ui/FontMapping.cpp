@@ -8,7 +8,7 @@
 
 namespace {
 
-const QString DesignFace = QStringLiteral("MS Sans Serif");
+const QString DesignFace = TFontSetting{}.Name;
 
 // "MS Sans Serif" is a Windows bitmap face that Linux desktops lack. Liberation Sans
 // (fonts-liberation2) has Arial's metrics, whose letters are about as wide as MS Sans
@@ -58,6 +58,10 @@ TFontSetting FontSettingOf(const QFont& font) {
     const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 0.75;
     if (points > 0) setting.Size = std::max(1, static_cast<int>(std::lround(points)));
     return setting;
+}
+
+void InstallFontSubstitutes() {
+    QFont::insertSubstitutions(DesignFace, Substitutes);
 }
 
 QFont FontDialogStart(const QFont& font) {

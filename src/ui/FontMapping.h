@@ -14,3 +14,7 @@ TFontSetting FontSettingOf(const QFont& font);
 // `font` with the face it is drawn in as its only face, so that the font dialog, which
 // lists only installed faces, opens on it.
 QFont FontDialogStart(const QFont& font);
+
+// Makes a font that names only the design face (as the about box's lines do) drawn in its
+// stand-ins, in the order WindowFont tries them.
+void InstallFontSubstitutes();

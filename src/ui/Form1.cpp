@@ -220,7 +220,7 @@ void TForm1::ChooseButtonClick() {
     const bool directory = job_.OutIsDirectory;
     fileDialog_.Title =
         directory ? QStringLiteral("Output directory") : QStringLiteral("Output file name");
-    fileDialog_.DialogType = directory ? 2 : 1;
+    fileDialog_.DialogType = directory ? TChooserType::Directory : TChooserType::Save;
     if (!dialogs_.Run(fileDialog_, this)) return;
     if (directory) {
         job_.OutDir = fileDialog_.FileName;

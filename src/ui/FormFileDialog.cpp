@@ -169,7 +169,7 @@ void TFormFileDialog::CreateControls() {
     connect(FileListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TFormFileDialog::FileListBox1Change);
     connect(FileListBox1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& at) {
-        if (!at.isValid() || ChooserTypeOf(DialogType) == TChooserType::Directory) return;
+        if (!at.isValid() || DialogType == TChooserType::Directory) return;
         FileListBox1Change();
         OKButtonClick();
     });
@@ -230,7 +230,7 @@ void TFormFileDialog::showEvent(QShowEvent* event) {
 void TFormFileDialog::FormShow() {
     const QString folder = Native(folder_);
     DirNameLabel->setToolTip(folder);
-    const bool files = ChooserTypeOf(DialogType) != TChooserType::Directory;
+    const bool files = DialogType != TChooserType::Directory;
     FileNameEdit->setEnabled(files);
     FileListBox1->setEnabled(files);
     FilterComboBox1->setEnabled(files);
@@ -247,10 +247,9 @@ void TFormFileDialog::FormShow() {
 }
 
 void TFormFileDialog::UpdateResult() {
-    const TChooserType type = ChooserTypeOf(DialogType);
     const bool exists =
-        type == TChooserType::Open && !FileName.isEmpty() && QFileInfo(FileName).isFile();
-    OKButton->setEnabled(ChooserOkEnabled(type, FileName, exists));
+        DialogType == TChooserType::Open && !FileName.isEmpty() && QFileInfo(FileName).isFile();
+    OKButton->setEnabled(ChooserOkEnabled(DialogType, FileName, exists));
     ResultLabel->setText(FileName);
     ResultLabel->setToolTip(FileName);
 }
@@ -273,15 +272,13 @@ void TFormFileDialog::DirectoryListBox1Change(const QString& folder, bool usable
     DirNameLabel->setText(
         DirNameLabel->fontMetrics().elidedText(shown, Qt::ElideMiddle, kFieldWidth));
     DirNameLabel->setToolTip(shown);
-    if (ChooserTypeOf(DialogType) == TChooserType::Directory) {
+    // A file answer stays what was typed or picked before; only a folder that cannot be
+    // used takes it away.
+    if (DialogType == TChooserType::Directory)
         FileName = usable ? FolderAnswer(shown) : QString();
-        UpdateResult();
-    } else {
-        // The answer stays what was typed or picked before; only a folder that cannot be
-        // used takes it away.
-        if (!usable) FileName.clear();
-        UpdateResult();
-    }
+    else if (!usable)
+        FileName.clear();
+    UpdateResult();
 }
 
 void TFormFileDialog::ShowFolderInTree() {
@@ -361,7 +358,7 @@ void TFormFileDialog::FolderRowsAboutToGo(const QModelIndex& parent, int first, 
 }
 
 void TFormFileDialog::FileListBox1Change() {
-    if (ChooserTypeOf(DialogType) == TChooserType::Directory) return;
+    if (DialogType == TChooserType::Directory) return;
     if (FileListBox1->model() != fileModel_) return;
     const QModelIndex current = FileListBox1->currentIndex();
     if (!current.isValid()) return;
@@ -372,7 +369,7 @@ void TFormFileDialog::FileListBox1Change() {
 }
 
 void TFormFileDialog::FileNameEditChange() {
-    if (ChooserTypeOf(DialogType) == TChooserType::Directory) return;
+    if (DialogType == TChooserType::Directory) return;
     FileName =
         folderUsable_ ? AnswerForTypedName(FileNameEdit->text(), Native(folder_)) : QString();
     UpdateResult();
@@ -425,17 +422,17 @@ void TFormFileDialog::OKButtonClick() {
     if (!OKButton->isEnabled()) return;
     // The folder may have gone since it was shown (a removed folder, an unplugged
     // volume): then there is no answer to give.
-    if (ChooserTypeOf(DialogType) != TChooserType::Open && !QFileInfo(folder_).isDir()) {
+    if (DialogType != TChooserType::Open && !QFileInfo(folder_).isDir()) {
         DirectoryListBox1Change(folder_, false);
         return;
     }
-    Outcome = 1;
+    Outcome = TChooserOutcome::OK;
     QDialog::accept();
 }
 
 void TFormFileDialog::CancelButtonClick() {
     FileName.clear();
-    Outcome = 2;
+    Outcome = TChooserOutcome::Cancel;
     QDialog::reject();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "process/pages/ChooserRules.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -14,6 +16,9 @@ class QPushButton;
 class QStandardItemModel;
 class QTreeView;
 
+// How the chooser's form was closed.
+enum class TChooserOutcome { None, OK, Cancel };
+
 // The chooser's modal form (413 x 239): name field over the filtered file list and the
 // type filter on the left, folder label over the folder tree and the drive list on the
 // right, OK and Cancel beside them. The shown folder is always the process's current
@@ -24,9 +29,9 @@ class TFormFileDialog : public QDialog {
 public:
     explicit TFormFileDialog(QWidget* owner = nullptr);
 
-    int DialogType = 0; // 0 open, 1 save, 2 directory; read when the form is shown
-    QString FileName;   // the current answer
-    int Outcome = 0;    // 1 closed by OK, 2 by Cancel, 0 otherwise
+    TChooserType DialogType = TChooserType::Open; // read when the form is shown
+    QString FileName;                             // the current answer
+    TChooserOutcome Outcome = TChooserOutcome::None;
 
     // Before showing: the file list's mask (ignored when empty), the type filter with the
     // entry to select (which sets the mask), the folder to start in (the nearest folder

@@ -52,10 +52,10 @@ void TMaskView::SetTool(TMaskTool tool) {
     tool_ = tool;
     switch (tool) {
     case TMaskTool::ByColor:
-        setCursor(AppCursor(CursorCircle));
+        setCursor(AppCursor(TCursorSlot::Circle));
         break;
     case TMaskTool::ByPixel:
-        setCursor(AppCursor(CursorPencil));
+        setCursor(AppCursor(TCursorSlot::Pencil));
         break;
     case TMaskTool::None:
         unsetCursor();

@@ -4,18 +4,22 @@
 #include "core/Settings.h"
 
 #include <QDialog>
+#include <QList>
+#include <utility>
 
-class QButtonGroup;
 class QCheckBox;
-class QPushButton;
+class TRadioGroup;
+class TWindowDialogs;
 
 // The "Preset answers" dialog. Every time it is shown it loads its controls from the
 // job's preset fields; OK stores them in the settings and the job, Cancel and Esc leave
-// both as they were. The dialog does not own the job or the store; both must outlive it.
+// both as they were. The dialog does not own the job, the store or the dialogs it tells
+// a failed store through; all must outlive it.
 class TPreSetForm : public QDialog {
     Q_OBJECT
 public:
-    TPreSetForm(TJobState& job, TSettingsStore& store, QWidget* parent = nullptr);
+    TPreSetForm(TJobState& job, TSettingsStore& store, TWindowDialogs& dialogs,
+                QWidget* parent = nullptr);
 
     // The answers as the controls hold them.
     TPresetAnswers Answers() const;
@@ -26,13 +30,13 @@ protected:
 private:
     void FormActivate();
     void OKButtonClick();
+    void AddCheckBox(QWidget* group, const char* name, const QString& caption, int top,
+                     bool TPresetAnswers::*answer);
 
     TJobState& job_;
     TSettingsStore& store_;
-    QButtonGroup* iconSize_ = nullptr;
-    QButtonGroup* iconBPP_ = nullptr;
-    QCheckBox* fixResolution_ = nullptr;
-    QCheckBox* fixSizing_ = nullptr;
-    QCheckBox* masking_ = nullptr;
-    QCheckBox* fixMasking_ = nullptr;
+    TWindowDialogs& dialogs_;
+    TRadioGroup* iconSize_ = nullptr;
+    TRadioGroup* iconBPP_ = nullptr;
+    QList<std::pair<QCheckBox*, bool TPresetAnswers::*>> checks_; // each with its answer
 };

@@ -4,21 +4,17 @@
 
 #include <QRadioButton>
 
-namespace {
-constexpr int kFirstItemTop = 18;
-constexpr int kItemPitch = 22;
-} // namespace
-
 TRadioGroup::TRadioGroup(QWidget* parent, const char* objectName, const QString& title,
-                         const QStringList& items, const QRect& geometry, int itemIndex)
+                         const QStringList& items, const QRect& geometry, int itemIndex,
+                         TRadioItemPlaces places)
     : QGroupBox(title, parent) {
     Name(this, objectName, WithoutAccelerator(title));
     setGeometry(geometry);
     for (qsizetype i = 0; i < items.size(); ++i) {
         const QByteArray name = QByteArray(objectName) + QByteArray::number(i);
-        items_ << MakeRadio(
-            this, name.constData(), items[i],
-            QRect(10, kFirstItemTop + static_cast<int>(i) * kItemPitch, geometry.width() - 16, 20));
+        items_ << MakeRadio(this, name.constData(), items[i],
+                            QRect(places.Left, 18 + static_cast<int>(i) * places.Pitch,
+                                  geometry.width() - 16, places.Height));
     }
     SetItemIndex(itemIndex);
 }

@@ -3,6 +3,7 @@
 #include "core/Settings.h"
 #include "ui/FileDialog.h"
 
+#include <QColorDialog>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -53,6 +54,15 @@ std::optional<QFont> TQtWindowDialogs::ChooseFont(QWidget* owner, const QFont& i
     TWindowFontDialog dialog(initial, owner);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.selectedFont();
+}
+
+std::optional<QColor> TQtWindowDialogs::ChooseColor(QWidget* owner, const QColor& initial) {
+    QColorDialog dialog(owner);
+    dialog.setObjectName(QStringLiteral("ColorDialog1"));
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    dialog.setCurrentColor(initial);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.selectedColor();
 }
 
 bool TQtWindowDialogs::Run(QDialog& dialog) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QString>
 #include <QStringList>
@@ -9,7 +10,7 @@ class QDialog;
 class QWidget;
 class TFileDialog;
 
-// The modal dialogs the main window opens, behind one interface so that a test can answer
+// The modal dialogs the program's windows open, behind one interface so that a test can answer
 // them without a window waiting for a click.
 class TWindowDialogs {
 public:
@@ -23,6 +24,8 @@ public:
                                          const QString& defaultSuffix) = 0;
     // The font dialog starting on `initial`; nothing when cancelled.
     virtual std::optional<QFont> ChooseFont(QWidget* owner, const QFont& initial) = 0;
+    // The colour dialog starting on `initial`; nothing when cancelled.
+    virtual std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) = 0;
     // Shows one of the program's own dialogs modally; true when it was accepted.
     virtual bool Run(QDialog& dialog) = 0;
     // The folder and file chooser; true when it was closed with OK.
@@ -37,6 +40,7 @@ public:
                                  const QString& selectedFilter,
                                  const QString& defaultSuffix) override;
     std::optional<QFont> ChooseFont(QWidget* owner, const QFont& initial) override;
+    std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) override;
     bool Run(QDialog& dialog) override;
     bool Run(TFileDialog& chooser, QWidget* owner) override;
 };

@@ -1,7 +1,5 @@
 #include "ui/WindowResources.h"
 
-#include <QFont>
-
 // Resources of a static library are registered by name, outside any namespace.
 static void RegisterWindowResources() {
     Q_INIT_RESOURCE(window);
@@ -33,10 +31,4 @@ QIcon ProgramIcon() {
     for (const int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/window/tessaly%1.png").arg(size), QSize(size, size));
     return icon;
-}
-
-void InstallFontSubstitutes() {
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                                QStringLiteral("DejaVu Sans")});
 }

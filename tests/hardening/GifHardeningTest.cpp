@@ -225,8 +225,7 @@ TEST(GifHardening, AFileThatEndsInsideImageDataIsRefusedAsCutShort) {
         EXPECT_EQ(LoaderError(file), "The GIF file ends inside its image data");
         const hardening::LoadResult load = hardening::LoadWithLoader(file);
         EXPECT_FALSE(load.Ok);
-        EXPECT_EQ(load.Message,
-                  QStringLiteral("Picture error: Cannot load picture ") + Q(file));
+        EXPECT_EQ(load.Message, QStringLiteral("Picture error: Cannot load picture ") + Q(file));
     }
 
     // Ending right after the size-0 block (no trailer) is a whole file.

@@ -6,8 +6,8 @@
 
 #include "cli/ConvertRun.h"
 #include "fakes/FakeWizardView.h"
-#include "process/loading/PictureLoader.h"
 #include "process/building/PicturePipeline.h"
+#include "process/loading/PictureLoader.h"
 #include "utils/TestUtils.h"
 
 #include <gtest/gtest.h>

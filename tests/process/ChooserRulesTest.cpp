@@ -32,7 +32,7 @@ TEST(ChooserRules, TypedTextsAnswersAndOk) {
     EXPECT_TRUE(ChooserOkEnabled(TChooserType::Open, QStringLiteral("/a/b.ico"), true));
     EXPECT_FALSE(ChooserOkEnabled(TChooserType::Directory, QString(), false));
 
-    EXPECT_EQ(S(ChooserCaption(QString(), ChooserTypeOf(1))), "Save");
+    EXPECT_EQ(S(ChooserCaption(QString(), TChooserType::Save)), "Save");
 }
 
 TEST(ChooserRules, FiltersMasksAndDrives) {

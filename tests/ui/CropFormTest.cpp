@@ -1,14 +1,14 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "ui/CropForm.h"
 
-#include <QColorDialog>
+#include "UiTestSupport.h"
+
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "utils/MaskViewReference.h"
@@ -25,7 +25,8 @@ QImage Pattern(int width, int height) {
 
 struct CropDialogRun {
     TCropState Crop;
-    TCropForm Form{Crop};
+    FakeDialogs Dialogs;
+    TCropForm Form{Crop, Dialogs};
     QWidget* Show = Form.findChild<QWidget*>(QStringLiteral("ShowImage"));
     QLabel* Thumbnail = Form.findChild<QLabel*>(QStringLiteral("ThumbnailImage"));
 
@@ -114,19 +115,12 @@ TEST(CropFormTest, NewFrameColourRecoloursOnlyTheBorder) {
     CropDialogRun run(picture);
     run.Type("CropLeftText", QStringLiteral("-30"));
     auto* swatch = run.Form.findChild<QFrame*>(QStringLiteral("Panel1"));
-    auto* dialog = run.Form.findChild<QColorDialog*>(QStringLiteral("ColorDialog1"));
     QTest::mousePress(swatch, Qt::LeftButton);
     EXPECT_EQ(swatch->frameShadow(), QFrame::Sunken);
-
-    QColor opened;
-    QTimer::singleShot(0, dialog, [&] {
-        opened = dialog->currentColor();
-        dialog->setCurrentColor(QColor(200, 10, 50));
-        dialog->accept();
-    });
+    run.Dialogs.Color = QColor(200, 10, 50);
     QTest::mouseRelease(swatch, Qt::LeftButton);
     EXPECT_EQ(swatch->frameShadow(), QFrame::Raised);
-    EXPECT_EQ(opened, QColor(Qt::black));
+    EXPECT_EQ(run.Dialogs.ColorOffered, QColor(Qt::black));
     EXPECT_EQ(run.Crop.FrameColor, 0x00320AC8u);
     EXPECT_EQ(run.Crop.EmbedImage().pixel(159, 60), qRgb(200, 10, 50));
     EXPECT_EQ(run.Crop.EmbedImage().pixel(129, 109), picture.pixel(99, 79));
@@ -137,11 +131,8 @@ TEST(CropFormTest, NewFrameColourRecoloursOnlyTheBorder) {
 
     // The colour dialog opens with the colour chosen last, not the frame colour.
     run.Crop.SetFrameColor(0x0000FF00);
-    QTimer::singleShot(0, dialog, [&] {
-        opened = dialog->currentColor();
-        dialog->reject();
-    });
+    run.Dialogs.Color.reset();
     QTest::mouseClick(swatch, Qt::LeftButton);
-    EXPECT_EQ(opened, QColor(200, 10, 50));
+    EXPECT_EQ(run.Dialogs.ColorOffered, QColor(200, 10, 50));
     EXPECT_EQ(run.Crop.FrameColor, 0x0000FF00u);
 }

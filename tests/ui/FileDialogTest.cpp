@@ -99,7 +99,7 @@ protected:
 
 TEST_F(ChooserTest, DirectoryModeAnswersTheShownFolderAndFollowsTheTree) {
     TFileDialog dialog;
-    dialog.DialogType = 2;
+    dialog.DialogType = TChooserType::Directory;
     dialog.InitialDir = QPath("a");
     const bool ok = Run(dialog, [&](TFormFileDialog& form) {
         EXPECT_EQ(form.windowTitle().toStdString(), "Open directory");
@@ -121,8 +121,9 @@ TEST_F(ChooserTest, DirectoryModeAnswersTheShownFolderAndFollowsTheTree) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return Answer(form) == Path("b"); }, 20000));
         QTest::qWait(300); // the folder's subfolders arrive
         // The folder highlighted is the one chosen (the rows may move as folders arrive).
-        EXPECT_EQ(folders->filePath(tree->selectionModel()->selectedIndexes().value(0)).toStdString(),
-                  Path("b"));
+        EXPECT_EQ(
+            folders->filePath(tree->selectionModel()->selectedIndexes().value(0)).toStdString(),
+            Path("b"));
         const QModelIndex wide = folders->index(QPath("a/" + Wide));
         EXPECT_GE(tree->visualRect(wide).width(), tree->fontMetrics().horizontalAdvance(Wide));
         tree->setCurrentIndex(folders->index(QPath("c/d")));
@@ -137,7 +138,7 @@ TEST_F(ChooserTest, DirectoryModeAnswersTheShownFolderAndFollowsTheTree) {
 
 TEST_F(ChooserTest, SaveModeTypedNamesPathsAndMasks) {
     TFileDialog dialog;
-    dialog.DialogType = 1;
+    dialog.DialogType = TChooserType::Save;
     dialog.Title = QStringLiteral("Output file name");
     dialog.Filter = QStringLiteral("Normal Icon|*.ico");
     dialog.InitialDir = QPath("a");
@@ -184,7 +185,7 @@ TEST_F(ChooserTest, SaveModeTypedNamesPathsAndMasks) {
 
 TEST_F(ChooserTest, CancelFilterMemoryAndVanishedFolders) {
     TFileDialog dialog;
-    dialog.DialogType = 1;
+    dialog.DialogType = TChooserType::Save;
     dialog.Filter = QStringLiteral("Normal Icon|*.ico|Windows Bitmap|*.bmp");
     dialog.FilterIndex = 1;
     dialog.InitialDir = QPath("a/gone/deeper"); // opens in the nearest folder that exists

@@ -1,17 +1,16 @@
 // The preset dialog driven as a user would, over a fake store and the real one.
 
 #include "ui/PreSetForm.h"
+#include "UiTestSupport.h"
 #include "fakes/FakeSettingsStore.h"
 #include "ui/QtSettingsStore.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -49,7 +48,8 @@ TEST(PreSetFormTest, ShowsTheJobAndOnlyOKStoresTheChanges) {
     store.Values = {{"IconSize", "48"}, {"IconBPP", "4"}, {"Fix_Sizing", "Y"}, {"Masking", "0"}};
     TJobState job;
     LoadSettings(job, store);
-    TPreSetForm form(job, store);
+    FakeDialogs dialogs;
+    TPreSetForm form(job, store, dialogs);
     EXPECT_TRUE(form.windowTitle() == "Preset answers" && form.size() == QSize(321, 407));
     EXPECT_EQ(ShowChecked(form), "RadioIconSize2 RadioIconBPP0 CheckFixSizing");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier); // "&Try to..."
@@ -72,18 +72,14 @@ TEST(PreSetFormTest, ShowsTheJobAndOnlyOKStoresTheChanges) {
     // With a folder in the settings file's place nothing can be stored: the user is told,
     // the fields stay, the dialog closes, and no failed value comes back later.
     TQtSettingsStore settings;
-    TPreSetForm locked(job, settings);
+    TPreSetForm locked(job, settings, dialogs);
     const QString file =
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "Vantrel", "Tessaly").fileName();
     ASSERT_TRUE(!QFile::exists(file) && QDir().mkpath(file));
     ShowChecked(locked);
     Click(locked, "CheckFixMasking");
-    QString told;
-    QTimer::singleShot(0, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            told = box->text(), box->accept();
-    });
     Click(locked, "OKButton");
+    const QString told = dialogs.Messages.join('\n');
     EXPECT_TRUE(told.contains("could not be stored") && !locked.isVisible()) << told.toStdString();
     ASSERT_TRUE(QDir().rmdir(file) && settings.WriteValue("IconSize", "48"));
     EXPECT_TRUE(!TQtSettingsStore().ReadValue("Fix_Resolution") &&

@@ -1,4 +1,4 @@
-#include "ui/WindowResources.h"
+#include "ui/FontMapping.h"
 
 #include <QApplication>
 #include <gmock/gmock.h>

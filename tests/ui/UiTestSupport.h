@@ -24,7 +24,8 @@ struct FakeStore : TSettingsStore {
 };
 
 // Dialogs answered at once: messages are recorded, the Add dialog gives FilesToAdd, the
-// font dialog gives Font, the program's dialogs and the chooser close with their answer.
+// font dialog gives Font, the colour dialog Color, the program's dialogs and the chooser
+// close with their answer.
 struct FakeDialogs : TWindowDialogs {
     QStringList Messages; // "caption: text"
     std::function<void()> OnMessage;
@@ -33,6 +34,8 @@ struct FakeDialogs : TWindowDialogs {
     QString FilterOffered;
     std::optional<QFont> Font;
     QFont FontOffered;
+    std::optional<QColor> Color;
+    QColor ColorOffered;
     QStringList DialogsRun; // object names
     void ShowMessage(QWidget*, const QString& text, const QString& caption) override {
         Messages << caption + QStringLiteral(": ") + text;
@@ -47,6 +50,10 @@ struct FakeDialogs : TWindowDialogs {
     std::optional<QFont> ChooseFont(QWidget*, const QFont& initial) override {
         FontOffered = initial;
         return Font;
+    }
+    std::optional<QColor> ChooseColor(QWidget*, const QColor& initial) override {
+        ColorOffered = initial;
+        return Color;
     }
     bool Run(QDialog& dialog) override {
         DialogsRun << dialog.objectName();

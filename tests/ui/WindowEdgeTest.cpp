@@ -185,9 +185,9 @@ TEST(WindowEdge, FailedWriteLeavesTheSavePageUsable) {
 TEST(WindowEdge, FontReachesEveryWindowButTheAboutLines) {
     ClearClipboard();
     Wizard w({});
-    TCropForm crop(w.Form->Processor().CropState(), w.Form.get());
+    TCropForm crop(w.Form->Processor().CropState(), w.Dialogs, w.Form.get());
     TAboutForm about(w.Form.get());
-    TPreSetForm preset(w.Form->Job(), w.Store, w.Form.get());
+    TPreSetForm preset(w.Form->Job(), w.Store, w.Dialogs, w.Form.get());
     w.Form->SetDialogs(&crop, &about, &preset);
     QFont chosen(QStringLiteral("DejaVu Sans"), 10);
     chosen.setBold(true);
@@ -229,10 +229,10 @@ void ExpectCaptionsFitAndControlsNamed(int points) {
     Wizard w({});
     TAboutForm about(w.Form.get());
     TJobState job;
-    TPreSetForm preSet(job, w.Store, w.Form.get());
+    TPreSetForm preSet(job, w.Store, w.Dialogs, w.Form.get());
     TCropState crop;
     crop.SetPicture(QImage(60, 40, QImage::Format_RGB32), 32);
-    TCropForm cropForm(crop, w.Form.get());
+    TCropForm cropForm(crop, w.Dialogs, w.Form.get());
     w.Form->SetDialogs(&cropForm, &about, &preSet);
     w.Form->ApplyFont(WindowFont({QStringLiteral("MS Sans Serif"), 0, points}));
     TFormFileDialog chooser(w.Form.get());
@@ -405,7 +405,7 @@ TEST(WindowEdge, EveryAcceleratorReachesItsControl) {
 
     TJobState job;
     FakeStore store;
-    TPreSetForm preSetForm(job, store);
+    TPreSetForm preSetForm(job, store, w.Dialogs);
     preSetForm.show();
     EXPECT_EQ(PressEveryAccelerator(preSetForm), 6);
 }

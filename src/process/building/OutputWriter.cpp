@@ -147,7 +147,8 @@ TWriteResult WriteIconSet(TJobState& job, bool replace, StagedFile* staged, TOut
     // A person's picture is never lost to its own icon, nor to another picture's.
     const auto refuseOwnPicture = [&](const QString& file) {
         if (pictures.Contains(file, job.InputList))
-            throw EPictureOfRun(WriteErrorText(file, QStringLiteral("it is a picture of this run")));
+            throw EPictureOfRun(
+                WriteErrorText(file, QStringLiteral("it is a picture of this run")));
     };
     const auto written = [&](const QString& file) {
         if (files) files->Written.append(file);

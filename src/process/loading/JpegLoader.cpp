@@ -1,8 +1,8 @@
 #include "process/loading/JpegLoader.h"
 
-#include "process/loading/Sampling.h"
 #include "process/loading/PictureFile.h"
 #include "process/loading/PictureMemory.h"
+#include "process/loading/Sampling.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QFile>

@@ -1,19 +1,11 @@
 #include "process/loading/PictureColor.h"
 
+#include "image/ColorRef.h"
+
 #include <cstring>
 
-namespace {
-
-std::uint32_t fromQRgb(QRgb color) {
-    return static_cast<std::uint32_t>(qRed(color)) |
-           static_cast<std::uint32_t>(qGreen(color)) << 8 |
-           static_cast<std::uint32_t>(qBlue(color)) << 16;
-}
-
-} // namespace
-
 std::uint32_t TableColor(const QImage& picture, int index) {
-    return index < picture.colorCount() ? fromQRgb(picture.color(index)) : 0;
+    return index < picture.colorCount() ? ColorRefOf(picture.color(index)) : 0;
 }
 
 void PutColor(uchar* row, int x, std::uint32_t color) {
@@ -35,7 +27,7 @@ std::uint32_t PictureColor(const QImage& picture, int x, int y) {
     case QImage::Format_ARGB32: {
         QRgb value;
         std::memcpy(&value, row + 4 * x, sizeof value);
-        return fromQRgb(value);
+        return ColorRefOf(value);
     }
     case QImage::Format_BGR888:
         return static_cast<std::uint32_t>(row[3 * x + 2]) |
@@ -46,6 +38,6 @@ std::uint32_t PictureColor(const QImage& picture, int x, int y) {
                static_cast<std::uint32_t>(row[3 * x + 1]) << 8 |
                static_cast<std::uint32_t>(row[3 * x + 2]) << 16;
     default:
-        return fromQRgb(picture.pixel(x, y));
+        return ColorRefOf(picture.pixel(x, y));
     }
 }

@@ -1,7 +1,7 @@
 #include "process/loading/SvgLoader.h"
 
-#include "process/loading/Sampling.h"
 #include "process/loading/PictureFile.h"
+#include "process/loading/Sampling.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QFile>

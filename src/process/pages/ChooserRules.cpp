@@ -23,17 +23,6 @@ bool IsRoot(const QString& folder) {
 
 } // namespace
 
-TChooserType ChooserTypeOf(int dialogType) {
-    switch (dialogType) {
-    case 1:
-        return TChooserType::Save;
-    case 2:
-        return TChooserType::Directory;
-    default:
-        return TChooserType::Open;
-    }
-}
-
 QString ChooserCaption(const QString& title, TChooserType type) {
     if (!title.isEmpty()) return title;
     switch (type) {

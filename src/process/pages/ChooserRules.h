@@ -9,11 +9,8 @@
 // pressed, and how the type filter's text reads. Plain text work; nothing here touches
 // the file system.
 
-// What the chooser is asked for; the numbers are the ones callers store.
-enum class TChooserType { Open = 0, Save = 1, Directory = 2 };
-
-// Any number outside 0..2 reads as Open, the least permissive.
-TChooserType ChooserTypeOf(int dialogType);
+// What the chooser is asked for.
+enum class TChooserType { Open, Save, Directory };
 
 // The caption: the title when there is one, else the type's own word.
 QString ChooserCaption(const QString& title, TChooserType type);

@@ -1,5 +1,7 @@
 #include "process/pages/CropRender.h"
 
+#include "image/ColorRef.h"
+
 #include <algorithm>
 
 QImage CropCursorImage(std::int32_t iconSize) {
@@ -27,8 +29,7 @@ QImage RenderCropView(const TCropState& crop, const QRect& area) {
         auto* row =
             reinterpret_cast<QRgb*>(out.scanLine(y - area.top())) + (inside.left() - area.left());
         for (int x = 0; x < inside.width(); ++x) {
-            const std::uint32_t color = crop.PaddedColor(inside.left() + x, y); // 0x00BBGGRR
-            row[x] = qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+            row[x] = RgbOf(crop.PaddedColor(inside.left() + x, y));
         }
     }
 

@@ -1,5 +1,6 @@
 #include "process/pages/MaskViewRender.h"
 
+#include "image/ColorRef.h"
 #include "process/building/CropState.h"
 #include "process/pages/MaskEdit.h"
 
@@ -7,10 +8,6 @@
 #include <vector>
 
 namespace {
-
-QRgb toRgb(std::uint32_t color) {
-    return qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
 
 bool isTransparent(const TJobState& job, std::int32_t x, std::int32_t y) {
     const TPxlMap& mask = job.MaskMap;
@@ -53,12 +50,12 @@ void cellRect(QImage& view, std::int32_t x, std::int32_t y, std::int32_t iconSiz
 void gridColumn(QImage& view, std::int32_t a) {
     if (a < 0 || a >= view.width()) return;
     for (std::int32_t y = 0; y < view.height(); ++y)
-        reinterpret_cast<QRgb*>(view.scanLine(y))[a] = toRgb(MaskGridColor);
+        reinterpret_cast<QRgb*>(view.scanLine(y))[a] = RgbOf(MaskGridColor);
 }
 
 void gridRow(QImage& view, std::int32_t a) {
     if (a < 0 || a >= view.height()) return;
-    std::fill_n(reinterpret_cast<QRgb*>(view.scanLine(a)), view.width(), toRgb(MaskGridColor));
+    std::fill_n(reinterpret_cast<QRgb*>(view.scanLine(a)), view.width(), RgbOf(MaskGridColor));
 }
 
 void drawWhole(QImage& view, const TJobState& job, std::int32_t iconSize) {
@@ -66,7 +63,7 @@ void drawWhole(QImage& view, const TJobState& job, std::int32_t iconSize) {
     std::vector<QRgb> colors(static_cast<std::size_t>(iconSize) * iconSize);
     for (std::int32_t y = 0; y < iconSize; ++y)
         for (std::int32_t x = 0; x < iconSize; ++x)
-            colors[static_cast<std::size_t>(y) * iconSize + x] = toRgb(iconColor(job, x, y));
+            colors[static_cast<std::size_t>(y) * iconSize + x] = RgbOf(iconColor(job, x, y));
     // The stretch maps view pixels to icon pixels as the mouse does.
     std::vector<std::int32_t> column(static_cast<std::size_t>(size));
     for (std::int32_t x = 0; x < size; ++x)
@@ -81,7 +78,7 @@ void drawWhole(QImage& view, const TJobState& job, std::int32_t iconSize) {
     for (std::int32_t x = 0; x < iconSize; ++x)
         for (std::int32_t y = 0; y < iconSize; ++y)
             if (isTransparent(job, x, y))
-                cellRect(view, x, y, iconSize, toRgb(MaskFrameColor), toRgb(MaskSilverColor));
+                cellRect(view, x, y, iconSize, RgbOf(MaskFrameColor), RgbOf(MaskSilverColor));
     for (std::int32_t g = 0; g <= iconSize; ++g) {
         gridColumn(view, cellEdge(g, iconSize, size));
         gridRow(view, cellEdge(g, iconSize, size));
@@ -92,9 +89,9 @@ void drawCell(QImage& view, const TJobState& job, std::int32_t x, std::int32_t y
               std::int32_t iconSize) {
     const std::int32_t size = view.width();
     if (isTransparent(job, x, y)) {
-        cellRect(view, x, y, iconSize, toRgb(MaskFrameColor), toRgb(MaskSilverColor));
+        cellRect(view, x, y, iconSize, RgbOf(MaskFrameColor), RgbOf(MaskSilverColor));
     } else {
-        const QRgb color = toRgb(iconColor(job, x, y));
+        const QRgb color = RgbOf(iconColor(job, x, y));
         cellRect(view, x, y, iconSize, color, color);
     }
     gridColumn(view, cellEdge(x, iconSize, size));
@@ -107,7 +104,7 @@ void drawCell(QImage& view, const TJobState& job, std::int32_t x, std::int32_t y
 
 QImage NewMaskView(std::int32_t viewWidth) {
     QImage view(viewWidth, viewWidth, QImage::Format_RGB32);
-    view.fill(toRgb(MaskGridColor));
+    view.fill(RgbOf(MaskGridColor));
     return view;
 }
 

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Draws the masking page's pictures: the three 32 x 32 monochrome cursors (pencil,
-circle, link) and the three 24 x 24 button glyphs, written as PNG files beside this
+"""Draws the masking page's pictures: the two 32 x 32 monochrome cursors (pencil,
+circle) and the three 24 x 24 button glyphs, written as PNG files beside this
 script. Run it again after changing a drawing; the PNG files are kept in git.
 
 Cursors are black, white and transparent only: RegisterCursors turns them into
 bitmap-and-mask cursors. The hot spots are fixed in Cursors.cpp (pencil tip (7, 24),
-circle centre (14, 13), link fingertip (8, 1)).
+circle centre (14, 13)).
 """
 import math
 import os
@@ -83,47 +83,6 @@ def circle_cursor():
     return outlined(32, inside, ink)
 
 
-HAND = """
-.....XX...........
-....X..X..........
-....X..X..........
-....X..X..........
-....X..XXX........
-....X..X..XXX.....
-....X..X..X..XX...
-.XX.X..X..X..X.X..
-X..XX..X..X..X..X.
-X...X...........X.
-.X..............X.
-..X.............X.
-..X............X..
-...X...........X..
-...X..........X...
-....X.........X...
-....XXXXXXXXXXX...
-"""
-
-
-def link_cursor():
-    art = HAND.strip().splitlines()
-    size, left, top = 32, 3, 1  # the fingertip (5, 0) of the drawing lands on (8, 1)
-
-    def drawn(x, y):
-        ax, ay = x - left, y - top
-        return 0 <= ay < len(art) and 0 <= ax < len(art[ay]) and art[ay][ax] == "X"
-
-    grid = [[drawn(x, y) for x in range(size)] for y in range(size)]
-    # Everything the outside cannot reach without crossing the outline is the hand.
-    outside = [[False] * size for _ in range(size)]
-    stack = [(size - 1, size - 1)]
-    while stack:
-        x, y = stack.pop()
-        if 0 <= x < size and 0 <= y < size and not outside[y][x] and not grid[y][x]:
-            outside[y][x] = True
-            stack += [(x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)]
-    return [[BLACK if grid[y][x] else CLEAR if outside[y][x] else WHITE for x in range(size)] for y in range(size)]
-
-
 def glyph(size, paint):
     rows = [[CLEAR] * size for _ in range(size)]
     paint(rows)
@@ -194,7 +153,6 @@ def auto_mask_glyph(rows):
 if __name__ == "__main__":
     write_png("crpencil.png", pencil_cursor())
     write_png("crcircle.png", circle_cursor())
-    write_png("crlink.png", link_cursor())
     write_png("colorselect.png", glyph(24, color_select_glyph))
     write_png("colortoggle.png", glyph(24, color_toggle_glyph))
     write_png("automask.png", glyph(24, auto_mask_glyph))
