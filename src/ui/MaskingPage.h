@@ -24,11 +24,9 @@ public:
 
     // The tool the mouse works with; sets the pointer shape to match.
     void SetTool(TMaskTool tool);
-    TMaskTool Tool() const { return tool_; }
 
     // DrawMaskView: (-1, -1), or either value -1, redraws the whole view.
     void DrawMaskView(std::int32_t x, std::int32_t y);
-    const QImage& ViewImage() const { return view_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
