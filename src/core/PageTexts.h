@@ -8,7 +8,8 @@
 // The texts the wizard's window shows that depend on the job: the title bar, the button
 // captions, the save page's description and location, and the Add dialog's filters.
 
-// The product title the window shows on pages without a picture ("Tessaly 3.5").
+// The product title the window shows on pages without a picture: the product's name and
+// its release.
 QString ProductTitle();
 // The application's name, also the caption of its own message boxes.
 QString ApplicationTitle();

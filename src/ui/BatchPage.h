@@ -4,7 +4,7 @@
 
 class QRadioButton;
 
-// The batch page (Panel2): a manual run, one picture at a time, or an automatic one.
+// The batch page: a manual run, one picture at a time, or an automatic one.
 class TBatchPage : public QWidget {
     Q_OBJECT
 public:

@@ -7,7 +7,7 @@
 class QLabel;
 class QPlainTextEdit;
 
-// The finish page (Panel7): what the run did, in a line, and below it in full (where the
+// The finish page: what the run did, in a line, and below it in full (where the
 // icons went, the pictures that could not be loaded and why), in a box that scrolls.
 class TFinishPage : public QWidget {
     Q_OBJECT

@@ -7,7 +7,7 @@
 class TPictureBox;
 class TRadioGroup;
 
-// The resolution page (Panel3): the icon's size and colours, and a preview of the picture.
+// The resolution page: the icon's size and colours, and a preview of the picture.
 class TResolutionPage : public QWidget {
     Q_OBJECT
 public:

@@ -12,7 +12,7 @@ class QProgressBar;
 class QPushButton;
 class TPictureBox;
 
-// The save page (Panel6): the output format, where to save, replacing, the progress of an
+// The save page: the output format, where to save, replacing, the progress of an
 // automatic run and a preview of the icon.
 class TSavingPage : public QWidget {
     Q_OBJECT

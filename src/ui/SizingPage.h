@@ -8,7 +8,7 @@ class QPushButton;
 class QRadioButton;
 class TPictureBox;
 
-// The sizing page (Panel4): scale the picture into the square or crop a square out of it,
+// The sizing page: scale the picture into the square or crop a square out of it,
 // with the crop dialog behind "Crop option" and a preview of the result.
 class TSizingPage : public QWidget {
     Q_OBJECT

@@ -10,7 +10,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-// The source page (Panel1): the clipboard or the queue of files, with the queue's list and
+// The source page: the clipboard or the queue of files, with the queue's list and
 // its Add and Remove buttons. The Insert and Delete keys in the list act as Add and Remove.
 class TSourcePage : public QWidget {
     Q_OBJECT
