@@ -10,7 +10,6 @@
 #include "process/Processor.h"
 #include "utils/TestUtils.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -164,10 +163,10 @@ TEST_F(ConvertMatchesWizard, OneMultiResourceIconAtTheProposedPlace) {
     const RunResult r = RunConvert(cli, args);
     ASSERT_EQ(r.ExitCode, 0) << r.Err;
 
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(Q(wizard));
-    WizardRun(WizardCommandLine(), {48, 8, 1, 1, QString()});
-    QDir::setCurrent(old);
+    {
+        const testutil::InFolder folder(wizard);
+        WizardRun(WizardCommandLine(), {48, 8, 1, 1, QString()});
+    }
 
     const auto fromCli = Files(cli);
     ASSERT_EQ(fromCli.size(), 1u);

@@ -9,12 +9,9 @@
 
 namespace fs = std::filesystem;
 using namespace e2e;
+using testutil::Contains;
 
 namespace {
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 std::size_t Lines(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));

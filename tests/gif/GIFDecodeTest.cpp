@@ -6,14 +6,12 @@
 #include "GIFTestSupport.h"
 #include "gif/GIFImage.h"
 #include "reduce/GraphicErrors.h"
+#include "utils/TestUtils.h"
 
 using namespace giftest;
+using testutil::Contains;
 
 namespace {
-
-bool Contains(const std::vector<std::string>& warnings, const std::string& text) {
-    return std::find(warnings.begin(), warnings.end(), text) != warnings.end();
-}
 
 std::vector<std::uint8_t> Random(std::size_t count, int colors, unsigned seed) {
     std::mt19937 random(seed);

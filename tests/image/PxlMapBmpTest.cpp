@@ -337,8 +337,7 @@ TEST(PxlMapBmpPicture, CopyToPictureKeepsDepthAndPixels) {
     } cases[] = {
         {1, QImage::Format_Mono}, {4, QImage::Format_Indexed8}, {8, QImage::Format_Indexed8}};
     testutil::TempDir dir;
-    const fs::path oldCwd = fs::current_path();
-    fs::current_path(dir.path());
+    const testutil::InFolder folder(dir.path());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bits);
         TPxlMap map = imagetest::PatternMap(21, 13, c.bits, 9);
@@ -352,7 +351,6 @@ TEST(PxlMapBmpPicture, CopyToPictureKeepsDepthAndPixels) {
     }
     // The hand-over leaves no file behind in the current folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 0);
-    fs::current_path(oldCwd);
 
     TPxlMap empty{};
     QImage picture(4, 4, QImage::Format_RGB32);

@@ -1,5 +1,6 @@
 #include "utils/TestUtils.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -66,6 +67,23 @@ TempDir::~TempDir() {
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
+}
+
+InFolder::InFolder(const std::filesystem::path& folder) : old_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+}
+
+InFolder::~InFolder() {
+    std::error_code ec;
+    std::filesystem::current_path(old_, ec);
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 CommandResult runCommand(const std::string& commandLine) {

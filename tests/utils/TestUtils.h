@@ -40,6 +40,22 @@ private:
     std::filesystem::path path_;
 };
 
+// Makes a folder the current one (where relative names land) while the object lives.
+class InFolder {
+public:
+    explicit InFolder(const std::filesystem::path& folder);
+    ~InFolder();
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+private:
+    std::filesystem::path old_;
+};
+
+// True when `text` holds `part`; for a list of lines, when one of them is `line`.
+bool Contains(const std::string& text, const std::string& part);
+bool Contains(const std::vector<std::string>& lines, const std::string& line);
+
 struct CommandResult {
     int exitCode = -1;
     std::string output; // stdout and stderr together
