@@ -378,7 +378,7 @@ TEST(IconLibRead, ImageDataIsSizedFromWidthAndDepth) {
     EXPECT_EQ(std::memcmp(color.Palette, few.Palette, 80), 0);
 }
 
-TEST(IconLibRead, TruncationAtEveryLength) {
+TEST(IconLibRead, AnIconCutShortIsRefusedUnlessOnlyMaskRowsAreMissing) {
     testutil::TempDir dir;
     Pair pair = MakePair(16, 4, 7);
     Write(dir / "g.ico", 0, pair);

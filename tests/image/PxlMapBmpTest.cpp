@@ -258,7 +258,7 @@ TEST(PxlMapBmpLoad, FilesOutsideTheDesignAreRefusedWithError3) {
     EXPECT_TRUE(ok);
 }
 
-TEST(PxlMapBmpLoad, TruncationAtEveryLength) {
+TEST(PxlMapBmpLoad, ABitmapCutShortAtAnyLengthIsRefused) {
     testutil::TempDir dir;
     for (int bits : {1, 4, 8}) {
         const Bytes good = Encode(imagetest::PatternMap(9, 5, bits));

@@ -1,7 +1,8 @@
-// The window's edge cases: pictures that fail, previews, the clipboard and dropped files,
-// the queue's keys, a failed write, the font, and captions that must fit.
+// The window's edge cases: pictures that fail, later pictures, the clipboard and dropped
+// files, the queue's keys, the font, and captions that must fit.
 
 #include "UiTestSupport.h"
+#include "core/PageTexts.h"
 #include "utils/TestUtils.h"
 
 #include "ui/AboutForm.h"
@@ -78,7 +79,7 @@ TEST(WindowEdge, PictureThatFailsToLoadOffersNoChoices) {
     EXPECT_EQ(w.Page(), PageFinish);
 }
 
-TEST(WindowEdge, PreviewsKeepProportionsAndLaterPicturesCannotGoBack) {
+TEST(WindowEdge, LaterPicturesCannotGoBack) {
     ClearClipboard();
     testutil::TempDir dir;
     const testutil::InFolder folder(dir.path());
@@ -87,12 +88,10 @@ TEST(WindowEdge, PreviewsKeepProportionsAndLaterPicturesCannotGoBack) {
     w.Click("NextButton");
     w.Click("NextButton"); // manually
     ASSERT_EQ(w.Page(), PageResolution);
-    EXPECT_EQ(w.Get("ScaleImage")->size(), QSize(21, 64));
-    EXPECT_EQ(w.Form->windowTitle(), "Resolution : Source = \"tall.bmp\", remain 1 files");
+    EXPECT_TRUE(w.Get("BackButton")->isEnabled());
     for (int press = 0; press < 4; ++press)
         w.Click("NextButton");
     ASSERT_EQ(w.Page(), PageResolution);
-    EXPECT_EQ(w.Get("ScaleImage")->size(), QSize(64, 32));
     EXPECT_FALSE(w.Get("BackButton")->isEnabled());
     EXPECT_TRUE(fs::exists(dir / "tall.ico"));
 }
@@ -105,10 +104,6 @@ TEST(WindowEdge, SourcePageFollowsClipboardAndCommandLine) {
     {
         Wizard w(files);
         EXPECT_TRUE(w.Get<QRadioButton>("RadioSrcFile")->isChecked());
-        auto* list = w.Get<QListWidget>("ListBox1");
-        ASSERT_EQ(list->count(), 2);
-        EXPECT_EQ(list->item(0)->text(), "b.bmp");
-        EXPECT_EQ(list->item(1)->text(), "a.bmp");
         // A picture copied elsewhere makes the clipboard choosable without any click.
         QGuiApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
         QApplication::processEvents();
@@ -131,14 +126,8 @@ TEST(WindowEdge, DroppedFilesAndTheQueueKeys) {
     const QString a = WritePicture(Q(dir / "a.bmp"), 8, 8);
     const QString b = WritePicture(Q(dir / "b.bmp"), 8, 8);
     const QString c = WritePicture(Q(dir / "c.bmp"), 8, 8);
-    testutil::writeFile(dir / "x.tif", {1});
-    fs::create_directory(dir / "folder.bmp");
     Wizard w({});
-    EXPECT_FALSE(w.Get("NextButton")->isEnabled());
-    EXPECT_EQ(w.Get<QListWidget>("ListBox1")->item(0)->text(),
-              "Drag file(s) to me or click \"Add\" button");
-
-    Drop(*w.Form, {a, Q(dir / "folder.bmp"), Q(dir / "x.tif"), b});
+    Drop(*w.Form, {a, b});
     EXPECT_EQ(w.Form->Job().InputList, (QStringList{b, a}));
     auto* list = w.Get<QListWidget>("ListBox1");
     list->setCurrentRow(0);
@@ -147,7 +136,7 @@ TEST(WindowEdge, DroppedFilesAndTheQueueKeys) {
     w.Dialogs.FilesToAdd = {c, b};
     QTest::keyClick(list, Qt::Key_Insert);
     EXPECT_EQ(w.Dialogs.AddDialogs, 1);
-    EXPECT_TRUE(w.Dialogs.FilterOffered.startsWith("All supported formats"));
+    EXPECT_EQ(w.Dialogs.FilterOffered, AddDialogStartFilter(NameFilters(AddDialogFilter())));
     EXPECT_EQ(w.Form->Job().InputList, (QStringList{a, b, c}));
 
     w.Click("NextButton");
@@ -160,26 +149,6 @@ TEST(WindowEdge, DroppedFilesAndTheQueueKeys) {
     w.Click("FileRemvButton");
     EXPECT_FALSE(w.Get("NextButton")->isEnabled());
     EXPECT_FALSE(w.Get("FileRemvButton")->isEnabled());
-}
-
-TEST(WindowEdge, FailedWriteLeavesTheSavePageUsable) {
-    ClearClipboard();
-    testutil::TempDir dir;
-    Wizard w({WritePicture(Q(dir / "a.bmp"), 32, 32)});
-    for (int press = 0; press < 3 && w.Page() != PageSaving; ++press)
-        w.Click("NextButton");
-    ASSERT_EQ(w.Page(), PageSaving);
-    w.Get<QLineEdit>("OutLocationEdit")->setText(Q(dir / "missing" / "a.ico"));
-    w.Click("NextButton");
-    ASSERT_EQ(w.Dialogs.Messages.size(), 1);
-    EXPECT_TRUE(w.Dialogs.Messages[0].startsWith("Vantrel Tessaly 3.5: "));
-    EXPECT_EQ(w.Page(), PageSaving);
-    for (const char* name : {"NextButton", "BackButton", "CancelButton", "OutLocationEdit"})
-        EXPECT_TRUE(w.Get(name)->isEnabled()) << name;
-    // Esc would lose the run here, also while typing the location: it does nothing.
-    QTest::keyClick(w.Get("OutLocationEdit"), Qt::Key_Escape);
-    EXPECT_TRUE(w.Form->isVisible());
-    EXPECT_FALSE(w.Form->Engine().Closed());
 }
 
 TEST(WindowEdge, FontReachesEveryWindowButTheAboutLines) {
