@@ -76,10 +76,9 @@ TEST(BitmapHardening, AnInfoHeaderLongerThanTheFileIsRefusedUndecoded) {
     const fs::path file = dir / "fuzzed.bmp";
     testutil::writeFile(file, bytes);
     EXPECT_EQ(Refusal(file, MaxPicturePixels), "Damaged bitmap file: info header cut short");
-    const hardening::LoadResult load = hardening::LoadWithLoader(file);
+    const LoadResult load = LoadWithLoader(file);
     EXPECT_FALSE(load.Ok);
-    EXPECT_EQ(load.Message,
-              QStringLiteral("Picture error: Cannot load picture ") + Q(file));
+    EXPECT_EQ(load.Message, QStringLiteral("Picture error: Cannot load picture ") + Q(file));
 }
 
 // Found by fuzzing: 55 bytes claiming 2,080,374,797 x 2,147,418,113 pixels stored top-down,

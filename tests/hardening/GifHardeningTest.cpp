@@ -223,10 +223,9 @@ TEST(GifHardening, AFileThatEndsInsideImageDataIsRefusedAsCutShort) {
         // ...and the program refuses the picture.
         const fs::path file = Save(dir, "cut.gif", bytes);
         EXPECT_EQ(LoaderError(file), "The GIF file ends inside its image data");
-        const hardening::LoadResult load = hardening::LoadWithLoader(file);
+        const LoadResult load = LoadWithLoader(file);
         EXPECT_FALSE(load.Ok);
-        EXPECT_EQ(load.Message,
-                  QStringLiteral("Picture error: Cannot load picture ") + Q(file));
+        EXPECT_EQ(load.Message, QStringLiteral("Picture error: Cannot load picture ") + Q(file));
     }
 
     // Ending right after the size-0 block (no trailer) is a whole file.
@@ -286,7 +285,7 @@ TEST(GifHardening, AGraphicControlBlockOfAnotherSizeThanFourIsRefused) {
         } catch (const GIFException& e) {
             EXPECT_STREQ(e.what(), "Invalid graphic control block size");
         }
-        EXPECT_FALSE(hardening::LoadWithLoader(Save(dir, "gce.gif", gif)).Ok);
+        EXPECT_FALSE(LoadWithLoader(Save(dir, "gce.gif", gif)).Ok);
     }
     // The size the format fixes loads, with its transparent index taking effect.
     Bytes gif(plain.begin(), plain.begin() + static_cast<std::ptrdiff_t>(descriptorAt));

@@ -80,7 +80,7 @@ TEST(IconHardening, OnlyReservedZeroAndTypeOneMakeAnIconFile) {
         Put16(bytes, at, value);
         EXPECT_EQ(Refusal(dir, bytes), "Icon file is not valid");
         testutil::writeFile(dir / "bad.ico", bytes);
-        const hardening::LoadResult load = hardening::LoadWithLoader(dir / "bad.ico");
+        const LoadResult load = LoadWithLoader(dir / "bad.ico");
         EXPECT_FALSE(load.Ok);
         EXPECT_EQ(load.Message,
                   QStringLiteral("Picture error: Cannot load picture ") + Q(dir / "bad.ico"));
@@ -100,8 +100,8 @@ TEST(IconHardening, AnEntryByteCountBelowTheInfoHeaderLeavesThatImageUnread) {
         EXPECT_EQ(count, 2);
         EXPECT_TRUE(ReadsImage(dir, bytes, 1));
         testutil::writeFile(dir / "bad.ico", bytes);
-        EXPECT_FALSE(hardening::LoadWithLoader(dir / "bad.ico").Ok);
-        EXPECT_TRUE(hardening::LoadWithLoader(dir / "bad.ico", 1).Ok);
+        EXPECT_FALSE(LoadWithLoader(dir / "bad.ico").Ok);
+        EXPECT_TRUE(LoadWithLoader(dir / "bad.ico", 1).Ok);
     }
     // The field is not otherwise used: from the info header's 40 bytes up, even past the
     // end of the file, the image reads as it is.
@@ -124,7 +124,7 @@ TEST(IconHardening, AColoursUsedFieldAboveWhatTheDepthIndexesLeavesTheImageUnrea
         EXPECT_FALSE(ReadsImage(dir, bytes, 0));
         EXPECT_TRUE(ReadsImage(dir, bytes, 1));
         testutil::writeFile(dir / "bad.ico", bytes);
-        EXPECT_FALSE(hardening::LoadWithLoader(dir / "bad.ico").Ok);
+        EXPECT_FALSE(LoadWithLoader(dir / "bad.ico").Ok);
     }
     // Up to 2^bits the field says how many palette entries are stored.
     for (std::uint32_t used : {0u, 16u}) {

@@ -86,6 +86,13 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
+std::map<std::string, char> expectationsByPath() {
+    std::map<std::string, char> byPath;
+    for (const Expectation& entry : readExpectations())
+        byPath[entry.path] = entry.expect;
+    return byPath;
+}
+
 CommandResult runCommand(const std::string& commandLine) {
     CommandResult result;
     std::string full = commandLine + " 2>&1";
@@ -128,10 +135,12 @@ std::vector<Expectation> readExpectations() {
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#') continue;
         std::istringstream fields(line);
-        std::string path, expect;
+        std::string path, expect, bytes, pillow;
         std::getline(fields, path, '\t');
         std::getline(fields, expect, '\t');
-        if (!expect.empty()) list.push_back({path, expect[0]});
+        std::getline(fields, bytes, '\t');
+        std::getline(fields, pillow, '\t');
+        if (!expect.empty()) list.push_back({path, expect[0], pillow});
     }
     return list;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,14 +15,18 @@ std::filesystem::path testDataDir();
 // Folder holding the built programs (tessaly-convert).
 std::filesystem::path binDir();
 
-// One line of the test data's EXPECTATIONS.tsv: a file (relative to testDataDir()) and
-// what a reader must do with it: 'V' load it, 'B' refuse it, 'L' either.
+// One line of the test data's EXPECTATIONS.tsv: a file (relative to testDataDir()), what
+// a reader must do with it ('V' load it, 'B' refuse it, 'L' either), and what Pillow made
+// of it (e.g. "ok GIF 128x128 frames=1").
 struct Expectation {
     std::string path;
     char expect;
+    std::string pillow;
 };
 // Every line of it, in its order.
 std::vector<Expectation> readExpectations();
+// What a reader must do with each file, by its path.
+std::map<std::string, char> expectationsByPath();
 
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
