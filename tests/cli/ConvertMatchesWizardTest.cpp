@@ -59,13 +59,6 @@ void WizardRun(const QStringList& commandLine, const Answers& answers) {
     EXPECT_TRUE(view.messages.isEmpty()) << view.messages.join(QLatin1Char('\n')).toStdString();
 }
 
-std::map<std::string, std::vector<std::uint8_t>> Files(const fs::path& dir) {
-    std::map<std::string, std::vector<std::uint8_t>> files;
-    for (const auto& e : fs::directory_iterator(dir))
-        files[e.path().filename().string()] = testutil::readFile(e.path());
-    return files;
-}
-
 class ConvertMatchesWizard : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -145,9 +138,10 @@ TEST_F(ConvertMatchesWizard, IconsAndBitmapsInAFolder) {
 
         ASSERT_NO_FATAL_FAILURE(
             WizardRun(WizardCommandLine(), {c.Size, c.Bits, c.Masking, c.Item, Q(wizard)}));
-        const auto fromCli = Files(cli);
+        const auto fromCli = testutil::Snapshot(cli);
         EXPECT_GE(fromCli.size(), 4u);
-        EXPECT_EQ(fromCli, Files(wizard)) << c.Format << " " << c.Size << " " << c.Bits;
+        EXPECT_EQ(fromCli, testutil::Snapshot(wizard))
+            << c.Format << " " << c.Size << " " << c.Bits;
     }
 }
 
@@ -168,8 +162,8 @@ TEST_F(ConvertMatchesWizard, OneMultiResourceIconAtTheProposedPlace) {
         WizardRun(WizardCommandLine(), {48, 8, 1, 1, QString()});
     }
 
-    const auto fromCli = Files(cli);
+    const auto fromCli = testutil::Snapshot(cli);
     ASSERT_EQ(fromCli.size(), 1u);
     EXPECT_EQ(fromCli.begin()->first, "flat.ico");
-    EXPECT_EQ(fromCli, Files(wizard));
+    EXPECT_EQ(fromCli, testutil::Snapshot(wizard));
 }

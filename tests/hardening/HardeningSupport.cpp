@@ -45,18 +45,6 @@ ConvertResult Convert(const std::vector<std::string>& arguments) {
     return result;
 }
 
-std::map<std::string, Bytes> Snapshot(const fs::path& dir) {
-    std::map<std::string, Bytes> files;
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-        const std::string name = fs::relative(entry.path(), dir).string();
-        if (entry.is_directory())
-            files[name + "/"] = {};
-        else
-            files[name] = testutil::readFile(entry.path());
-    }
-    return files;
-}
-
 void WritePicture(const fs::path& path, int width, int height) {
     QImage picture(width, height, QImage::Format_RGB888);
     picture.fill(QColor(200, 220, 240));

@@ -16,8 +16,9 @@
 #include <vector>
 
 // Shared pieces of the hardening tests: tessaly-convert run in this process (so the safe
-// writer's test seam reaches it), folder snapshots, and a measure of the memory a piece of
-// work takes. Pictures go through the loader as its own tests load them (LoadWithLoader).
+// writer's test seam reaches it) and a measure of the memory a piece of work takes.
+// Pictures go through the loader as its own tests load them (LoadWithLoader); folders are
+// compared with testutil::Snapshot.
 namespace hardening {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -30,9 +31,7 @@ struct ConvertResult {
 };
 ConvertResult Convert(const std::vector<std::string>& arguments);
 
-// Every file under `dir` (relative path -> bytes; folders map to an empty entry ending
-// in '/'), to compare a folder before and after.
-std::map<std::string, Bytes> Snapshot(const std::filesystem::path& dir);
+using testutil::Snapshot;
 
 // A small 24-bit picture with a border colour and a few others inside, saved as a BMP.
 void WritePicture(const std::filesystem::path& path, int width = 20, int height = 14);

@@ -25,13 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::map<std::string, std::vector<std::uint8_t>> Files(const fs::path& dir) {
-    std::map<std::string, std::vector<std::uint8_t>> files;
-    for (const auto& entry : fs::directory_iterator(dir))
-        files[entry.path().filename().string()] = testutil::readFile(entry.path());
-    return files;
-}
-
 TEST(WizardRun, ManualRunFromABitmapToAnIcon) {
     ClearClipboard();
     testutil::TempDir dir;
@@ -163,9 +156,9 @@ TEST(WizardRun, AutomaticRunWritesWhatTheConverterWrites) {
         w.Click("NextButton");
         ASSERT_EQ(w.Page(), PageFinish) << w.Dialogs.Messages.join('\n').toStdString();
 
-        const auto fromCli = Files(cli);
+        const auto fromCli = testutil::Snapshot(cli);
         EXPECT_EQ(fromCli.size(), 3u);
-        EXPECT_EQ(Files(wizard), fromCli) << c.Size << " " << c.Bits;
+        EXPECT_EQ(testutil::Snapshot(wizard), fromCli) << c.Size << " " << c.Bits;
     }
 }
 
@@ -251,7 +244,7 @@ TEST(WizardRun, AutomaticRunShowsProgressStopsAndSaysWhatItDid) {
     ASSERT_EQ(w.Page(), PageFinish);
     EXPECT_TRUE(runShown);
     EXPECT_EQ(positions, (std::set<int>{0, 1, 2, 3}));
-    EXPECT_EQ(Files(dir / "out").size(), 2u);
+    EXPECT_EQ(testutil::Snapshot(dir / "out").size(), 2u);
     EXPECT_TRUE(fs::exists(dir / "out" / "b.ico")) << "c is abandoned, d never started";
     EXPECT_EQ(w.Get<QLabel>("FinishText")->text(), "Stopped: 2 icons were saved.");
     const QString details = w.Get<QPlainTextEdit>("FinishDetails")->toPlainText();

@@ -78,6 +78,18 @@ InFolder::~InFolder() {
     std::filesystem::current_path(old_, ec);
 }
 
+std::map<std::string, std::vector<std::uint8_t>> Snapshot(const std::filesystem::path& dir) {
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        const std::string name = entry.path().lexically_relative(dir).string();
+        if (entry.is_directory())
+            files[name + "/"] = {};
+        else
+            files[name] = readFile(entry.path());
+    }
+    return files;
+}
+
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }

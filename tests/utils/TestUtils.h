@@ -57,6 +57,10 @@ private:
     std::filesystem::path old_;
 };
 
+// Every file under `dir` (relative path -> bytes; folders map to an empty entry ending in
+// '/'), to compare a folder's contents.
+std::map<std::string, std::vector<std::uint8_t>> Snapshot(const std::filesystem::path& dir);
+
 // True when `text` holds `part`; for a list of lines, when one of them is `line`.
 bool Contains(const std::string& text, const std::string& part);
 bool Contains(const std::vector<std::string>& lines, const std::string& line);
