@@ -36,24 +36,6 @@ Bytes FileWithData(int width, int height, const Bytes& data, const Bytes& before
     return out;
 }
 
-// Codes packed least significant bit first, each with its width.
-Bytes PackCodes(const std::vector<std::pair<int, int>>& codes) {
-    Bytes out;
-    std::uint32_t bits = 0;
-    int count = 0;
-    for (const auto& [code, width] : codes) {
-        bits |= static_cast<std::uint32_t>(code) << count;
-        count += width;
-        while (count >= 8) {
-            out.push_back(static_cast<std::uint8_t>(bits & 0xFF));
-            bits >>= 8;
-            count -= 8;
-        }
-    }
-    if (count > 0) out.push_back(static_cast<std::uint8_t>(bits));
-    return out;
-}
-
 std::vector<std::uint8_t> Decoded(const Bytes& file) {
     TGIFImage image;
     Load(image, file);
