@@ -12,13 +12,9 @@
 
 namespace fs = std::filesystem;
 using hardening::Bytes;
+using testutil::Put32;
 
 namespace {
-
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 // A complete 1-bit bitmap of width x |height| (negative: rows stored top-down).
 Bytes MonochromeBitmap(int width, int height) {

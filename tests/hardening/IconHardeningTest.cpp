@@ -11,17 +11,10 @@
 
 namespace fs = std::filesystem;
 using hardening::Bytes;
+using testutil::Put16;
+using testutil::Put32;
 
 namespace {
-
-void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
-    b[at] = static_cast<std::uint8_t>(v);
-    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    Put16(b, at, v & 0xFFFF);
-    Put16(b, at + 2, v >> 16);
-}
 
 // A two-image icon file (16 x 16 at 4 bits, then 32 x 32 at 8 bits) written by the
 // program's own writer: entries at 6 and 22, images after them.

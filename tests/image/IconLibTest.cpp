@@ -13,17 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-std::uint32_t Get16(const Bytes& b, std::size_t pos) {
-    return b[pos] | (b[pos + 1] << 8);
-}
-std::uint32_t Get32(const Bytes& b, std::size_t pos) {
-    return Get16(b, pos) | (Get16(b, pos + 2) << 16);
-}
-void Put32(Bytes& b, std::size_t pos, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        b[pos + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
+using testutil::Get16;
+using testutil::Get32;
+using testutil::Put32;
 
 struct Pair {
     TPxlMap color;

@@ -16,16 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
+using testutil::Put32;
 
 Bytes Encode(TPxlMap map) {
     QByteArray bytes;
     if (!map.EncodeBMP(bytes)) throw std::runtime_error("EncodeBMP failed");
     return Bytes(bytes.begin(), bytes.end());
-}
-
-void Put32(Bytes& bytes, std::size_t pos, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[pos + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 void ExpectRefused(TPxlMap& map, int number) {

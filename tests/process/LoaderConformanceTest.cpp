@@ -17,11 +17,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-std::uint32_t Little32(const Bytes& b, std::size_t at) {
-    if (at + 4 > b.size()) return 0;
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-
 // Malformed files that still convert, each on purpose.
 const std::map<std::string, std::string> AcceptedOnPurpose = {
     // The frame's width and height are 0: such a frame takes the logical screen's size,
@@ -169,7 +164,8 @@ TEST(LoaderConformance, MalformedFilesAcceptedOnPurposeBehaveAsReasoned) {
         SCOPED_TRACE(index);
         const auto load = LoadWithLoader(job, multi, index);
         EXPECT_EQ(load.SubCount, 9);
-        const std::uint32_t offset = Little32(bytes, 6 + 16 * static_cast<std::size_t>(index) + 12);
+        const std::uint32_t offset =
+            testutil::Get32(bytes, 6 + 16 * static_cast<std::size_t>(index) + 12);
         if (offset + 40 > bytes.size()) {
             EXPECT_FALSE(load.Ok) << "its data is not there";
         }

@@ -30,6 +30,24 @@ std::filesystem::path binDir() {
     return TESSALY_BIN_DIR;
 }
 
+std::uint32_t Get16(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    return bytes[at] | static_cast<std::uint32_t>(bytes[at + 1]) << 8;
+}
+
+std::uint32_t Get32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    return Get16(bytes, at) | Get16(bytes, at + 2) << 16;
+}
+
+void Put16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+    bytes[at] = static_cast<std::uint8_t>(value);
+    bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+    Put16(bytes, at, value & 0xFFFF);
+    Put16(bytes, at + 2, value >> 16);
+}
+
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());

@@ -28,6 +28,12 @@ std::vector<Expectation> readExpectations();
 // What a reader must do with each file, by its path.
 std::map<std::string, char> expectationsByPath();
 
+// Little-endian fields of a file's bytes, 16 and 32 bits wide, at byte `at`.
+std::uint32_t Get16(const std::vector<std::uint8_t>& bytes, std::size_t at);
+std::uint32_t Get32(const std::vector<std::uint8_t>& bytes, std::size_t at);
+void Put16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value);
+void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value);
+
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
