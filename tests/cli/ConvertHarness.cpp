@@ -141,27 +141,6 @@ void WritePgm(const fs::path& path, const std::vector<std::uint8_t>& grey, int w
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
-Picture ReadPnm(const fs::path& path) {
-    const std::string data = ReadText(path);
-    std::istringstream in(data);
-    std::string magic;
-    int width = 0, height = 0, maxval = 0;
-    in >> magic >> width >> height >> maxval;
-    in.get();
-    const int channels = magic == "P6" ? 3 : magic == "P5" ? 1 : 0;
-    if (channels == 0 || maxval != 255 || width <= 0 || height <= 0)
-        throw std::runtime_error("not a PNM picture: " + path.string());
-    Picture p(width, height);
-    std::vector<char> raw(static_cast<std::size_t>(width) * height * channels);
-    in.read(raw.data(), static_cast<std::streamsize>(raw.size()));
-    if (!in) throw std::runtime_error("short PNM picture: " + path.string());
-    for (std::size_t i = 0; i < p.Pixels.size(); ++i) {
-        const auto* px = reinterpret_cast<const std::uint8_t*>(raw.data()) + i * channels;
-        p.Pixels[i] = channels == 3 ? Rgb{px[0], px[1], px[2]} : Rgb{px[0], px[0], px[0]};
-    }
-    return p;
-}
-
 void Encode(const Picture& picture, const fs::path& out, const std::string& kind,
             const std::vector<std::uint8_t>* alpha) {
     const fs::path ppm = out.string() + ".src.ppm";
@@ -178,18 +157,6 @@ void Encode(const Picture& picture, const fs::path& out, const std::string& kind
     fs::remove(ppm);
     if (!pgm.empty()) fs::remove(pgm);
     if (result.exitCode != 0) throw std::runtime_error("encode failed: " + result.output);
-}
-
-Picture Djpeg(const fs::path& jpeg, bool greyQuantized) {
-    const fs::path out = jpeg.string() + ".djpeg.pnm";
-    const std::string options = greyQuantized ? "-colors 255 " : "";
-    const auto result =
-        testutil::runCommand("djpeg " + options + "-pnm -outfile " + shellQuote(out.string()) +
-                             " " + shellQuote(jpeg.string()));
-    if (result.exitCode != 0) throw std::runtime_error("djpeg failed: " + result.output);
-    Picture p = ReadPnm(out);
-    fs::remove(out);
-    return p;
 }
 
 RunResult RunConvert(const fs::path& cwd, const std::vector<std::string>& args) {
@@ -256,26 +223,6 @@ Picture ScaleNearest(const Picture& picture, int size) {
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
             out.At(x, y) = picture.At(x * picture.Width / size, y * picture.Height / size);
-    return out;
-}
-
-Picture ScaleMonochrome(const Picture& picture, int size) {
-    auto span = [size](int i, int extent) {
-        const int from = i * extent / size;
-        return std::pair{from, std::max(from + 1, (i + 1) * extent / size)};
-    };
-    Picture out(size, size);
-    for (int y = 0; y < size; ++y) {
-        const auto [y0, y1] = span(y, picture.Height);
-        for (int x = 0; x < size; ++x) {
-            const auto [x0, x1] = span(x, picture.Width);
-            bool black = false;
-            for (int sy = y0; sy < y1; ++sy)
-                for (int sx = x0; sx < x1; ++sx)
-                    black = black || picture.At(sx, sy) == Black;
-            out.At(x, y) = black ? Black : White;
-        }
-    }
     return out;
 }
 
@@ -354,17 +301,6 @@ Expected ExpectIcon(const Picture& fitted, bool autoMask) {
     if (!icotool) return icotool;
     if (!image.Pillow.empty()) return CheckRgba(image.Pillow, expected, "Pillow");
     return ::testing::AssertionSuccess();
-}
-
-::testing::AssertionResult IconIsConsistent(const IconImage& image, int bits) {
-    Expected own{Picture(image.Width, image.Height), image.Mask};
-    for (std::size_t i = 0; i < image.Index.size() && i < own.Colours.Pixels.size(); ++i) {
-        const auto index = static_cast<std::size_t>(image.Index[i]);
-        own.Colours.Pixels[i] = index < image.Palette.size() ? image.Palette[index] : White;
-        if (image.Mask[i] && image.Index[i] != 0)
-            return ::testing::AssertionFailure() << "masked pixel " << i << " has index " << index;
-    }
-    return IconMatches(image, own, bits);
 }
 
 ::testing::AssertionResult BitmapMatches(const BitmapFile& bitmap, const Expected& expected,

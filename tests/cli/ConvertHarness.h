@@ -9,7 +9,7 @@
 #include <vector>
 
 // Helpers of the converter's end-to-end tests: pictures made and read back by independent
-// tools (Pillow, icotool, djpeg), the converter run as a program, and what the pipeline
+// tools (Pillow, icotool), the converter run as a program, and what the pipeline
 // must produce for pictures whose colours survive the colour reduction exactly (few,
 // well separated colours, so the octree keeps each one as it is and the error diffusion
 // has no error to spread).
@@ -49,16 +49,12 @@ std::filesystem::path ToolScript();
 void WritePpm(const std::filesystem::path& path, const Picture& picture);
 void WritePgm(const std::filesystem::path& path, const std::vector<std::uint8_t>& grey, int width,
               int height);
-Picture ReadPnm(const std::filesystem::path& path);
 
 // Writes the picture in the given form through Pillow: "bmp24", "bmp8", "bmp1", "gif",
-// "jpg" (quality 100, no chroma subsampling), "jpggrey", "jpgcmyk", "png" (with an
-// alpha plane when given). Throws std::runtime_error when the tool fails.
+// "jpg" (quality 100, no chroma subsampling), "png" (with an alpha plane when given). Throws
+// std::runtime_error when the tool fails.
 void Encode(const Picture& picture, const std::filesystem::path& out, const std::string& kind,
             const std::vector<std::uint8_t>* alpha = nullptr);
-// libjpeg's own decoding of a JPEG file (djpeg), as the loader must see it; for
-// greyscale files through its quantizer with 255 colours.
-Picture Djpeg(const std::filesystem::path& jpeg, bool greyQuantized);
 
 struct RunResult {
     int ExitCode = -1;
@@ -108,9 +104,6 @@ BitmapFile ProbeBmp(const std::filesystem::path& path);
 
 // Nearest-neighbour stretch onto size x size: target i takes source i * W / S.
 Picture ScaleNearest(const Picture& picture, int size);
-// The stretch of a two-colour (black and white) picture: a target pixel is black when any
-// pixel of its span rectangle is.
-Picture ScaleMonochrome(const Picture& picture, int size);
 // The automatic mask over an icon of exact colours: the colour carried by most of the eight
 // border samples, or nothing on a tie.
 std::vector<int> AutoMaskOf(const Picture& icon);
@@ -129,9 +122,6 @@ Expected ExpectIconWithMask(const Picture& colours, const std::vector<int>& mask
 // palette entry 0 black, masked pixels at index 0, every pixel's colour and mask bit, and
 // icotool's (and Pillow's, when present) reading of colour and transparency.
 ::testing::AssertionResult IconMatches(const IconImage& image, const Expected& expected, int bits);
-// What every output icon image must be, whatever its picture: palette entry 0 black, masked
-// pixels at index 0, and icotool reading each pixel as its palette colour and mask bit.
-::testing::AssertionResult IconIsConsistent(const IconImage& image, int bits);
 // The same for a bitmap output: 8 or 4 bits with its palette, entry 0 black, index 0 and
 // black where the icon was masked.
 ::testing::AssertionResult BitmapMatches(const BitmapFile& bitmap, const Expected& expected,

@@ -10,7 +10,6 @@
 #include "process/building/OutputNaming.h"
 #include "utils/TestUtils.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -58,13 +57,6 @@ void WizardRun(const QStringList& commandLine, const Answers& answers) {
     engine.NextButtonClick();
     ASSERT_EQ(job.Step, PageFinish) << view.messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(view.messages.isEmpty()) << view.messages.join(QLatin1Char('\n')).toStdString();
-}
-
-std::map<std::string, std::vector<std::uint8_t>> Files(const fs::path& dir) {
-    std::map<std::string, std::vector<std::uint8_t>> files;
-    for (const auto& e : fs::directory_iterator(dir))
-        files[e.path().filename().string()] = testutil::readFile(e.path());
-    return files;
 }
 
 class ConvertMatchesWizard : public ::testing::Test {
@@ -146,9 +138,10 @@ TEST_F(ConvertMatchesWizard, IconsAndBitmapsInAFolder) {
 
         ASSERT_NO_FATAL_FAILURE(
             WizardRun(WizardCommandLine(), {c.Size, c.Bits, c.Masking, c.Item, Q(wizard)}));
-        const auto fromCli = Files(cli);
+        const auto fromCli = testutil::Snapshot(cli);
         EXPECT_GE(fromCli.size(), 4u);
-        EXPECT_EQ(fromCli, Files(wizard)) << c.Format << " " << c.Size << " " << c.Bits;
+        EXPECT_EQ(fromCli, testutil::Snapshot(wizard))
+            << c.Format << " " << c.Size << " " << c.Bits;
     }
 }
 
@@ -164,13 +157,13 @@ TEST_F(ConvertMatchesWizard, OneMultiResourceIconAtTheProposedPlace) {
     const RunResult r = RunConvert(cli, args);
     ASSERT_EQ(r.ExitCode, 0) << r.Err;
 
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(Q(wizard));
-    WizardRun(WizardCommandLine(), {48, 8, 1, 1, QString()});
-    QDir::setCurrent(old);
+    {
+        const testutil::InFolder folder(wizard);
+        WizardRun(WizardCommandLine(), {48, 8, 1, 1, QString()});
+    }
 
-    const auto fromCli = Files(cli);
+    const auto fromCli = testutil::Snapshot(cli);
     ASSERT_EQ(fromCli.size(), 1u);
     EXPECT_EQ(fromCli.begin()->first, "flat.ico");
-    EXPECT_EQ(fromCli, Files(wizard));
+    EXPECT_EQ(fromCli, testutil::Snapshot(wizard));
 }

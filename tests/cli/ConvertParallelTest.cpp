@@ -14,15 +14,6 @@ using namespace e2e;
 
 namespace {
 
-std::map<std::string, std::vector<std::uint8_t>> Snapshot(const fs::path& dir) {
-    std::map<std::string, std::vector<std::uint8_t>> files;
-    for (const auto& e : fs::recursive_directory_iterator(dir))
-        files[e.path().lexically_relative(dir).string()] = fs::is_regular_file(e.path())
-                                                               ? testutil::readFile(e.path())
-                                                               : std::vector<std::uint8_t>{};
-    return files;
-}
-
 // Four images of different sizes and patterns, the first 32-bit (no pixel map holds it).
 void SeveralImages(const fs::path& file) {
     int n = 0;
@@ -88,7 +79,7 @@ TEST(ConvertParallel, EveryJobCountGivesTheOneThreadRunsFilesMessagesAndStatus) 
             args.insert(args.begin(), {"-j", jobs});
             args.insert(args.end(), pictures.begin(), pictures.end());
             results.push_back(RunConvert(cwd, args));
-            files.push_back(Snapshot(cwd / "out"));
+            files.push_back(testutil::Snapshot(cwd / "out"));
         }
         SCOPED_TRACE(results[0].Err);
         EXPECT_EQ(results[0].ExitCode, expectedExit[r]);

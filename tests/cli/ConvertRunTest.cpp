@@ -9,42 +9,14 @@
 
 namespace fs = std::filesystem;
 using namespace e2e;
+using testutil::Contains;
+using testutil::Snapshot;
 
 namespace {
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 std::size_t Lines(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
-
-std::map<std::string, std::vector<std::uint8_t>> Snapshot(const fs::path& dir) {
-    std::map<std::string, std::vector<std::uint8_t>> files;
-    for (const auto& e : fs::directory_iterator(dir))
-        files[e.path().filename().string()] = fs::is_regular_file(e.path())
-                                                  ? testutil::readFile(e.path())
-                                                  : std::vector<std::uint8_t>{};
-    return files;
-}
-
-// A folder nothing can be created in or renamed into, root included: the immutable
-// attribute. Released again when the guard goes.
-class ImmutableFolder {
-public:
-    explicit ImmutableFolder(const fs::path& dir) : dir_(dir) {
-        ok_ = testutil::runCommand("chattr +i " + testutil::shellQuote(dir.string())).exitCode == 0;
-    }
-    ~ImmutableFolder() {
-        if (ok_) testutil::runCommand("chattr -i " + testutil::shellQuote(dir_.string()));
-    }
-    bool Ok() const { return ok_; }
-
-private:
-    fs::path dir_;
-    bool ok_ = false;
-};
 
 // An icon file whose first image is 16-bit (not taken), then 4- and 8-bit ones.
 void MixedIcon(const fs::path& file) {
@@ -215,34 +187,6 @@ TEST_F(ConvertRun, AnOutputFolderThatIsNotThereIsAUsageErrorInOneLine) {
     EXPECT_EQ(mico.Err, "tessaly-convert: output folder file.txt is not a folder\n");
     EXPECT_EQ(testutil::readFile(work_ / "file.txt"), std::vector<std::uint8_t>{'x'});
     EXPECT_FALSE(fs::exists(work_ / "missing"));
-}
-
-TEST_F(ConvertRun, AnUnwritableFolderKeepsItsOldFilesAndGetsNoTemporaryFile) {
-    Picture("a.bmp");
-    Picture("b.bmp");
-    const fs::path out = tmp_.path() / "locked";
-    fs::create_directory(out);
-    ASSERT_EQ(Run({"-o", out.string(), "a.bmp"}).ExitCode, 0);
-    ASSERT_EQ(Run({"-f", "bmp", "-o", out.string(), "a.bmp"}).ExitCode, 0);
-    ASSERT_EQ(Run({"-f", "mico", "-o", (out / "all.ico").string(), "a.bmp"}).ExitCode, 0);
-    const auto before = Snapshot(out);
-
-    ImmutableFolder lock(out);
-    if (!lock.Ok()) GTEST_SKIP() << "chattr cannot lock a folder here";
-    const std::vector<std::vector<std::string>> runs = {
-        {"-s", "16", "-o", out.string(), "a.bmp", "b.bmp"},
-        {"-s", "16", "-f", "bmp", "-o", out.string(), "a.bmp"},
-        {"-s", "16", "-f", "mico", "-o", (out / "all.ico").string(), "b.bmp"},
-    };
-    for (const auto& args : runs) {
-        const RunResult r = Run(args);
-        EXPECT_EQ(r.ExitCode, 3) << r.Err;
-        EXPECT_TRUE(Contains(r.Err, out.string())) << r.Err;
-        EXPECT_TRUE(Contains(r.Err, "Operation not permitted")) << r.Err;
-        // The run stops at the first failed write: b.bmp is not tried.
-        EXPECT_EQ(r.Out, "");
-        EXPECT_EQ(Snapshot(out), before);
-    }
 }
 
 TEST_F(ConvertRun, MultiResourceDefaultsToTheFirstLoadedPicturesName) {

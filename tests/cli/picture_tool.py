@@ -79,10 +79,6 @@ def encode(args):
         exact_palette_image(rgb, "P").save(out, "GIF")
     elif kind == "jpg":
         rgb.save(out, "JPEG", quality=100, subsampling=0)
-    elif kind == "jpggrey":
-        rgb.convert("L").save(out, "JPEG", quality=100)
-    elif kind == "jpgcmyk":
-        rgb.convert("CMYK").save(out, "JPEG", quality=100)
     elif kind == "png":
         image = rgb
         if len(args) > 3:

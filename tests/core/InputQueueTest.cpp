@@ -4,7 +4,6 @@
 #include "image/FileNames.h"
 #include "utils/TestUtils.h"
 
-#include <QDir>
 #include <Qt>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -77,11 +76,11 @@ TEST_F(InputQueueTest, NamesAreHeldAsFullPathsByTheirBytes) {
     file("a.bmp");
     file("lat1 \xe9t\xe9.bmp");
     const QString latin1 = NameFromBytes("lat1 \xe9t\xe9.bmp");
-    const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(path("")));
-    queue.QueueAll({QStringLiteral("a.bmp"), latin1});
+    {
+        const testutil::InFolder folder(dir.path());
+        queue.QueueAll({QStringLiteral("a.bmp"), latin1});
+    }
     EXPECT_FALSE(queue.Queue(path("a.bmp")));
-    QDir::setCurrent(before);
     ASSERT_EQ(list.size(), 2);
     EXPECT_EQ(NameBytes(list[0]), (dir / "lat1 \xe9t\xe9.bmp").string().c_str());
     EXPECT_EQ(list[1], path("a.bmp"));

@@ -6,14 +6,12 @@
 #include "GIFTestSupport.h"
 #include "gif/GIFImage.h"
 #include "reduce/GraphicErrors.h"
+#include "utils/TestUtils.h"
 
 using namespace giftest;
+using testutil::Contains;
 
 namespace {
-
-bool Contains(const std::vector<std::string>& warnings, const std::string& text) {
-    return std::find(warnings.begin(), warnings.end(), text) != warnings.end();
-}
 
 std::vector<std::uint8_t> Random(std::size_t count, int colors, unsigned seed) {
     std::mt19937 random(seed);
@@ -35,24 +33,6 @@ Bytes FileWithData(int width, int height, const Bytes& data, const Bytes& before
     PutWord(out, height);
     out.push_back(0);
     Append(out, data);
-    return out;
-}
-
-// Codes packed least significant bit first, each with its width.
-Bytes PackCodes(const std::vector<std::pair<int, int>>& codes) {
-    Bytes out;
-    std::uint32_t bits = 0;
-    int count = 0;
-    for (const auto& [code, width] : codes) {
-        bits |= static_cast<std::uint32_t>(code) << count;
-        count += width;
-        while (count >= 8) {
-            out.push_back(static_cast<std::uint8_t>(bits & 0xFF));
-            bits >>= 8;
-            count -= 8;
-        }
-    }
-    if (count > 0) out.push_back(static_cast<std::uint8_t>(bits));
     return out;
 }
 

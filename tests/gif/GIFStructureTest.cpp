@@ -11,8 +11,10 @@
 #include "gif/GIFTextExtension.h"
 #include "gif/GIFUnknownAppExtension.h"
 #include "reduce/GraphicErrors.h"
+#include "utils/TestUtils.h"
 
 using namespace giftest;
+using testutil::Contains;
 
 namespace {
 
@@ -31,10 +33,6 @@ Bytes FileWithExtension(const Bytes& extension) {
     AddImage(out, {0, 0, 4, 3, Pattern(4, 3, 4), {}, false, 2});
     out.push_back(0x3B);
     return out;
-}
-
-bool Contains(const std::vector<std::string>& warnings, const std::string& text) {
-    return std::find(warnings.begin(), warnings.end(), text) != warnings.end();
 }
 
 } // namespace

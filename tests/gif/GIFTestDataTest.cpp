@@ -6,7 +6,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
-#include <sstream>
 
 #include "GIFTestSupport.h"
 #include "gif/GIFImage.h"
@@ -45,25 +44,6 @@ Outcome LoadAndDraw(TGIFImage& image, const Bytes& bytes, const std::string& nam
     return Outcome::Refused;
 }
 
-struct Expectation {
-    std::string kind; // V, L or B
-};
-
-std::map<std::string, Expectation> Expectations() {
-    std::map<std::string, Expectation> out;
-    std::ifstream in(testutil::testDataDir() / "EXPECTATIONS.tsv");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::vector<std::string> fields;
-        std::istringstream row(line);
-        for (std::string field; std::getline(row, field, '\t');)
-            fields.push_back(field);
-        if (fields.size() >= 2) out[fields[0]] = {fields[1]};
-    }
-    return out;
-}
-
 std::vector<fs::path> GifInputs() {
     std::vector<fs::path> files;
     for (const char* folder : {"gif", "bad/gif", "bad/misc"}) {
@@ -89,7 +69,7 @@ std::string Relative(const fs::path& path) {
 } // namespace
 
 TEST(GIFTestData, EveryFileLoadsOrIsRefusedCleanlyAndValidFilesLoad) {
-    const auto expectations = Expectations();
+    const auto expectations = testutil::expectationsByPath();
     const auto files = GifInputs();
     ASSERT_GT(files.size(), 150u);
     int loaded = 0, refused = 0, valid = 0;
@@ -100,7 +80,7 @@ TEST(GIFTestData, EveryFileLoadsOrIsRefusedCleanlyAndValidFilesLoad) {
         const Outcome outcome = LoadAndDraw(image, testutil::readFile(path), name, &error);
         (outcome == Outcome::Loaded ? loaded : refused)++;
         const auto found = expectations.find(name);
-        if (found == expectations.end() || found->second.kind != "V") continue;
+        if (found == expectations.end() || found->second != 'V') continue;
         ++valid;
         EXPECT_EQ(outcome, Outcome::Loaded) << name << ": " << error;
     }
@@ -126,7 +106,7 @@ TEST(GIFTestData, SizeBombsAreRefusedWithoutAllocating) {
 TEST(GIFTestData, SuiteFramesMatchTheReferenceColours) {
     // Where the reference rendering of frame 0 is opaque inside frame 0's rectangle, our
     // bitmap must show the same colour.
-    const auto expectations = Expectations();
+    const auto expectations = testutil::expectationsByPath();
     const fs::path expected = testutil::testDataDir() / "gif/pygif-suite/expected";
     int compared = 0;
     for (const auto& entry : fs::directory_iterator(expected)) {
@@ -148,7 +128,7 @@ TEST(GIFTestData, SuiteFramesMatchTheReferenceColours) {
             image.LoadFromFile(QString::fromStdString(gif.string()));
         } catch (const GIFException& e) {
             // Malformed files may be refused; valid ones must load.
-            EXPECT_NE(expectations.at("gif/pygif-suite/" + input).kind, "V") << e.what();
+            EXPECT_NE(expectations.at("gif/pygif-suite/" + input), 'V') << e.what();
             continue;
         }
         if (image.Images().Empty()) continue; // the reference shows an empty screen

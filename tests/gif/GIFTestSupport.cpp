@@ -8,31 +8,22 @@
 
 namespace giftest {
 
-namespace {
-
-class BitWriter {
-public:
-    void Put(int code, int width) {
-        bits_ |= static_cast<std::uint32_t>(code) << count_;
-        count_ += width;
-        while (count_ >= 8) {
-            out_.push_back(static_cast<std::uint8_t>(bits_ & 0xFF));
-            bits_ >>= 8;
-            count_ -= 8;
+Bytes PackCodes(const std::vector<std::pair<int, int>>& codes) {
+    Bytes out;
+    std::uint32_t bits = 0;
+    int count = 0;
+    for (const auto& [code, width] : codes) {
+        bits |= static_cast<std::uint32_t>(code) << count;
+        count += width;
+        while (count >= 8) {
+            out.push_back(static_cast<std::uint8_t>(bits & 0xFF));
+            bits >>= 8;
+            count -= 8;
         }
     }
-    Bytes Finish() {
-        if (count_ > 0) out_.push_back(static_cast<std::uint8_t>(bits_ & 0xFF));
-        return out_;
-    }
-
-private:
-    Bytes out_;
-    std::uint32_t bits_ = 0;
-    int count_ = 0;
-};
-
-} // namespace
+    if (count > 0) out.push_back(static_cast<std::uint8_t>(bits));
+    return out;
+}
 
 void PutWord(Bytes& out, int value) {
     out.push_back(static_cast<std::uint8_t>(value & 0xFF));
@@ -105,10 +96,9 @@ Bytes LZWCodes(const std::vector<std::uint8_t>& indices, int minCodeSize, bool e
     int width = minCodeSize + 1;
     int codesSinceClear = 0;
     std::map<std::uint32_t, int> table;
-    BitWriter writer;
-    writer.Put(clear, width);
+    std::vector<std::pair<int, int>> codes{{clear, width}};
     auto putCode = [&](int code) {
-        writer.Put(code, width);
+        codes.emplace_back(code, width);
         ++codesSinceClear;
     };
     if (!indices.empty()) {
@@ -125,7 +115,7 @@ Bytes LZWCodes(const std::vector<std::uint8_t>& indices, int minCodeSize, bool e
             // The decoder adds its entries one code later, so it widens one code later.
             if (next > (1 << width) && width < 12) ++width;
             if (next == 4096) {
-                writer.Put(clear, width);
+                codes.emplace_back(clear, width);
                 table.clear();
                 next = clear + 2;
                 width = minCodeSize + 1;
@@ -138,9 +128,9 @@ Bytes LZWCodes(const std::vector<std::uint8_t>& indices, int minCodeSize, bool e
     if (endCode) {
         // The decoder adds an entry for the last code before it reads the end code.
         if (codesSinceClear >= 2 && next >= (1 << width) && width < 12) ++width;
-        writer.Put(end, width);
+        codes.emplace_back(end, width);
     }
-    return writer.Finish();
+    return PackCodes(codes);
 }
 
 Bytes SubBlocks(const Bytes& data, std::size_t blockSize) {

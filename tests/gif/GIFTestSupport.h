@@ -28,6 +28,8 @@ Bytes Header(int width, int height, const std::vector<TGIFColor>& global,
 void AddGraphicControl(Bytes& out, bool transparent, int transparentIndex);
 void AddComment(Bytes& out, const std::vector<std::string>& lines);
 
+// Codes packed least significant bit first, each (code, width).
+Bytes PackCodes(const std::vector<std::pair<int, int>>& codes);
 // LZW codes for `indices`: clear code, the data with the table growing to 12 bits (a clear
 // whenever it is full), then the end code unless `endCode` is false.
 Bytes LZWCodes(const std::vector<std::uint8_t>& indices, int minCodeSize, bool endCode = true);

@@ -12,13 +12,9 @@
 
 namespace fs = std::filesystem;
 using hardening::Bytes;
+using testutil::Put32;
 
 namespace {
-
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 // A complete 1-bit bitmap of width x |height| (negative: rows stored top-down).
 Bytes MonochromeBitmap(int width, int height) {
@@ -76,7 +72,7 @@ TEST(BitmapHardening, AnInfoHeaderLongerThanTheFileIsRefusedUndecoded) {
     const fs::path file = dir / "fuzzed.bmp";
     testutil::writeFile(file, bytes);
     EXPECT_EQ(Refusal(file, MaxPicturePixels), "Damaged bitmap file: info header cut short");
-    const hardening::LoadResult load = hardening::LoadWithLoader(file);
+    const LoadResult load = LoadWithLoader(file);
     EXPECT_FALSE(load.Ok);
     EXPECT_EQ(load.Message, QStringLiteral("Picture error: Cannot load picture ") + Q(file));
 }

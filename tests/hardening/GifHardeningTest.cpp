@@ -2,6 +2,7 @@
 // the screen shows, downloads cut short inside image data, a graphic control block of the
 // wrong size and colour indices the colour table does not have.
 #include "HardeningSupport.h"
+#include "gif/GIFTestSupport.h"
 
 #include "gif/GIFImage.h"
 #include "process/loading/PictureLoader.h"
@@ -18,11 +19,6 @@ using hardening::Bytes;
 
 namespace {
 
-void Word(Bytes& out, int value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
 // Colour i of a table is (10 i, 255 - 10 i, 3 i).
 std::uint8_t Red(int i) {
     return static_cast<std::uint8_t>(10 * i);
@@ -37,8 +33,8 @@ std::uint8_t Blue(int i) {
 // Signature, screen and a global table of 2^(sizeBits + 1) colours.
 Bytes Header(int width, int height, int sizeBits) {
     Bytes out{'G', 'I', 'F', '8', '9', 'a'};
-    Word(out, width);
-    Word(out, height);
+    giftest::PutWord(out, width);
+    giftest::PutWord(out, height);
     out.push_back(static_cast<std::uint8_t>(0x80 | sizeBits));
     out.push_back(0);
     out.push_back(0);
@@ -52,10 +48,10 @@ Bytes Header(int width, int height, int sizeBits) {
 
 void Descriptor(Bytes& out, int left, int top, int width, int height) {
     out.push_back(0x2C);
-    Word(out, left);
-    Word(out, top);
-    Word(out, width);
-    Word(out, height);
+    giftest::PutWord(out, left);
+    giftest::PutWord(out, top);
+    giftest::PutWord(out, width);
+    giftest::PutWord(out, height);
     out.push_back(0);
 }
 
@@ -72,32 +68,16 @@ Bytes LiteralCodes(const std::vector<std::uint8_t>& indices, int minCodeSize) {
         codes.push_back(indices[i]);
     }
     codes.push_back(clear + 1);
-    Bytes packed;
-    std::uint32_t bits = 0;
-    int count = 0;
-    for (int code : codes) {
-        bits |= static_cast<std::uint32_t>(code) << count;
-        count += width;
-        while (count >= 8) {
-            packed.push_back(static_cast<std::uint8_t>(bits & 0xFF));
-            bits >>= 8;
-            count -= 8;
-        }
-    }
-    if (count > 0) packed.push_back(static_cast<std::uint8_t>(bits & 0xFF));
-    return packed;
+    std::vector<std::pair<int, int>> sized;
+    for (int code : codes)
+        sized.emplace_back(code, width);
+    return giftest::PackCodes(sized);
 }
 
 // Minimum code size, the codes in sub-blocks of at most `blockSize` bytes, the size-0 block.
 void ImageData(Bytes& out, const Bytes& codes, int minCodeSize, std::size_t blockSize = 255) {
     out.push_back(static_cast<std::uint8_t>(minCodeSize));
-    for (std::size_t at = 0; at < codes.size(); at += blockSize) {
-        const std::size_t n = std::min(blockSize, codes.size() - at);
-        out.push_back(static_cast<std::uint8_t>(n));
-        out.insert(out.end(), codes.begin() + static_cast<std::ptrdiff_t>(at),
-                   codes.begin() + static_cast<std::ptrdiff_t>(at + n));
-    }
-    out.push_back(0);
+    giftest::Append(out, giftest::SubBlocks(codes, blockSize));
 }
 
 std::vector<std::uint8_t> Pattern(int count, int colors) {
@@ -223,7 +203,7 @@ TEST(GifHardening, AFileThatEndsInsideImageDataIsRefusedAsCutShort) {
         // ...and the program refuses the picture.
         const fs::path file = Save(dir, "cut.gif", bytes);
         EXPECT_EQ(LoaderError(file), "The GIF file ends inside its image data");
-        const hardening::LoadResult load = hardening::LoadWithLoader(file);
+        const LoadResult load = LoadWithLoader(file);
         EXPECT_FALSE(load.Ok);
         EXPECT_EQ(load.Message, QStringLiteral("Picture error: Cannot load picture ") + Q(file));
     }
@@ -285,7 +265,7 @@ TEST(GifHardening, AGraphicControlBlockOfAnotherSizeThanFourIsRefused) {
         } catch (const GIFException& e) {
             EXPECT_STREQ(e.what(), "Invalid graphic control block size");
         }
-        EXPECT_FALSE(hardening::LoadWithLoader(Save(dir, "gce.gif", gif)).Ok);
+        EXPECT_FALSE(LoadWithLoader(Save(dir, "gce.gif", gif)).Ok);
     }
     // The size the format fixes loads, with its transparent index taking effect.
     Bytes gif(plain.begin(), plain.begin() + static_cast<std::ptrdiff_t>(descriptorAt));

@@ -2,8 +2,6 @@
 
 #include "cli/ConvertRun.h"
 #include "core/JobState.h"
-#include "fakes/FakeWizardView.h"
-#include "process/loading/PictureLoader.h"
 #include "utils/TestUtils.h"
 
 #include <QColor>
@@ -17,27 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace hardening {
-
-LoadResult LoadWithLoader(const fs::path& file, int subIndex) {
-    TJobState job;
-    return LoadWithLoader(job, file, subIndex);
-}
-
-LoadResult LoadWithLoader(TJobState& job, const fs::path& file, int subIndex) {
-    job.InputList = QStringList{Q(file)};
-    job.FileIndex = 0;
-    job.SubIndex = subIndex;
-    FakeWizardView view;
-    LoadResult result;
-    result.Ok = LoadPicture(job, view, view, view);
-    result.SubCount = job.SubCount;
-    if (result.Ok) result.Picture = job.InputImage;
-    // Each message's first line: the reason below it is worded by the decoders.
-    for (const QString& message : view.messages)
-        result.Message += (result.Message.isEmpty() ? QString() : QStringLiteral("\n")) +
-                          message.section(QLatin1Char('\n'), 0, 0);
-    return result;
-}
 
 namespace {
 
@@ -66,18 +43,6 @@ ConvertResult Convert(const std::vector<std::string>& arguments) {
     result.Out = Drain(out);
     result.Err = Drain(err);
     return result;
-}
-
-std::map<std::string, Bytes> Snapshot(const fs::path& dir) {
-    std::map<std::string, Bytes> files;
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-        const std::string name = fs::relative(entry.path(), dir).string();
-        if (entry.is_directory())
-            files[name + "/"] = {};
-        else
-            files[name] = testutil::readFile(entry.path());
-    }
-    return files;
 }
 
 void WritePicture(const fs::path& path, int width, int height) {

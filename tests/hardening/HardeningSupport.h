@@ -1,5 +1,6 @@
 #pragma once
 
+#include "process/LoaderTestSupport.h"
 #include "utils/TestUtils.h"
 
 #include "core/JobState.h"
@@ -14,26 +15,13 @@
 #include <string>
 #include <vector>
 
-// Shared pieces of the hardening tests: a window-less view for the loader, tessaly-convert
-// run in this process (so the safe writer's test seam reaches it), folder snapshots, and a
-// measure of the memory a piece of work takes.
+// Shared pieces of the hardening tests: tessaly-convert run in this process (so the safe
+// writer's test seam reaches it) and a measure of the memory a piece of work takes.
+// Pictures go through the loader as its own tests load them (LoadWithLoader); folders are
+// compared with testutil::Snapshot.
 namespace hardening {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// Loads image `subIndex` of `file` with the program's loader. On success `picture` holds
-// the source picture; `message` is the one message box shown as "caption: text", its first
-// line (empty when none).
-struct LoadResult {
-    bool Ok = false;
-    QImage Picture;
-    int SubCount = 0;
-    QString Message;
-};
-LoadResult LoadWithLoader(const std::filesystem::path& file, int subIndex = 0);
-// The same within a job that lives across calls, as in a run: an icon file's image count
-// is then kept from its first image on.
-LoadResult LoadWithLoader(TJobState& job, const std::filesystem::path& file, int subIndex);
 
 // tessaly-convert's whole program, run in this process with the given arguments.
 struct ConvertResult {
@@ -43,9 +31,7 @@ struct ConvertResult {
 };
 ConvertResult Convert(const std::vector<std::string>& arguments);
 
-// Every file under `dir` (relative path -> bytes; folders map to an empty entry ending
-// in '/'), to compare a folder before and after.
-std::map<std::string, Bytes> Snapshot(const std::filesystem::path& dir);
+using testutil::Snapshot;
 
 // A small 24-bit picture with a border colour and a few others inside, saved as a BMP.
 void WritePicture(const std::filesystem::path& path, int width = 20, int height = 14);

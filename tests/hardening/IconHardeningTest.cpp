@@ -11,17 +11,10 @@
 
 namespace fs = std::filesystem;
 using hardening::Bytes;
+using testutil::Put16;
+using testutil::Put32;
 
 namespace {
-
-void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
-    b[at] = static_cast<std::uint8_t>(v);
-    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    Put16(b, at, v & 0xFFFF);
-    Put16(b, at + 2, v >> 16);
-}
 
 // A two-image icon file (16 x 16 at 4 bits, then 32 x 32 at 8 bits) written by the
 // program's own writer: entries at 6 and 22, images after them.
@@ -80,7 +73,7 @@ TEST(IconHardening, OnlyReservedZeroAndTypeOneMakeAnIconFile) {
         Put16(bytes, at, value);
         EXPECT_EQ(Refusal(dir, bytes), "Icon file is not valid");
         testutil::writeFile(dir / "bad.ico", bytes);
-        const hardening::LoadResult load = hardening::LoadWithLoader(dir / "bad.ico");
+        const LoadResult load = LoadWithLoader(dir / "bad.ico");
         EXPECT_FALSE(load.Ok);
         EXPECT_EQ(load.Message,
                   QStringLiteral("Picture error: Cannot load picture ") + Q(dir / "bad.ico"));
@@ -100,8 +93,8 @@ TEST(IconHardening, AnEntryByteCountBelowTheInfoHeaderLeavesThatImageUnread) {
         EXPECT_EQ(count, 2);
         EXPECT_TRUE(ReadsImage(dir, bytes, 1));
         testutil::writeFile(dir / "bad.ico", bytes);
-        EXPECT_FALSE(hardening::LoadWithLoader(dir / "bad.ico").Ok);
-        EXPECT_TRUE(hardening::LoadWithLoader(dir / "bad.ico", 1).Ok);
+        EXPECT_FALSE(LoadWithLoader(dir / "bad.ico").Ok);
+        EXPECT_TRUE(LoadWithLoader(dir / "bad.ico", 1).Ok);
     }
     // The field is not otherwise used: from the info header's 40 bytes up, even past the
     // end of the file, the image reads as it is.
@@ -124,7 +117,7 @@ TEST(IconHardening, AColoursUsedFieldAboveWhatTheDepthIndexesLeavesTheImageUnrea
         EXPECT_FALSE(ReadsImage(dir, bytes, 0));
         EXPECT_TRUE(ReadsImage(dir, bytes, 1));
         testutil::writeFile(dir / "bad.ico", bytes);
-        EXPECT_FALSE(hardening::LoadWithLoader(dir / "bad.ico").Ok);
+        EXPECT_FALSE(LoadWithLoader(dir / "bad.ico").Ok);
     }
     // Up to 2^bits the field says how many palette entries are stored.
     for (std::uint32_t used : {0u, 16u}) {

@@ -19,12 +19,9 @@ using hardening::Bytes;
 using hardening::Convert;
 using hardening::ConvertResult;
 using hardening::Snapshot;
+using testutil::Contains;
 
 namespace {
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 // Sets the safe writer's disk: each temporary file takes `room` bytes, then is full.
 class DiskWithRoom {

@@ -13,17 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-std::uint32_t Get16(const Bytes& b, std::size_t pos) {
-    return b[pos] | (b[pos + 1] << 8);
-}
-std::uint32_t Get32(const Bytes& b, std::size_t pos) {
-    return Get16(b, pos) | (Get16(b, pos + 2) << 16);
-}
-void Put32(Bytes& b, std::size_t pos, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        b[pos + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
+using testutil::Get16;
+using testutil::Get32;
+using testutil::Put32;
 
 struct Pair {
     TPxlMap color;
@@ -378,7 +370,7 @@ TEST(IconLibRead, ImageDataIsSizedFromWidthAndDepth) {
     EXPECT_EQ(std::memcmp(color.Palette, few.Palette, 80), 0);
 }
 
-TEST(IconLibRead, TruncationAtEveryLength) {
+TEST(IconLibRead, AnIconCutShortIsRefusedUnlessOnlyMaskRowsAreMissing) {
     testutil::TempDir dir;
     Pair pair = MakePair(16, 4, 7);
     Write(dir / "g.ico", 0, pair);

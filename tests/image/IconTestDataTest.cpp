@@ -9,22 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
-#include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// What each test file is expected to do, by its path.
-std::map<std::string, char> Expectations() {
-    std::map<std::string, char> result;
-    for (const auto& entry : testutil::readExpectations())
-        result[entry.path] = entry.expect;
-    return result;
-}
 
 std::vector<fs::path> IconFiles(const char* folder) {
     std::vector<fs::path> files;
@@ -84,7 +74,7 @@ TEST(IconTestData, EveryFileReadsOrIsRefusedCleanly) {
 
 TEST(IconTestData, ValidPaletteIconsMatchIcotool) {
     if (!testutil::haveProgram("icotool")) GTEST_FAIL() << "icotool is missing";
-    const auto expectations = Expectations();
+    const auto expectations = testutil::expectationsByPath();
     testutil::TempDir dir;
     int checked = 0;
     for (const auto& file : IconFiles("ico")) {
@@ -132,7 +122,7 @@ TEST(IconTestData, ValidPictureIconsMatchPillow) {
         "im=Image.open(f);off=struct.unpack_from('<I',open(f,'rb').read(),18+16*i)[0]\n"
         "k=[e['offset'] for e in im.ico.entry].index(off)\n"
         "sys.stdout.write(im.ico.frame(k).convert('RGBA').tobytes().hex())\n");
-    const auto expectations = Expectations();
+    const auto expectations = testutil::expectationsByPath();
     int checked = 0, withAlpha = 0, large = 0;
     for (const auto& file : IconFiles("ico")) {
         const std::string relative = fs::relative(file, testutil::testDataDir()).string();
@@ -149,8 +139,8 @@ TEST(IconTestData, ValidPictureIconsMatchPillow) {
             // Pillow takes the AND mask from the end of the entry, where a V4/V5 header's
             // colour profile lies; the mask follows the colour bits.
             const auto bytes = testutil::readFile(file);
-            const std::size_t at = bytes[18 + 16 * index] | bytes[19 + 16 * index] << 8 |
-                                   bytes[20 + 16 * index] << 16;
+            const std::size_t at =
+                bytes[18 + 16 * index] | bytes[19 + 16 * index] << 8 | bytes[20 + 16 * index] << 16;
             if (at < bytes.size() && bytes[at] > 40) mask.Clear();
             const std::string hex = testutil::runCommand("/usr/bin/python3 -c " + script + " " +
                                                          testutil::shellQuote(file.string()) + " " +

@@ -16,16 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
+using testutil::Put32;
 
 Bytes Encode(TPxlMap map) {
     QByteArray bytes;
     if (!map.EncodeBMP(bytes)) throw std::runtime_error("EncodeBMP failed");
     return Bytes(bytes.begin(), bytes.end());
-}
-
-void Put32(Bytes& bytes, std::size_t pos, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[pos + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 void ExpectRefused(TPxlMap& map, int number) {
@@ -258,7 +254,7 @@ TEST(PxlMapBmpLoad, FilesOutsideTheDesignAreRefusedWithError3) {
     EXPECT_TRUE(ok);
 }
 
-TEST(PxlMapBmpLoad, TruncationAtEveryLength) {
+TEST(PxlMapBmpLoad, ABitmapCutShortAtAnyLengthIsRefused) {
     testutil::TempDir dir;
     for (int bits : {1, 4, 8}) {
         const Bytes good = Encode(imagetest::PatternMap(9, 5, bits));
@@ -337,8 +333,7 @@ TEST(PxlMapBmpPicture, CopyToPictureKeepsDepthAndPixels) {
     } cases[] = {
         {1, QImage::Format_Mono}, {4, QImage::Format_Indexed8}, {8, QImage::Format_Indexed8}};
     testutil::TempDir dir;
-    const fs::path oldCwd = fs::current_path();
-    fs::current_path(dir.path());
+    const testutil::InFolder folder(dir.path());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bits);
         TPxlMap map = imagetest::PatternMap(21, 13, c.bits, 9);
@@ -352,7 +347,6 @@ TEST(PxlMapBmpPicture, CopyToPictureKeepsDepthAndPixels) {
     }
     // The hand-over leaves no file behind in the current folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 0);
-    fs::current_path(oldCwd);
 
     TPxlMap empty{};
     QImage picture(4, 4, QImage::Format_RGB32);

@@ -154,7 +154,7 @@ TEST(IconBuildBlackTest, LowestBlackIndexIsTakenAndFourBitMapsLookOnlyAtSixteenE
 
 // --- BuildIcon -------------------------------------------------------------------------
 
-TEST(IconBuildTest, NothingHappensWithoutAPicture) {
+TEST(IconBuildTest, NoIconIsBuiltWithoutAPicture) {
     TJobState job;
     job.SourceKind = TSourceKind::None;
     job.InputImage = photoLike(20, 20);
@@ -379,7 +379,7 @@ TEST(AlphaMaskTest, TransparentSourcePixelsMaskTheIconAsTheFittingSamplesThem) {
     }
 }
 
-TEST(AutoMaskTest, NothingHappensWithoutAPicture) {
+TEST(AutoMaskTest, NothingIsMaskedWithoutAPicture) {
     TJobState job = sampledJob(16, {4, 4, 4, 4, 4, 4, 4, 4});
     job.SourceKind = TSourceKind::None;
     AutoMask(job);

@@ -5,22 +5,6 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-namespace {
-
-// Runs a block with another current working directory, restoring the old one after.
-class CurrentDirGuard {
-public:
-    explicit CurrentDirGuard(const QString& dir) : old_(QDir::currentPath()) {
-        QDir::setCurrent(dir);
-    }
-    ~CurrentDirGuard() { QDir::setCurrent(old_); }
-
-private:
-    QString old_;
-};
-
-} // namespace
-
 TEST(OutputFormatTable, RowsInListOrderWithTheirExtensionsAndFilters) {
     const TOutputFormat& ico = OutputFormatAt(0);
     const TOutputFormat& mico = OutputFormatAt(1);
@@ -65,7 +49,7 @@ TEST(OutputDirectory, GetsExactlyOneTrailingSeparator) {
 
 TEST(OutputDirectory, EmptyMeansTheCurrentWorkingDirectory) {
     testutil::TempDir dir;
-    CurrentDirGuard cwd(Q(dir.path()));
+    testutil::InFolder cwd(dir.path());
     const QString expected = QDir::currentPath() + QLatin1Char('/');
     EXPECT_EQ(WithTrailingSeparator(QString()), expected);
     EXPECT_FALSE(expected.endsWith(QStringLiteral("//")));

@@ -13,17 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CurrentDirGuard {
-public:
-    explicit CurrentDirGuard(const QString& dir) : old_(QDir::currentPath()) {
-        QDir::setCurrent(dir);
-    }
-    ~CurrentDirGuard() { QDir::setCurrent(old_); }
-
-private:
-    QString old_;
-};
-
 // A loaded picture of a file source, as the loader leaves the job.
 void LoadedFile(TJobState& job, const QStringList& queue, int fileIndex, int subCount = 1,
                 int subIndex = 0) {
@@ -156,7 +145,7 @@ TEST(PrepareOutput, NumbersTheImagesOfAMultiImageIconFile) {
 
 TEST(PrepareOutput, OutputDirectoryGetsOneSeparatorAndDefaultsToTheCurrentOne) {
     testutil::TempDir dir;
-    CurrentDirGuard cwd(Q(dir.path()));
+    testutil::InFolder cwd(dir.path());
     TJobState job;
     FakeWizardView view;
     LoadedFile(job, {QStringLiteral("/in/a.jpg")}, 0);

@@ -45,6 +45,15 @@ std::uint32_t IconColour(TPxlMap& map, int x, int y) {
     return map.GetPaletteColor(map.GetPixel(x, y));
 }
 
+// A photo large enough for the large-picture memory, with detail on every row.
+void WriteLargePhoto(const fs::path& file) {
+    QImage photo(1600, 1200, QImage::Format_RGB888);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x * 255 / 1600, (x ^ y) & 255, y * 255 / 1200));
+    ASSERT_TRUE(photo.save(Q(file), "JPEG", 90));
+}
+
 struct WizardRun {
     WizardRun() { View.batchAutomatic = true; }
     TJobState Job;
@@ -184,12 +193,7 @@ TEST(PictureProcessor, AFailedWriteReachesTheViewWithThePathAndIsCounted) {
 
 TEST(PictureProcessor, AScaleOnlyRunKeepsTheStretchRowsOfALargePhotoAndWritesTheSameIcon) {
     testutil::TempDir dir;
-    // A photo large enough for the large-picture memory, with detail on every row.
-    QImage photo(1600, 1200, QImage::Format_RGB888);
-    for (int y = 0; y < photo.height(); ++y)
-        for (int x = 0; x < photo.width(); ++x)
-            photo.setPixel(x, y, qRgb(x * 255 / 1600, (x ^ y) & 255, y * 255 / 1200));
-    ASSERT_TRUE(photo.save(Q(dir / "photo.jpg"), "JPEG", 90));
+    ASSERT_NO_FATAL_FAILURE(WriteLargePhoto(dir / "photo.jpg"));
 
     // Runs the whole automatic conversion into `folder`; returns the icon's bytes.
     auto convert = [&](bool scaleOnly, int presetSizing, const fs::path& folder,
@@ -245,11 +249,7 @@ TEST(PictureProcessor, AManualRunShowsALargePhotoFromItsPreviewRowsAndCropsTheWh
         }
 
     testutil::TempDir dir;
-    QImage photo(1600, 1200, QImage::Format_RGB888);
-    for (int y = 0; y < photo.height(); ++y)
-        for (int x = 0; x < photo.width(); ++x)
-            photo.setPixel(x, y, qRgb(x * 255 / 1600, (x ^ y) & 255, y * 255 / 1200));
-    ASSERT_TRUE(photo.save(Q(dir / "photo.jpg"), "JPEG", 90));
+    ASSERT_NO_FATAL_FAILURE(WriteLargePhoto(dir / "photo.jpg"));
     const QImage whole = LoadJpegPicture(Q(dir / "photo.jpg"), MaxPicturePixels);
 
     // A manual run that crops at the top-left corner, with or without the preview's rows

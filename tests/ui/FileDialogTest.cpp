@@ -1,5 +1,6 @@
 #include "ui/FileDialog.h"
 #include "ui/FormFileDialog.h"
+#include "utils/TestUtils.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -24,12 +26,6 @@ namespace {
 class ChooserTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "tests_ui";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
         ASSERT_TRUE(temp_.isValid());
         root_ = QDir(temp_.path()).canonicalPath();
         QDir(root_).mkpath(QStringLiteral("a"));
@@ -41,7 +37,6 @@ protected:
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         }
     }
-    void TearDown() override { QDir::setCurrent(oldDir_); }
 
     // Paths and answers as std::string, which the test framework prints readably.
     QString QPath(const QString& relative) const { return root_ + QLatin1Char('/') + relative; }
@@ -94,7 +89,7 @@ protected:
     const QString Wide = QStringLiteral("a folder whose name is wider than the tree");
     QTemporaryDir temp_;
     QString root_;
-    QString oldDir_ = QDir::currentPath();
+    const testutil::InFolder cwd_{std::filesystem::current_path()};
 };
 
 TEST_F(ChooserTest, DirectoryModeAnswersTheShownFolderAndFollowsTheTree) {
@@ -110,16 +105,25 @@ TEST_F(ChooserTest, DirectoryModeAnswersTheShownFolderAndFollowsTheTree) {
         EXPECT_FALSE(Child<QLineEdit>(form, "FileNameEdit")->isEnabled());
         auto* tree = Child<QTreeView>(form, "DirectoryListBox1");
         auto* folders = qobject_cast<QFileSystemModel*>(tree->model());
-        // A click takes the folder under the pointer.
-        // The folders above have arrived (the open folder's own listed below it).
+        const auto rowOf = [&](const QString& folder) {
+            return tree->visualRect(folders->index(QPath(folder)));
+        };
+        // The folders above have arrived (the open folder's own listed below it) and the tree
+        // has come to rest with the open folder in the middle.
         EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return tree->visualRect(folders->index(QPath("a/" + Wide))).isValid(); }, 20000));
-        QTest::qWait(100);
-        const QRect row = tree->visualRect(folders->index(QPath("b")));
-        const QPoint at(row.left() + 8, row.center().y());
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+            [&] {
+                return rowOf("a/" + Wide).isValid() &&
+                       std::abs(rowOf("a").center().y() - tree->viewport()->height() / 2) <
+                           rowOf("a").height();
+            },
+            20000));
+        // A click takes the folder under the pointer; then its own subfolders arrive.
+        QSignalSpy loaded(folders, &QFileSystemModel::directoryLoaded);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          QPoint(rowOf("b").left() + 8, rowOf("b").center().y()));
         EXPECT_TRUE(QTest::qWaitFor([&] { return Answer(form) == Path("b"); }, 20000));
-        QTest::qWait(300); // the folder's subfolders arrive
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return loaded.contains(QVariantList{QPath("b")}); }, 20000));
         // The folder highlighted is the one chosen (the rows may move as folders arrive).
         EXPECT_EQ(
             folders->filePath(tree->selectionModel()->selectedIndexes().value(0)).toStdString(),

@@ -12,19 +12,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
-// An application for the test unless the run has one, offscreen unless a platform was
-// chosen; settings in a folder of the run's own, never the user's.
-std::unique_ptr<QApplication> StartApplication() {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("tests_ui"), nullptr};
+// Settings in a folder of the run's own, never the user's.
+void UseOwnSettingsFolder() {
     static QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    return QApplication::instance() ? nullptr : std::make_unique<QApplication>(argc, argv);
 }
 
 // Shows the dialog as the active window and gives the names of its checked buttons.
@@ -43,7 +37,7 @@ void Click(QWidget& form, const char* name) {
 }
 
 TEST(PreSetFormTest, ShowsTheJobAndOnlyOKStoresTheChanges) {
-    const std::unique_ptr<QApplication> app = StartApplication();
+    UseOwnSettingsFolder();
     FakeSettingsStore store;
     store.Values = {{"IconSize", "48"}, {"IconBPP", "4"}, {"Fix_Sizing", "Y"}, {"Masking", "0"}};
     TJobState job;
@@ -55,7 +49,9 @@ TEST(PreSetFormTest, ShowsTheJobAndOnlyOKStoresTheChanges) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier); // "&Try to..."
     for (const char* name : {"CheckFixResolution", "RadioIconSize0", "CheckFixSizing"})
         Click(form, name);
-    QTest::qWait(150); // the accelerator's click takes its time
+    // The accelerator's click is animated: it lands a moment later.
+    const auto* masking = form.findChild<QAbstractButton*>("CheckMasking");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return masking->isChecked(); }));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // OK is the default button
     EXPECT_EQ(store.Written.join(' ').toStdString(),
               "Fix_Resolution=Y IconSize=16 IconBPP=4 "

@@ -21,9 +21,10 @@ void Wizard::Click(const char* name) const {
 }
 
 int Wizard::Page() const {
-    for (int page = 1; page <= 7; ++page)
-        if (Shows(QStringLiteral("Panel%1").arg(page).toLatin1().constData())) return page;
-    return 0;
+    // The pages' object names count from Panel1.
+    for (int page = PageSource; page <= PageFinish; ++page)
+        if (Shows(QStringLiteral("Panel%1").arg(page + 1).toLatin1().constData())) return page;
+    return -1;
 }
 
 QString WritePicture(const QString& path, int width, int height) {

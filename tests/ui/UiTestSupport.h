@@ -1,27 +1,13 @@
 #pragma once
 
-#include "core/Settings.h"
+#include "fakes/FakeSettingsStore.h"
 #include "ui/Form1.h"
 #include "ui/WindowDialogs.h"
 
-#include <QDir>
-#include <QMap>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-
-// The settings store in memory.
-struct FakeStore : TSettingsStore {
-    QMap<QString, QString> Values;
-    std::optional<QString> ReadValue(const QString& name) const override {
-        return Values.contains(name) ? std::optional(Values.value(name)) : std::nullopt;
-    }
-    bool WriteValue(const QString& name, const QString& value) override {
-        Values[name] = value;
-        return true;
-    }
-};
 
 // Dialogs answered at once: messages are recorded, the Add dialog gives FilesToAdd, the
 // font dialog gives Font, the colour dialog Color, the program's dialogs and the chooser
@@ -64,7 +50,7 @@ struct FakeDialogs : TWindowDialogs {
 
 // One wizard window as the program starts it, shown (off screen).
 struct Wizard {
-    FakeStore Store;
+    FakeSettingsStore Store;
     FakeDialogs Dialogs;
     std::unique_ptr<TForm1> Form;
 
@@ -76,17 +62,11 @@ struct Wizard {
     }
     bool Shows(const char* name) const { return Get(name)->isVisible(); }
     void Click(const char* name) const;
-    // The page shown, 1..7 for Panel1..Panel7; 0 when none is.
+    // The page shown, as the step engine counts them (PageSource .. PageFinish); -1 when
+    // none is.
     int Page() const;
 };
 
 // Writes a picture file of the given size with a few colours; gives its path.
 QString WritePicture(const QString& path, int width, int height);
 void ClearClipboard();
-
-// Makes a folder the working folder (where outputs land) while the object lives.
-struct InFolder {
-    explicit InFolder(const QString& folder) { QDir::setCurrent(folder); }
-    ~InFolder() { QDir::setCurrent(Old); }
-    QString Old = QDir::currentPath();
-};

@@ -2,6 +2,7 @@
 // whose files must be byte for byte those of tessaly-convert with the same answers.
 
 #include "UiTestSupport.h"
+#include "core/PageTexts.h"
 #include "utils/TestUtils.h"
 
 #include <QApplication>
@@ -24,36 +25,29 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::map<std::string, std::vector<std::uint8_t>> Files(const fs::path& dir) {
-    std::map<std::string, std::vector<std::uint8_t>> files;
-    for (const auto& entry : fs::directory_iterator(dir))
-        files[entry.path().filename().string()] = testutil::readFile(entry.path());
-    return files;
-}
-
 TEST(WizardRun, ManualRunFromABitmapToAnIcon) {
     ClearClipboard();
     testutil::TempDir dir;
-    InFolder folder(Q(dir.path()));
+    const testutil::InFolder folder(dir.path());
     const QString picture = WritePicture(Q(dir / "a.bmp"), 40, 20);
     Wizard w({picture});
 
-    ASSERT_EQ(w.Page(), 1);
+    ASSERT_EQ(w.Page(), PageSource);
     EXPECT_TRUE(w.Get<QRadioButton>("RadioSrcFile")->isChecked());
     EXPECT_FALSE(w.Get("RadioSrcClp")->isEnabled());
     EXPECT_EQ(w.Get<QListWidget>("ListBox1")->item(0)->text(), "a.bmp");
     EXPECT_FALSE(w.Get("BackButton")->isEnabled());
-    EXPECT_EQ(w.Form->windowTitle(), "Tessaly 3.5");
+    EXPECT_EQ(w.Form->windowTitle(), ProductTitle());
 
     w.Click("NextButton"); // one picture: the batch page is passed
-    ASSERT_EQ(w.Page(), 3);
-    EXPECT_EQ(w.Form->windowTitle(), "Resolution : Source = \"a.bmp\"");
+    ASSERT_EQ(w.Page(), PageResolution);
+    EXPECT_EQ(w.Form->windowTitle(), StepSummary(w.Form->Job(), false));
     EXPECT_EQ(w.Get("ScaleImage")->size(), QSize(64, 32));
     w.Click("RadioOutSize0");
     w.Click("RadioOutColor0");
 
     w.Click("NextButton");
-    ASSERT_EQ(w.Page(), 4);
+    ASSERT_EQ(w.Page(), PageSizing);
     EXPECT_FALSE(w.Get("CropOption")->isEnabled());
     w.Click("RadioCrop");
     EXPECT_TRUE(w.Get("CropOption")->isEnabled());
@@ -62,12 +56,12 @@ TEST(WizardRun, ManualRunFromABitmapToAnIcon) {
     EXPECT_FALSE(preview->Stretch());
     EXPECT_EQ(preview->Picture().size(), QSize(16, 16));
     w.Click("BackButton");
-    EXPECT_EQ(w.Page(), 3);
+    EXPECT_EQ(w.Page(), PageResolution);
     w.Click("NextButton");
     EXPECT_TRUE(w.Get<QRadioButton>("RadioCrop")->isChecked()) << "answers persist";
 
     w.Click("NextButton");
-    ASSERT_EQ(w.Page(), 5);
+    ASSERT_EQ(w.Page(), PageMasking);
     EXPECT_FALSE(w.Shows("LeftPicturePanel"));
     EXPECT_EQ(w.Form->Job().Sizing, TSizing::Crop);
     EXPECT_EQ(w.Form->Job().MaskViewWidth, 242);
@@ -89,22 +83,20 @@ TEST(WizardRun, ManualRunFromABitmapToAnIcon) {
                            colors.PixelAt(x, y) == colors.PixelAt(9, 9);
 
     w.Click("NextButton");
-    ASSERT_EQ(w.Page(), 6);
-    EXPECT_EQ(w.Get<QAbstractButton>("NextButton")->text(), "Save");
+    ASSERT_EQ(w.Page(), PageSaving);
+    EXPECT_EQ(w.Get<QAbstractButton>("NextButton")->text(), NextCaption(PageSaving));
     EXPECT_EQ(w.Get<QLineEdit>("OutLocationEdit")->text(), Q(dir / "a.ico"));
-    EXPECT_EQ(w.Get<QLabel>("OutLocationText")->text(), "Output file &name");
     EXPECT_EQ(w.Get("LastPreview")->size(), QSize(16, 16));
     auto* format = w.Get<QComboBox>("OutFormatCombo");
     QTest::keyClick(format, Qt::Key_Down);
     EXPECT_EQ(w.Form->Job().OutFormat, TOutFormat::Mico);
     EXPECT_FALSE(w.Shows("ReplaceCheckBox")) << "a multi-resource icon is always added to";
-    EXPECT_EQ(w.Get<QLabel>("DescriptionText")->text(),
-              "Merge one or more pictures into one ICO file.");
+    EXPECT_EQ(w.Get<QLabel>("DescriptionText")->text(), FormatDescription(1));
     QTest::keyClick(format, Qt::Key_Up);
     EXPECT_TRUE(w.Shows("ReplaceCheckBox"));
 
     w.Click("NextButton");
-    ASSERT_EQ(w.Page(), 7);
+    ASSERT_EQ(w.Page(), PageFinish);
     const auto icon = testutil::readFile(dir / "a.ico");
     ASSERT_GE(icon.size(), 22u);
     EXPECT_EQ(icon[4], 1) << "one image";
@@ -118,7 +110,6 @@ TEST(WizardRun, ManualRunFromABitmapToAnIcon) {
             const bool set = (icon[mask + (15 - y) * 4 + x / 8] >> (7 - x % 8)) & 1;
             EXPECT_EQ(set, chosen[x][y]) << "pixel " << x << ", " << y;
         }
-    EXPECT_EQ(w.Get<QAbstractButton>("NextButton")->text(), "Finish");
     EXPECT_FALSE(w.Get("BackButton")->isEnabled());
     EXPECT_FALSE(w.Get("CancelButton")->isEnabled());
     w.Click("NextButton");
@@ -155,20 +146,19 @@ TEST(WizardRun, AutomaticRunWritesWhatTheConverterWrites) {
         w.Form->Job().PresetIconBPP = c.Bits;
         w.Form->Job().PresetMasking = static_cast<TMasking>(c.Masking);
         w.Click("NextButton");
-        ASSERT_EQ(w.Page(), 2);
+        ASSERT_EQ(w.Page(), PageBatchMode);
         w.Click("Handle_Auto");
         w.Click("NextButton");
-        ASSERT_EQ(w.Page(), 6) << "the save page is shown once";
-        EXPECT_EQ(w.Form->windowTitle(), "Saving : Source = multiple files");
-        EXPECT_EQ(w.Get<QLabel>("OutLocationText")->text(), "Output &directory");
+        ASSERT_EQ(w.Page(), PageSaving) << "the save page is shown once";
+        EXPECT_EQ(w.Get<QLabel>("OutLocationText")->text(), LocationLabel(true));
         EXPECT_FALSE(w.Shows("LastPreview"));
         w.Get<QLineEdit>("OutLocationEdit")->setText(Q(wizard));
         w.Click("NextButton");
-        ASSERT_EQ(w.Page(), 7) << w.Dialogs.Messages.join('\n').toStdString();
+        ASSERT_EQ(w.Page(), PageFinish) << w.Dialogs.Messages.join('\n').toStdString();
 
-        const auto fromCli = Files(cli);
+        const auto fromCli = testutil::Snapshot(cli);
         EXPECT_EQ(fromCli.size(), 3u);
-        EXPECT_EQ(Files(wizard), fromCli) << c.Size << " " << c.Bits;
+        EXPECT_EQ(testutil::Snapshot(wizard), fromCli) << c.Size << " " << c.Bits;
     }
 }
 
@@ -176,17 +166,17 @@ TEST(WizardRun, AutomaticRunWritesWhatTheConverterWrites) {
 TEST(WizardRun, BackKeepsTheMaskAndTheCropPlace) {
     ClearClipboard();
     testutil::TempDir dir;
-    InFolder folder(Q(dir.path()));
+    const testutil::InFolder folder(dir.path());
     Wizard w({WritePicture(Q(dir / "b.bmp"), 40, 20)});
     w.Click("NextButton");
     w.Click("NextButton");
-    ASSERT_EQ(w.Page(), 4);
+    ASSERT_EQ(w.Page(), PageSizing);
     w.Click("RadioCrop");
     TCropState& crop = w.Form->Processor().CropState();
     crop.LeftEdited("-8"); // as the crop dialog's edits do
     crop.TopEdited("-8");
     w.Click("NextButton");
-    ASSERT_EQ(w.Page(), 5);
+    ASSERT_EQ(w.Page(), PageMasking);
     w.Click("AutoMaskSpeedButton");
     w.Click("ColorToggle");
     QTest::mouseClick(w.Get("ImageForMask"), Qt::LeftButton, {}, QPoint(120, 120));
@@ -199,12 +189,12 @@ TEST(WizardRun, BackKeepsTheMaskAndTheCropPlace) {
 
     w.Click("NextButton");
     w.Click("BackButton");
-    ASSERT_EQ(w.Page(), 5);
+    ASSERT_EQ(w.Page(), PageMasking);
     EXPECT_EQ(mask(), painted);
     w.Click("BackButton");
     w.Click("BackButton"); // the resolution page: the picture is loaded again
     w.Click("NextButton");
-    ASSERT_EQ(w.Page(), 4);
+    ASSERT_EQ(w.Page(), PageSizing);
     EXPECT_EQ(crop.CropLeft, -8);
     EXPECT_EQ(crop.CropTop, -8);
     w.Click("NextButton");
@@ -230,7 +220,7 @@ TEST(WizardRun, AutomaticRunShowsProgressStopsAndSaysWhatItDid) {
     w.Click("NextButton");
     w.Click("Handle_Auto");
     w.Click("NextButton");
-    ASSERT_EQ(w.Page(), 6);
+    ASSERT_EQ(w.Page(), PageSaving);
     w.Get<QLineEdit>("OutLocationEdit")->setText(Q(dir / "out"));
 
     bool runShown = true, stopped = false;
@@ -251,10 +241,10 @@ TEST(WizardRun, AutomaticRunShowsProgressStopsAndSaysWhatItDid) {
     w.Click("NextButton");
     timer.stop();
 
-    ASSERT_EQ(w.Page(), 7);
+    ASSERT_EQ(w.Page(), PageFinish);
     EXPECT_TRUE(runShown);
     EXPECT_EQ(positions, (std::set<int>{0, 1, 2, 3}));
-    EXPECT_EQ(Files(dir / "out").size(), 2u);
+    EXPECT_EQ(testutil::Snapshot(dir / "out").size(), 2u);
     EXPECT_TRUE(fs::exists(dir / "out" / "b.ico")) << "c is abandoned, d never started";
     EXPECT_EQ(w.Get<QLabel>("FinishText")->text(), "Stopped: 2 icons were saved.");
     const QString details = w.Get<QPlainTextEdit>("FinishDetails")->toPlainText();
@@ -273,7 +263,7 @@ TEST(WizardRun, AutomaticRunShowsProgressStopsAndSaysWhatItDid) {
 TEST(WizardRun, KeyboardAloneFromTheSourcePageToFinish) {
     ClearClipboard();
     testutil::TempDir dir;
-    InFolder folder(Q(dir.path()));
+    const testutil::InFolder folder(dir.path());
     Wizard w({WritePicture(Q(dir / "k.bmp"), 40, 20)});
     w.Form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.Form.get()));
@@ -283,11 +273,11 @@ TEST(WizardRun, KeyboardAloneFromTheSourcePageToFinish) {
     };
 
     press(Qt::Key_Return); // Next is the default button; the batch page is passed
-    ASSERT_EQ(w.Page(), 3);
+    ASSERT_EQ(w.Page(), PageResolution);
     press(Qt::Key_Return);
-    ASSERT_EQ(w.Page(), 4);
+    ASSERT_EQ(w.Page(), PageSizing);
     press(Qt::Key_Return);
-    ASSERT_EQ(w.Page(), 5);
+    ASSERT_EQ(w.Page(), PageMasking);
 
     // The mask view from the keyboard: focus, move the highlight, toggle a pixel.
     w.Get("ImageForMask")->setFocus(Qt::TabFocusReason);
@@ -299,26 +289,26 @@ TEST(WizardRun, KeyboardAloneFromTheSourcePageToFinish) {
     EXPECT_EQ(mask.PixelAt(0, 0), 0);
 
     press(Qt::Key_Return);
-    ASSERT_EQ(w.Page(), 6);
+    ASSERT_EQ(w.Page(), PageSaving);
     press(Qt::Key_Return); // Save
-    ASSERT_EQ(w.Page(), 7);
+    ASSERT_EQ(w.Page(), PageFinish);
     EXPECT_TRUE(fs::exists(dir / "k.ico"));
     press(Qt::Key_Return); // Finish
     EXPECT_FALSE(w.Form->isVisible());
 }
 
-// A Save that would write over the picture itself is refused; the save page stays so
-// that another name can be given.
+// A Save that would write over the picture itself is refused; the save page stays, usable,
+// so that another name can be given.
 TEST(WizardRun, SaveOverThePictureItselfIsRefused) {
     ClearClipboard();
     testutil::TempDir dir;
-    InFolder folder(Q(dir.path()));
+    const testutil::InFolder folder(dir.path());
     const QString picture = WritePicture(Q(dir / "holiday.bmp"), 40, 20);
     const auto original = testutil::readFile(dir / "holiday.bmp");
     Wizard w({picture});
     for (int click = 0; click < 4; ++click)
         w.Click("NextButton");
-    ASSERT_EQ(w.Page(), 6);
+    ASSERT_EQ(w.Page(), PageSaving);
     QTest::keyClick(w.Get<QComboBox>("OutFormatCombo"), Qt::Key_Down);
     QTest::keyClick(w.Get<QComboBox>("OutFormatCombo"), Qt::Key_Down);
     ASSERT_EQ(w.Form->Job().OutFormat, TOutFormat::Bmp);
@@ -326,23 +316,27 @@ TEST(WizardRun, SaveOverThePictureItselfIsRefused) {
     ASSERT_EQ(location->text(), Q(dir / "holiday.bmp"));
 
     w.Click("NextButton");
-    EXPECT_EQ(w.Page(), 6);
+    EXPECT_EQ(w.Page(), PageSaving);
     ASSERT_EQ(w.Dialogs.Messages.size(), 1);
     EXPECT_TRUE(w.Dialogs.Messages[0].endsWith(": Cannot write " + Q(dir / "holiday.bmp") +
                                                ": it is a picture of this run"))
         << w.Dialogs.Messages[0].toStdString();
     EXPECT_EQ(testutil::readFile(dir / "holiday.bmp"), original);
-    EXPECT_TRUE(location->isEnabled());
+    for (const char* name : {"NextButton", "BackButton", "CancelButton", "OutLocationEdit"})
+        EXPECT_TRUE(w.Get(name)->isEnabled()) << name;
+    // Esc would lose the run here, also while typing the location: it does nothing.
+    QTest::keyClick(location, Qt::Key_Escape);
+    EXPECT_TRUE(w.Form->isVisible());
     location->setText(Q(dir / "small.bmp"));
     w.Click("NextButton");
-    EXPECT_EQ(w.Page(), 7);
+    EXPECT_EQ(w.Page(), PageFinish);
     EXPECT_TRUE(fs::exists(dir / "small.bmp"));
 }
 
 TEST(WizardRun, ALargePhotoIsPreviewedFromItsOwnRowsAsFromTheWholePicture) {
     ClearClipboard();
     testutil::TempDir dir;
-    InFolder folder(Q(dir.path()));
+    const testutil::InFolder folder(dir.path());
     QImage photo(1600, 1200, QImage::Format_RGB888);
     for (int y = 0; y < photo.height(); ++y)
         for (int x = 0; x < photo.width(); ++x)
@@ -351,7 +345,7 @@ TEST(WizardRun, ALargePhotoIsPreviewedFromItsOwnRowsAsFromTheWholePicture) {
     Wizard w({Q(dir / "photo.jpg")});
 
     w.Click("NextButton");
-    ASSERT_EQ(w.Page(), 3);
+    ASSERT_EQ(w.Page(), PageResolution);
     const QImage partial = w.Form->Job().InputImage;
     const QImage shown = w.Get("ScaleImage")->grab().toImage();
     w.Form->Processor().CompletePicture();

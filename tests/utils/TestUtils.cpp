@@ -1,5 +1,6 @@
 #include "utils/TestUtils.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +28,24 @@ std::filesystem::path testDataDir() {
 
 std::filesystem::path binDir() {
     return TESSALY_BIN_DIR;
+}
+
+std::uint32_t Get16(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    return bytes[at] | static_cast<std::uint32_t>(bytes[at + 1]) << 8;
+}
+
+std::uint32_t Get32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    return Get16(bytes, at) | Get16(bytes, at + 2) << 16;
+}
+
+void Put16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+    bytes[at] = static_cast<std::uint8_t>(value);
+    bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+    Put16(bytes, at, value & 0xFFFF);
+    Put16(bytes, at + 2, value >> 16);
 }
 
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
@@ -66,6 +85,42 @@ TempDir::~TempDir() {
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
+}
+
+InFolder::InFolder(const std::filesystem::path& folder) : old_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+}
+
+InFolder::~InFolder() {
+    std::error_code ec;
+    std::filesystem::current_path(old_, ec);
+}
+
+std::map<std::string, std::vector<std::uint8_t>> Snapshot(const std::filesystem::path& dir) {
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        const std::string name = entry.path().lexically_relative(dir).string();
+        if (entry.is_directory())
+            files[name + "/"] = {};
+        else
+            files[name] = readFile(entry.path());
+    }
+    return files;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::map<std::string, char> expectationsByPath() {
+    std::map<std::string, char> byPath;
+    for (const Expectation& entry : readExpectations())
+        byPath[entry.path] = entry.expect;
+    return byPath;
 }
 
 CommandResult runCommand(const std::string& commandLine) {
@@ -110,10 +165,12 @@ std::vector<Expectation> readExpectations() {
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#') continue;
         std::istringstream fields(line);
-        std::string path, expect;
+        std::string path, expect, bytes, pillow;
         std::getline(fields, path, '\t');
         std::getline(fields, expect, '\t');
-        if (!expect.empty()) list.push_back({path, expect[0]});
+        std::getline(fields, bytes, '\t');
+        std::getline(fields, pillow, '\t');
+        if (!expect.empty()) list.push_back({path, expect[0], pillow});
     }
     return list;
 }
