@@ -1,5 +1,6 @@
 #include "ImageTestSupport.h"
 
+#include "image/ColorRef.h"
 #include "utils/TestUtils.h"
 
 #include <QImage>
@@ -44,8 +45,7 @@ TPxlMap PatternMask(int size, unsigned seed) {
 
 std::uint32_t Argb(TPxlMap& color, TPxlMap* mask, int x, int y) {
     if (mask && mask->GetPixel(x, y) == 1) return 0;
-    const std::uint32_t c = color.GetPaletteColor(color.GetPixel(x, y));
-    return 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+    return RgbOf(color.GetPaletteColor(color.GetPixel(x, y)));
 }
 
 bool SameMap(const TPxlMap& a, const TPxlMap& b) {

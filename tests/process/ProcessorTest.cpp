@@ -2,6 +2,7 @@
 
 #include "core/StepEngine.h"
 #include "fakes/FakeWizardView.h"
+#include "image/ColorRef.h"
 #include "image/IconLib.h"
 #include "image/SafeFile.h"
 #include "process/loading/JpegLoader.h"
@@ -35,7 +36,7 @@ QImage CellPicture(int w, int h, int frame = 0) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const std::uint32_t c = FramedColour(x, y, w, h, frame);
-            picture.setPixel(x, y, qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+            picture.setPixel(x, y, RgbOf(c));
         }
     return picture;
 }
