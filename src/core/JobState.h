@@ -34,8 +34,7 @@ enum class TSizing : std::int32_t { Scale = 0, Crop = 1 };
 // The numbers are those the settings store.
 enum class TMasking : std::int32_t { None = 0, Auto = 1 };
 
-// The codes "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF", "PNG", "SVG" and "ICO", "MICO", "BMP".
-QString SourceKindText(TSourceKind kind);
+// "ICO", "MICO" or "BMP", as the converter's --format spells it in lower case.
 QString OutFormatText(TOutFormat format);
 
 // A picture of the run that could not be loaded: its place in the queue, the name the

@@ -237,8 +237,4 @@ QString SignalText(int signal) {
     }
 }
 
-void ClearInterrupt() {
-    noted.store(0);
-}
-
 } // namespace SystemFiles

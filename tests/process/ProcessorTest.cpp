@@ -171,8 +171,6 @@ TEST(PictureProcessor, AFailedWriteReachesTheViewWithThePathAndIsCounted) {
         << run.View.messages[0].toStdString();
     EXPECT_TRUE(run.View.messages[0].contains(QStringLiteral("Not a directory")));
     EXPECT_EQ(run.Processor.Tally().WriteFailed, 1);
-    EXPECT_EQ(TStepEngine::ErrorCaption() + QStringLiteral(": ") + run.Processor.LastWriteError(),
-              run.View.messages[0]);
 
     // Saving again into a good folder finishes the run.
     run.View.location = Q(dir.path());

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/JobState.h"
-#include "process/loading/Sampling.h"
 
 #include <QImage>
 #include <cstdint>

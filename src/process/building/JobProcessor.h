@@ -92,9 +92,8 @@ public:
     const TCropState& CropState() const { return crop_; }
 
     const TRunTally& Tally() const { return tally_; }
-    // The result of the latest WriteOutput, and its error text when it raised one.
+    // The result of the latest WriteOutput.
     TWriteResult LastWrite() const { return lastWrite_; }
-    const QString& LastWriteError() const { return lastWriteError_; }
     // The files the latest WriteOutput wrote and kept (several for bitmaps of several sizes).
     const TOutputFiles& LastFiles() const { return lastFiles_; }
 
@@ -154,6 +153,5 @@ private:
     std::function<int()> previewScale_;
     TPictureCompletion completion_;
     TWriteResult lastWrite_ = TWriteResult::Nothing;
-    QString lastWriteError_;
     TOutputFiles lastFiles_;
 };

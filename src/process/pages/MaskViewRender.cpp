@@ -1,6 +1,7 @@
 #include "process/pages/MaskViewRender.h"
 
 #include "process/building/CropState.h"
+#include "process/loading/PictureColor.h"
 #include "process/pages/MaskEdit.h"
 
 #include <algorithm>
