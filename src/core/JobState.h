@@ -122,7 +122,7 @@ struct TJobState {
     // every output, largest first, and PresetIconBPP 32 for true colour. Empty (the
     // wizard's run) or one size below 256 at 4 or 8 bits: the icon build makes IconMap
     // and MaskMap as always. Otherwise it makes IconSet, one image per size in that order,
-    // as the output format stores it (icon image data, or a bitmap file for "BMP").
+    // as the output format stores it (icon image data, or a bitmap file for Bmp).
     std::vector<std::int32_t> OutputSizes;
     std::vector<TEncodedIcon> IconSet;
     // What the run did; a new run (leaving the source page) starts it afresh.

@@ -10,7 +10,7 @@ class TCropState;
 
 // Entering the sizing step: hands the source picture and the icon size to the crop state,
 // which puts its square back at the top-left corner. False, with nothing done, while
-// SourceKind is "NONE".
+// SourceKind is None.
 bool PrepareCrop(TJobState& job, TCropState& crop);
 
 // The S x S working bitmap (Format_BGR888, S = job.IconSize) that the icon is reduced

@@ -21,7 +21,7 @@ struct TOutputFormat {
 };
 
 const TOutputFormat& OutputFormatFor(TOutFormat format);
-// The row for a format list item; an item outside 0..2 is the "ICO" row.
+// The row for a format list item; an item outside 0..2 is the Ico row.
 const TOutputFormat& OutputFormatAt(int index);
 
 // The output directory as PrepareOutput keeps it: the current working directory when
