@@ -90,7 +90,7 @@ TEST(PictureProcessor, AManualCropRunUsesTheSquareTheSizingStepPrepared) {
         for (int x = 0; x < 16; ++x)
             ASSERT_EQ(mask.GetPixel(x, y), 0);
     EXPECT_EQ(run.Processor.Tally().Loaded, 1);
-    EXPECT_EQ(run.Processor.Tally().Written, 1);
+    EXPECT_EQ(run.Job.Record.Saved, 1);
 }
 
 TEST(PictureProcessor, ClipboardPicturesGetTheFirstFreeClipboardName) {
@@ -148,7 +148,7 @@ TEST(PictureProcessor, TallyCountsFailedLoadsKeptFilesAndFailedWrites) {
     EXPECT_EQ(run.Processor.Tally().LoadFailed, 1);
     EXPECT_EQ(run.Processor.Tally().Loaded, 1);
     EXPECT_EQ(run.Processor.Tally().KeptExisting, 1);
-    EXPECT_EQ(run.Processor.Tally().Written, 0);
+    EXPECT_EQ(run.Job.Record.Saved, 0);
     EXPECT_EQ(run.Processor.LastWrite(), TWriteResult::KeptExisting);
     EXPECT_EQ(testutil::readFile(dir / "out" / "a.ico"), std::vector<std::uint8_t>{7});
     EXPECT_EQ(run.Job.Record.Failures.size(), 1u);
@@ -176,7 +176,7 @@ TEST(PictureProcessor, AFailedWriteReachesTheViewWithThePathAndIsCounted) {
     run.View.location = Q(dir.path());
     run.Engine.NextButtonClick();
     EXPECT_EQ(run.Job.Step, PageFinish);
-    EXPECT_EQ(run.Processor.Tally().Written, 1);
+    EXPECT_EQ(run.Job.Record.Saved, 1);
     EXPECT_TRUE(fs::exists(dir / "a.ico"));
 }
 

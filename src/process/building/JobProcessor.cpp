@@ -273,7 +273,6 @@ void TJobProcessor::WriteOutput(bool replace) {
         throw;
     }
     if (lastWrite_ == TWriteResult::Written) {
-        ++tally_.Written;
         ++job_.Record.Saved;
         const QString place =
             job_.OutFormat == TOutFormat::Mico ? job_.OutPath : FolderPart(job_.OutPath);

@@ -25,7 +25,6 @@ struct TPreparedPicture;
 struct TRunTally {
     int Loaded = 0;       // pictures loaded (every image of an icon file counts)
     int LoadFailed = 0;   // pictures that could not be loaded (each reported by the loader)
-    int Written = 0;      // pictures written to an output file
     int KeptExisting = 0; // pictures not written because Replace was off and a file was there
     int WriteFailed = 0;  // writes that raised an error (other than the next)
     int PictureOfRun = 0; // writes refused because the output is a picture of the run

@@ -39,8 +39,9 @@ enum class TWriteResult {
 // filter, OutDir ending with the path separator (the current working directory when
 // empty), OutPath by the naming rules (a name already there keeps its base name; a file
 // source gives its base name, with "_N" for the images of a multi-image icon file; the
-// clipboard gives the first free "clipboardN"), and OutIsDirectory. Enables the page's controls and hides the progress
-// bar. False, with nothing changed, when no picture is loaded.
+// clipboard gives the first free "clipboardN"), and OutIsDirectory. Enables the page's
+// controls and hides the progress bar. False, with nothing changed, when no picture is
+// loaded.
 bool PrepareOutput(TJobState& job, SavePageControls& savePage);
 
 // Writes the current picture to OutPath: first every pixel whose mask is set gets colour
