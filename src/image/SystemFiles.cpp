@@ -4,8 +4,6 @@
 
 #include <QByteArray>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <atomic>
