@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace {
 

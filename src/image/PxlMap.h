@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <type_traits>

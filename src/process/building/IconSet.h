@@ -3,7 +3,6 @@
 #include "core/JobState.h"
 
 #include <QImage>
-#include <cstdint>
 
 class TCropState;
 

@@ -7,9 +7,6 @@
 #include "process/loading/PictureCompletion.h"
 #include "process/loading/PictureLoader.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <functional>
 #include <memory>
 

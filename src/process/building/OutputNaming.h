@@ -3,7 +3,6 @@
 #include "core/JobState.h"
 #include "core/PathParts.h"
 
-#include <QChar>
 #include <QString>
 
 // The output formats of the save page and the rules that name output files. Plain text

@@ -8,7 +8,6 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <map>
 #include <memory>

@@ -3,7 +3,6 @@
 #include "core/JobState.h"
 #include "process/loading/PictureFile.h"
 
-#include <QFile>
 #include <QString>
 #include <cstdint>
 
