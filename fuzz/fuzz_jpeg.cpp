@@ -5,9 +5,11 @@
 #include "process/building/Fitting.h"
 #include "process/loading/JpegLoader.h"
 #include "process/loading/PictureLoader.h"
+#include "process/loading/Sampling.h"
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace {
 

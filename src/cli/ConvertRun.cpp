@@ -65,8 +65,8 @@ QString RefusalReason(const QString& path, const QStringList& queued) {
     return QStringLiteral("not a BMP, JPEG, GIF, ICO, PNG or SVG file");
 }
 
-// What is wrong with --output, empty when nothing: it names a folder for "ICO" and "BMP",
-// a file in a folder for "MICO". Folders are never made for the user, so one that is not
+// What is wrong with --output, empty when nothing: it names a folder for Ico and Bmp,
+// a file in a folder for Mico. Folders are never made for the user, so one that is not
 // there ends the run before it starts.
 QString OutputProblem(const TConvertOptions& options) {
     if (!options.OutputGiven) return {};

@@ -50,7 +50,6 @@ void TConvertView::ShowPage() {
 
 void TConvertView::ShowMessage(const QString& text, const QString&) {
     ClearProgress();
-    ++messageCount_;
     std::fprintf(messages_, "%s: %s\n", kConvertProgram,
                  ReadableName(text).toLocal8Bit().constData());
     std::fflush(messages_);

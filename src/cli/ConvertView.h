@@ -35,7 +35,6 @@ public:
     // What the user types into the save page's location box.
     void SetLocationText(const QString& text) { location_ = text; }
     bool Closed() const { return closed_; }
-    int MessageCount() const { return messageCount_; }
 
     // The progress line, when one is kept, is cleared before anything else is printed.
     void SetProgressShown(bool shown) { progressShown_ = shown; }
@@ -49,7 +48,6 @@ private:
     int formatItem_;
     QString location_;
     bool closed_ = false;
-    int messageCount_ = 0;
     int progressMax_ = 0;
     bool progressShown_ = false;
     bool progressOnScreen_ = false;

@@ -34,8 +34,7 @@ enum class TSizing : std::int32_t { Scale = 0, Crop = 1 };
 // The numbers are those the settings store.
 enum class TMasking : std::int32_t { None = 0, Auto = 1 };
 
-// The codes "", "NONE", "CLIP", "BMP", "ICO", "JPG", "GIF", "PNG", "SVG" and "ICO", "MICO", "BMP".
-QString SourceKindText(TSourceKind kind);
+// "ICO", "MICO" or "BMP", as the converter's --format spells it in lower case.
 QString OutFormatText(TOutFormat format);
 
 // A picture of the run that could not be loaded: its place in the queue, the name the
@@ -123,7 +122,7 @@ struct TJobState {
     // every output, largest first, and PresetIconBPP 32 for true colour. Empty (the
     // wizard's run) or one size below 256 at 4 or 8 bits: the icon build makes IconMap
     // and MaskMap as always. Otherwise it makes IconSet, one image per size in that order,
-    // as the output format stores it (icon image data, or a bitmap file for "BMP").
+    // as the output format stores it (icon image data, or a bitmap file for Bmp).
     std::vector<std::int32_t> OutputSizes;
     std::vector<TEncodedIcon> IconSet;
     // What the run did; a new run (leaving the source page) starts it afresh.

@@ -17,10 +17,10 @@ public:
 
     // Entering the resolution step: load the current source into the job's InputImage.
     // Sets SourceKind and SubCount; a picture that cannot be loaded leaves SourceKind
-    // "NONE", is listed in the job's run record and, in a manual run, reported through the
+    // None, is listed in the job's run record and, in a manual run, reported through the
     // view.
     virtual void LoadPicture() = 0;
-    // Entering the sizing step. False when there is nothing to do (SourceKind "NONE").
+    // Entering the sizing step. False when there is nothing to do (SourceKind None).
     virtual bool PrepareCrop() = 0;
     // Entering the masking step: builds IconMap, IconImage and an empty MaskMap.
     virtual bool BuildIcon() = 0;

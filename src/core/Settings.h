@@ -48,9 +48,10 @@ struct TPresetAnswers {
 //
 // Only values this program writes are taken; anything else (text that is not a plain
 // decimal number, an icon size other than 16/32/48, a depth other than 4/8, a masking
-// answer other than 0/1, a sizing answer other than 0, a font size outside
-// SmallestFontSize..LargestFontSize) reads as the default, so a hand-edited store cannot make the
-// wizard build icons its pixel maps cannot hold. Flags are set only by an exact "Y".
+// answer other than 0/1 (TMasking), a sizing answer other than 0 (Scale), a font size
+// outside SmallestFontSize..LargestFontSize) reads as the default, so a hand-edited store
+// cannot make the wizard build icons its pixel maps cannot hold. Flags are set only by an
+// exact "Y".
 TFontSetting LoadSettings(TJobState& job, const TSettingsStore& store);
 
 // Writes FontName, FontStyle, FontSize; false when the store cannot be written.

@@ -18,7 +18,6 @@ bool StartsWithGIF(const std::uint8_t* signature) {
 void TGIFHeader::Clear() {
     FVersion.clear();
     FWidth = FHeight = 0;
-    FFlags = FBackgroundColorIndex = FAspectRatio = 0;
     FColorMap.Clear();
 }
 
@@ -39,9 +38,8 @@ void TGIFHeader::LoadFromStream(TGIFStream& stream) {
     stream.ReadExact(descriptor, sizeof descriptor);
     FWidth = static_cast<int>(ReadLE16(descriptor));
     FHeight = static_cast<int>(ReadLE16(descriptor + 2));
-    FFlags = descriptor[4];
-    FBackgroundColorIndex = descriptor[5];
-    FAspectRatio = descriptor[6];
+    // Background colour index and aspect ratio (bytes 5 and 6) change nothing here.
+    const std::uint8_t flags = descriptor[4];
     if (std::int64_t{FWidth} * FHeight > GIFMaxPixels) throw GIFException(GIFTooLargeMessage);
-    if (FFlags & 0x80) FColorMap.LoadFromStream(stream, TGIFColorMap::CountFromFlags(FFlags));
+    if (flags & 0x80) FColorMap.LoadFromStream(stream, TGIFColorMap::CountFromFlags(flags));
 }

@@ -26,18 +26,11 @@ public:
     const std::string& Version() const { return FVersion; }
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
-    std::uint8_t Flags() const { return FFlags; }
-    int ColorResolution() const { return ((FFlags >> 4) & 0x07) + 1; }
-    std::uint8_t BackgroundColorIndex() const { return FBackgroundColorIndex; }
-    std::uint8_t AspectRatio() const { return FAspectRatio; }
     const TGIFGlobalColorMap& ColorMap() const { return FColorMap; }
 
 private:
     std::string FVersion;
     int FWidth = 0;
     int FHeight = 0;
-    std::uint8_t FFlags = 0;
-    std::uint8_t FBackgroundColorIndex = 0;
-    std::uint8_t FAspectRatio = 0;
     TGIFGlobalColorMap FColorMap;
 };

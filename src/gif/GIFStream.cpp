@@ -88,10 +88,6 @@ std::size_t TGIFStream::Skip(std::size_t count) {
     return done;
 }
 
-bool TGIFStream::AtEnd() {
-    return FPos == FEnd && !Fill(1);
-}
-
 bool TGIFStream::SeekTo(std::int64_t offset) {
     if (offset >= FBufferOffset && offset <= FBufferOffset + static_cast<std::int64_t>(FEnd)) {
         FPos = static_cast<std::size_t>(offset - FBufferOffset);

@@ -29,7 +29,6 @@ public:
     // Looks at up to `count` (at most 64) bytes ahead without consuming them.
     std::size_t Peek(std::uint8_t* data, std::size_t count);
     std::size_t Skip(std::size_t count);
-    bool AtEnd();
 
     // Offset of the next byte from where reading started.
     std::int64_t Position() const { return FBufferOffset + static_cast<std::int64_t>(FPos); }

@@ -7,13 +7,7 @@
 #include "image/SafeFile.h"
 #include "image/SystemFiles.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
 #include <zlib.h>
-
-#include <cstring>
 
 namespace {
 

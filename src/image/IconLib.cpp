@@ -10,11 +10,9 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 
 #include <cstring>
-#include <vector>
 
 namespace {
 

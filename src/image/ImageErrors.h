@@ -1,7 +1,6 @@
 #pragma once
 
 #include <stdexcept>
-#include <string>
 
 // A file could not be opened, read, created or written. The message names the path and
 // the reason given by the system.

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <type_traits>
@@ -75,11 +74,10 @@ struct TPxlMap {
     bool ImportBits(std::span<const std::uint8_t> buffer);
     bool ExportBits(std::span<std::uint8_t> buffer);
 
-    // Readers for code that has checked the map and its coordinates already (an
-    // initialized map, (x, y) inside Width x Height, index below 2^BitCount): no checks,
-    // no effect on the error, so they read through a const map.
+    // A reader for code that has checked the map and its coordinates already (an
+    // initialized map, (x, y) inside Width x Height): no checks, no effect on the error,
+    // so it reads through a const map.
     std::uint8_t PixelAt(std::int32_t x, std::int32_t y) const { return Pixels[x][y]; }
-    std::uint32_t PaletteColorAt(std::uint8_t index) const { return SwapRB(Palette[index]); }
     // The packed rows as ExportBits writes them, into a buffer of at least PackedSize()
     // bytes, of an initialized map; the map's working values stay as they are.
     void PackBits(std::span<std::uint8_t> buffer) const;

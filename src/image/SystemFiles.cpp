@@ -4,8 +4,6 @@
 
 #include <QByteArray>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <atomic>
@@ -235,10 +233,6 @@ QString SignalText(int signal) {
     default:
         return QStringLiteral("signal %1").arg(signal);
     }
-}
-
-void ClearInterrupt() {
-    noted.store(0);
 }
 
 } // namespace SystemFiles

@@ -87,7 +87,5 @@ int InterruptSignal();
 int InterruptExitStatus(int signal);
 // The signal's name as a person reads it ("Terminated", "Interrupt").
 QString SignalText(int signal);
-// Test seam: forgets a noted signal.
-void ClearInterrupt();
 
 } // namespace SystemFiles

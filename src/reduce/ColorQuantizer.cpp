@@ -108,7 +108,7 @@ inline void TColorQuantizer::InsertColor(std::uint8_t red, std::uint8_t green, s
     leaf.SumB += blue;
 }
 
-inline void TColorQuantizer::FoldDeepest() {
+inline void TColorQuantizer::MergeDeepest() {
     int level = LeafLevel - 1;
     while (level > 0 && ReducibleByLevel[level] == TOctreeNode::NoNode)
         --level;
@@ -157,7 +157,7 @@ void TColorQuantizer::DestroyTree(TOctreeNode::Link& link) {
 inline void TColorQuantizer::AddPixel(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     InsertColor(red, green, blue);
     while (Leaves > Limit)
-        FoldDeepest();
+        MergeDeepest();
 }
 
 void TColorQuantizer::ScanPicture(TDIBReader& reader) {
@@ -172,10 +172,6 @@ void TColorQuantizer::ScanPicture(TDIBReader& reader) {
 
 void TColorQuantizer::AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     AddPixel(red, green, blue);
-}
-
-void TColorQuantizer::MergeDeepest() {
-    FoldDeepest();
 }
 
 int TColorQuantizer::ReadPalette(std::array<TPaletteEntry, TPalette::MaxEntries>& table) const {

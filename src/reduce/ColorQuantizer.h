@@ -46,9 +46,6 @@ public:
     void ScanPicture(TDIBReader& reader);
     // One pixel: insert it, then fold while there are more leaves than ColorLimit.
     void AddColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
-
-    // Folds the newest inner node of the deepest level that has one into a leaf.
-    void MergeDeepest();
     // Writes the leaf colours into `table` in tree-path order from index 0 and returns how
     // many it wrote; entries after them are left as they are.
     int ReadPalette(std::array<TPaletteEntry, TPalette::MaxEntries>& table) const;
@@ -63,7 +60,8 @@ private:
     // Adds one pixel to the tree, creating nodes on the way down; a pixel reaching a leaf at
     // any level is counted there.
     void InsertColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
-    void FoldDeepest();
+    // Folds the newest inner node of the deepest level that has one into a leaf.
+    void MergeDeepest();
     void AddPixel(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     // Frees the subtree below `link` and clears the link; LeafTotal is the caller's business.
     void DestroyTree(TOctreeNode::Link& link);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-#include <QList>
 #include <cstdint>
 
 #include "reduce/Palette.h"

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <stdexcept>
-#include <string>
 
 // The exceptions of the bitmap layer. Colour reduction and the GIF reader raise them;
 // picture loading catches them all and reports the picture as not loadable.

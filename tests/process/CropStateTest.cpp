@@ -1,4 +1,5 @@
 #include "process/building/CropState.h"
+#include "process/loading/PictureColor.h"
 
 #include <gtest/gtest.h>
 

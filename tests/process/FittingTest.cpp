@@ -1,6 +1,8 @@
 #include "process/building/Fitting.h"
 #include "process/building/CropState.h"
+#include "process/loading/PictureColor.h"
 #include "process/loading/PictureLoader.h"
+#include "process/loading/Sampling.h"
 #include "utils/TestUtils.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 #include "process/building/CropState.h"
 #include "process/building/Fitting.h"
 #include "process/building/IconBuild.h"
+#include "process/loading/PictureColor.h"
 #include "reduce/Reduce.h"
 
 #include <gtest/gtest.h>

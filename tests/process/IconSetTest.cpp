@@ -1,4 +1,5 @@
 #include "process/building/IconSet.h"
+#include "process/loading/Sampling.h"
 
 #include <gtest/gtest.h>
 

@@ -8,6 +8,7 @@
 #include "process/loading/JpegLoader.h"
 #include "process/loading/PictureLoader.h"
 #include "process/loading/PictureMemory.h"
+#include "process/loading/Sampling.h"
 #include "utils/TestUtils.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 #include "image/IconLib.h"
 #include "process/building/CropState.h"
 #include "process/loading/JpegLoader.h"
+#include "process/loading/PictureColor.h"
 #include "reduce/GraphicErrors.h"
 #include "utils/TestUtils.h"
 
@@ -184,23 +185,23 @@ TEST(LoaderJpegTest, BrokenFilesRaiseInsteadOfEndingTheProgram) {
 TEST(LoaderPictureTest, EveryDecoderGivesItsKindAndOneImage) {
     struct Case {
         fs::path file;
-        const char* kind;
+        TSourceKind kind;
         QImage::Format format;
         QSize size;
     };
     const fs::path bmp = testDataDir() / "bmp" / "bmpsuite" / "g";
     const Case cases[] = {
-        {bmp / "pal1.bmp", "BMP", QImage::Format_Mono, {127, 64}},
-        {bmp / "pal4.bmp", "BMP", QImage::Format_Indexed8, {127, 64}},
-        {bmp / "pal8.bmp", "BMP", QImage::Format_Indexed8, {127, 64}},
-        {jpegFile("hopper.jpg"), "JPG", QImage::Format_BGR888, {128, 128}},
-        {jpegFile("hopper_gray.jpg"), "JPG", QImage::Format_Indexed8, {128, 128}},
+        {bmp / "pal1.bmp", TSourceKind::Bmp, QImage::Format_Mono, {127, 64}},
+        {bmp / "pal4.bmp", TSourceKind::Bmp, QImage::Format_Indexed8, {127, 64}},
+        {bmp / "pal8.bmp", TSourceKind::Bmp, QImage::Format_Indexed8, {127, 64}},
+        {jpegFile("hopper.jpg"), TSourceKind::Jpg, QImage::Format_BGR888, {128, 128}},
+        {jpegFile("hopper_gray.jpg"), TSourceKind::Jpg, QImage::Format_Indexed8, {128, 128}},
     };
     for (const Case& c : cases) {
         TJobState job;
         FakeWizardView view;
         EXPECT_TRUE(loadFile(job, view, c.file)) << c.file;
-        EXPECT_EQ(SourceKindText(job.SourceKind), QLatin1String(c.kind)) << c.file;
+        EXPECT_EQ(job.SourceKind, c.kind) << c.file;
         EXPECT_EQ(job.SubCount, 1) << c.file;
         EXPECT_EQ(job.InputImage.format(), c.format) << c.file;
         EXPECT_EQ(job.InputImage.size(), c.size) << c.file;

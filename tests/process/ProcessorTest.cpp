@@ -100,7 +100,7 @@ TEST(PictureProcessor, AManualCropRunUsesTheSquareTheSizingStepPrepared) {
         for (int x = 0; x < 16; ++x)
             ASSERT_EQ(mask.GetPixel(x, y), 0);
     EXPECT_EQ(run.Processor.Tally().Loaded, 1);
-    EXPECT_EQ(run.Processor.Tally().Written, 1);
+    EXPECT_EQ(run.Job.Record.Saved, 1);
 }
 
 TEST(PictureProcessor, ClipboardPicturesGetTheFirstFreeClipboardName) {
@@ -158,7 +158,7 @@ TEST(PictureProcessor, TallyCountsFailedLoadsKeptFilesAndFailedWrites) {
     EXPECT_EQ(run.Processor.Tally().LoadFailed, 1);
     EXPECT_EQ(run.Processor.Tally().Loaded, 1);
     EXPECT_EQ(run.Processor.Tally().KeptExisting, 1);
-    EXPECT_EQ(run.Processor.Tally().Written, 0);
+    EXPECT_EQ(run.Job.Record.Saved, 0);
     EXPECT_EQ(run.Processor.LastWrite(), TWriteResult::KeptExisting);
     EXPECT_EQ(testutil::readFile(dir / "out" / "a.ico"), std::vector<std::uint8_t>{7});
     EXPECT_EQ(run.Job.Record.Failures.size(), 1u);
@@ -181,14 +181,12 @@ TEST(PictureProcessor, AFailedWriteReachesTheViewWithThePathAndIsCounted) {
         << run.View.messages[0].toStdString();
     EXPECT_TRUE(run.View.messages[0].contains(QStringLiteral("Not a directory")));
     EXPECT_EQ(run.Processor.Tally().WriteFailed, 1);
-    EXPECT_EQ(TStepEngine::ErrorCaption() + QStringLiteral(": ") + run.Processor.LastWriteError(),
-              run.View.messages[0]);
 
     // Saving again into a good folder finishes the run.
     run.View.location = Q(dir.path());
     run.Engine.NextButtonClick();
     EXPECT_EQ(run.Job.Step, PageFinish);
-    EXPECT_EQ(run.Processor.Tally().Written, 1);
+    EXPECT_EQ(run.Job.Record.Saved, 1);
     EXPECT_TRUE(fs::exists(dir / "a.ico"));
 }
 

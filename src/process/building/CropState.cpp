@@ -1,5 +1,7 @@
 #include "process/building/CropState.h"
 
+#include "process/loading/PictureColor.h"
+
 #include <algorithm>
 
 namespace {

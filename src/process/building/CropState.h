@@ -1,7 +1,5 @@
 #pragma once
 
-#include "process/loading/PictureColor.h"
-
 #include <QImage>
 #include <QString>
 #include <cstdint>

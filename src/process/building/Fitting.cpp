@@ -1,6 +1,7 @@
 #include "process/building/Fitting.h"
 
 #include "process/building/CropState.h"
+#include "process/loading/PictureColor.h"
 #include "process/loading/Sampling.h"
 
 #include <algorithm>

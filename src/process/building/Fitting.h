@@ -1,17 +1,15 @@
 #pragma once
 
 #include "core/JobState.h"
-#include "process/loading/Sampling.h"
 
 #include <QImage>
 #include <cstdint>
-#include <vector>
 
 class TCropState;
 
 // Entering the sizing step: hands the source picture and the icon size to the crop state,
 // which puts its square back at the top-left corner. False, with nothing done, while
-// SourceKind is "NONE".
+// SourceKind is None.
 bool PrepareCrop(TJobState& job, TCropState& crop);
 
 // The S x S working bitmap (Format_BGR888, S = job.IconSize) that the icon is reduced

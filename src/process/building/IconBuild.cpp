@@ -3,6 +3,7 @@
 #include "core/WizardView.h"
 #include "process/building/CropState.h"
 #include "process/building/Fitting.h"
+#include "process/loading/PictureColor.h"
 #include "reduce/GraphicErrors.h"
 #include "reduce/Reduce.h"
 

@@ -19,7 +19,7 @@ class WizardWindow;
 // (MakeIndexedBitmap with 2^IconBPP colours and Floyd-Steinberg dithering), so that the
 // palette normally holds pure black; the row is dropped again afterwards.
 //
-// False, with nothing done, while SourceKind is "NONE". Errors of the reduction pass on
+// False, with nothing done, while SourceKind is None. Errors of the reduction pass on
 // (EInvalidGraphic and its kind); the job's maps may then be half rebuilt. `window`, when
 // given, gets ProcessPendingEvents calls between the longer loops.
 bool BuildIcon(TJobState& job, const TCropState& crop, WizardWindow* window = nullptr);
@@ -37,5 +37,5 @@ void MoveBlackToIndexZero(TPxlMap& iconMap, std::int32_t size, std::int32_t bits
 // of IconMap are sampled (the four edge midpoints at S div 2 and the four corners); when
 // one colour index is carried by more samples than any other, every pixel of that index
 // becomes index 0 and transparent. A tie at the top changes nothing. Mask pixels already
-// set stay set. Nothing happens while SourceKind is "NONE".
+// set stay set. Nothing happens while SourceKind is None.
 void AutoMask(TJobState& job);

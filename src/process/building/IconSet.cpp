@@ -7,9 +7,6 @@
 #include "process/loading/SvgLoader.h"
 #include "reduce/GraphicErrors.h"
 
-#include <array>
-#include <vector>
-
 namespace {
 
 void BlackOutMasked(TPxlMap& iconMap, TPxlMap& maskMap, int size) {

@@ -1,10 +1,8 @@
 #pragma once
 
 #include "core/JobState.h"
-#include "process/loading/Sampling.h"
 
 #include <QImage>
-#include <cstdint>
 
 class TCropState;
 
@@ -17,7 +15,7 @@ QImage TrueColorSource(const TJobState& job);
 // the area average of TrueColorSource; 16 and 256 colours are made for each size as the
 // single-image build makes them (fitting, reduction, the automatic mask when the preset
 // masking asks for it, masked pixels black). The output holds a 256-pixel image as PNG,
-// smaller ones as bitmap images with their AND mask; "BMP" gets bitmap files (32-bit
+// smaller ones as bitmap images with their AND mask; Bmp gets bitmap files (32-bit
 // with alpha for true colour). Clears IconMap and MaskMap. False, with nothing done,
-// while SourceKind is "NONE".
+// while SourceKind is None.
 bool BuildIconSet(TJobState& job, const TCropState& crop);

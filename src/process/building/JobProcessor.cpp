@@ -256,7 +256,6 @@ bool TJobProcessor::PrepareOutput() {
 void TJobProcessor::WriteOutput(bool replace) {
     KeepWork(); // writing stores masked pixels black; going back shows them as they were
     lastWrite_ = TWriteResult::Nothing;
-    lastWriteError_.clear();
     StopIfInterrupted();
     lastFiles_ = {};
     try {
@@ -266,17 +265,14 @@ void TJobProcessor::WriteOutput(bool replace) {
             lastFiles_.Written.append(job_.OutPath);
         if (lastWrite_ == TWriteResult::KeptExisting && lastFiles_.Kept.isEmpty())
             lastFiles_.Kept.append(job_.OutPath);
-    } catch (const EPictureOfRun& e) {
+    } catch (const EPictureOfRun&) {
         ++tally_.PictureOfRun;
-        lastWriteError_ = QString::fromUtf8(e.what());
         throw;
-    } catch (const std::exception& e) {
+    } catch (const std::exception&) {
         ++tally_.WriteFailed;
-        lastWriteError_ = QString::fromUtf8(e.what());
         throw;
     }
     if (lastWrite_ == TWriteResult::Written) {
-        ++tally_.Written;
         ++job_.Record.Saved;
         const QString place =
             job_.OutFormat == TOutFormat::Mico ? job_.OutPath : FolderPart(job_.OutPath);

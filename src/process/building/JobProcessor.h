@@ -7,9 +7,6 @@
 #include "process/loading/PictureCompletion.h"
 #include "process/loading/PictureLoader.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <functional>
 #include <memory>
 
@@ -25,7 +22,6 @@ struct TPreparedPicture;
 struct TRunTally {
     int Loaded = 0;       // pictures loaded (every image of an icon file counts)
     int LoadFailed = 0;   // pictures that could not be loaded (each reported by the loader)
-    int Written = 0;      // pictures written to an output file
     int KeptExisting = 0; // pictures not written because Replace was off and a file was there
     int WriteFailed = 0;  // writes that raised an error (other than the next)
     int PictureOfRun = 0; // writes refused because the output is a picture of the run
@@ -92,9 +88,8 @@ public:
     const TCropState& CropState() const { return crop_; }
 
     const TRunTally& Tally() const { return tally_; }
-    // The result of the latest WriteOutput, and its error text when it raised one.
+    // The result of the latest WriteOutput.
     TWriteResult LastWrite() const { return lastWrite_; }
-    const QString& LastWriteError() const { return lastWriteError_; }
     // The files the latest WriteOutput wrote and kept (several for bitmaps of several sizes).
     const TOutputFiles& LastFiles() const { return lastFiles_; }
 
@@ -154,6 +149,5 @@ private:
     std::function<int()> previewScale_;
     TPictureCompletion completion_;
     TWriteResult lastWrite_ = TWriteResult::Nothing;
-    QString lastWriteError_;
     TOutputFiles lastFiles_;
 };

@@ -3,7 +3,6 @@
 #include "core/JobState.h"
 #include "core/PathParts.h"
 
-#include <QChar>
 #include <QString>
 
 // The output formats of the save page and the rules that name output files. Plain text
@@ -21,7 +20,7 @@ struct TOutputFormat {
 };
 
 const TOutputFormat& OutputFormatFor(TOutFormat format);
-// The row for a format list item; an item outside 0..2 is the "ICO" row.
+// The row for a format list item; an item outside 0..2 is the Ico row.
 const TOutputFormat& OutputFormatAt(int index);
 
 // The output directory as PrepareOutput keeps it: the current working directory when

@@ -11,7 +11,6 @@
 #include "process/building/OutputNaming.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>

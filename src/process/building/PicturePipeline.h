@@ -8,7 +8,6 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -31,9 +30,9 @@
 // later (an output among its inputs) must go without a pipeline.
 class TPicturePipeline {
 public:
-    // `job` gives the queue and the preset answers (AutoMode 1 is taken for granted);
+    // `job` gives the queue and the preset answers (AutoMode is taken for granted);
     // `scaleOnly` as TJobProcessor::SetScaleOnlyRun. With an `outputFolder` each
-    // picture's file in the job's format ("ICO" or "BMP") is also written ahead there
+    // picture's file in the job's format (Ico or Bmp) is also written ahead there
     // (TPreparedPicture::Staged) and flushed to the disk on a thread of its own, so that
     // neither the workers nor the run wait for the disk file by file. Everything written
     // is on the disk once the pipeline and the pictures taken from it are gone. Throws

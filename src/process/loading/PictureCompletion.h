@@ -29,7 +29,7 @@ public:
     TPictureCompletion(const TPictureCompletion&) = delete;
     TPictureCompletion& operator=(const TPictureCompletion&) = delete;
 
-    // Loads the JPEG file `path` into the job as the picture loader does (SourceKind "JPG",
+    // Loads the JPEG file `path` into the job as the picture loader does (SourceKind Jpg,
     // SubCount 1, InputRowsFor 0), a picture of at least LargePictureBytes with only the
     // rows PaintedRows gives for its preview drawn at `previewScale` device pixels a pixel
     // (ScalePreviewSize), every other row 0, and starts its full decode. False, with the

@@ -15,7 +15,6 @@
 
 #include <QImageReader>
 
-#include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
 

@@ -3,7 +3,6 @@
 #include "core/JobState.h"
 #include "process/loading/PictureFile.h"
 
-#include <QFile>
 #include <QString>
 #include <cstdint>
 
@@ -21,16 +20,15 @@ class WizardMessages;
 // greyscale files; GIF: the GIF reader's frame 0 on the logical screen; PNG: Qt's reader;
 // ICO: a palette image as CopyToPicture hands it over, any other as ReadIconPicture reads
 // it; BMP, PNG and ICO pictures with transparency through HoldAlpha; SVG: the picture
-// drawn at IconSize, Format_ARGB32, and its bytes in SvgData), SourceKind is
-// "CLIP", "BMP", "ICO", "GIF", "JPG", "PNG" or "SVG" and
-// SubCount 1, or the file's image count for icon files. For icon files IconMap and
-// SourceMaskMap hold image job.SubIndex and its mask.
+// drawn at IconSize, Format_ARGB32, and its bytes in SvgData), SourceKind says which of
+// these (or the clipboard) it was, and SubCount is 1, or the file's image count for icon
+// files. For icon files IconMap and SourceMaskMap hold image job.SubIndex and its mask.
 //
-// With output format "ICO" or "BMP" OutPath is cleared first, whatever follows.
+// With output format Ico or Bmp OutPath is cleared first, whatever follows.
 //
 // Every failure (unreadable or missing file, decoder error, picture without pixels or
 // above MaxPicturePixels, icon image the pixel maps cannot hold, unknown extension, no
-// picture on the clipboard) takes one path: SourceKind "NONE", SubCount 0, `messages` shows
+// picture on the clipboard) takes one path: SourceKind None, SubCount 0, `messages` shows
 // LoadFailureMessage (the full path, or "in clipboard", and the reason) with the caption
 // "Picture error", and the result is false. InputImage is then left as it was. Nothing
 // is thrown.
@@ -72,8 +70,8 @@ bool LoadPictureQuietly(TJobState& job, const PageAnswers& page, const WizardCli
 // non-zero) the rows of that stretch (InputRowsFor).
 void SetSourcePicture(TJobState& job, QImage picture, TSourceKind kind, std::int32_t rowsFor = 0);
 
-// What LoadPicture does to the job before it reads anything: no source yet, and for "ICO"
-// and "BMP" no output name either.
+// What LoadPicture does to the job before it reads anything: no source yet, and for Ico
+// and Bmp no output name either.
 void BeginLoading(TJobState& job);
 
 // Decodes a ".bmp" file as a bitmap (no guessing from the content): with Qt's bitmap

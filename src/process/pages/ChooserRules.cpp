@@ -1,6 +1,6 @@
 #include "process/pages/ChooserRules.h"
 
-#include "process/building/OutputNaming.h"
+#include "core/PathParts.h"
 
 #include <QSet>
 #include <algorithm>

@@ -2,6 +2,7 @@
 
 #include "image/ColorRef.h"
 #include "process/building/CropState.h"
+#include "process/loading/PictureColor.h"
 #include "process/pages/MaskEdit.h"
 
 #include <algorithm>
