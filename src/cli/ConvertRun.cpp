@@ -3,6 +3,7 @@
 #include "cli/ConvertView.h"
 #include "core/InputQueue.h"
 #include "core/JobState.h"
+#include "core/PathParts.h"
 #include "core/StepEngine.h"
 #include "image/FileNames.h"
 #include "image/IconLib.h"

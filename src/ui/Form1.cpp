@@ -1,6 +1,7 @@
 #include "ui/Form1.h"
 
 #include "core/PageTexts.h"
+#include "core/PathParts.h"
 #include "core/Settings.h"
 #include "process/building/OutputNaming.h"
 #include "ui/AboutForm.h"

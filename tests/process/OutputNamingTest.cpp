@@ -55,15 +55,6 @@ TEST(OutputDirectory, EmptyMeansTheCurrentWorkingDirectory) {
     EXPECT_FALSE(expected.endsWith(QStringLiteral("//")));
 }
 
-TEST(OutputNames, PathPartsSplitAtTheLastSeparator) {
-    EXPECT_EQ(FileNamePart(QStringLiteral("/a/b.c/d.e.f")), QStringLiteral("d.e.f"));
-    EXPECT_EQ(FolderPart(QStringLiteral("/a/b.c/d.e.f")), QStringLiteral("/a/b.c/"));
-    EXPECT_EQ(FileNamePart(QStringLiteral("plain")), QStringLiteral("plain"));
-    EXPECT_EQ(FolderPart(QStringLiteral("plain")), QString());
-    EXPECT_EQ(FileNamePart(QStringLiteral("/dir/")), QString());
-    EXPECT_EQ(FolderPart(QStringLiteral("/dir/")), QStringLiteral("/dir/"));
-}
-
 TEST(OutputNames, BaseNameIsCutAtTheFirstDotOfTheFileNameOnly) {
     EXPECT_EQ(BaseNameAtFirstDot(QStringLiteral("/p/my.photo.jpg")), QStringLiteral("my"));
     EXPECT_EQ(BaseNameAtFirstDot(QStringLiteral("/p/noext")), QStringLiteral("noext"));

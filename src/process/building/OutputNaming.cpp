@@ -1,5 +1,7 @@
 #include "process/building/OutputNaming.h"
 
+#include "core/PathParts.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <array>

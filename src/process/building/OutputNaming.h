@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/JobState.h"
-#include "core/PathParts.h"
 
 #include <QString>
 
