@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <QtMath>
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -243,7 +244,7 @@ bool TCropForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TCropForm::EditApplied(std::size_t edge) {
     const TCropRect before = crop_.CropRect;
-    (crop_.*edgeBoxes[edge].Edited)(edits_[edge]->text());
+    std::invoke(edgeBoxes[edge].Edited, crop_, edits_[edge]->text());
     UpdateCrop();
     FormPaint(before);
 }
