@@ -15,11 +15,13 @@
 
 namespace {
 
-// Settings in a folder of the run's own, never the user's.
-void UseOwnSettingsFolder() {
-    static QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-}
+// Settings in a folder of the test's own, never the user's, and new for every run of it.
+struct OwnSettingsFolder {
+    QTemporaryDir Folder;
+    OwnSettingsFolder() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Folder.path());
+    }
+};
 
 // Shows the dialog as the active window and gives the names of its checked buttons.
 std::string ShowChecked(QWidget& form) {
@@ -37,7 +39,7 @@ void Click(QWidget& form, const char* name) {
 }
 
 TEST(PreSetFormTest, ShowsTheJobAndOnlyOKStoresTheChanges) {
-    UseOwnSettingsFolder();
+    const OwnSettingsFolder settingsFolder;
     FakeSettingsStore store;
     store.Values = {{"IconSize", "48"}, {"IconBPP", "4"}, {"Fix_Sizing", "Y"}, {"Masking", "0"}};
     TJobState job;
