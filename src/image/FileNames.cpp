@@ -170,29 +170,38 @@ QString NotRegularFileReason() {
     return QStringLiteral("not a regular file");
 }
 
-bool IsFileNamed(const QString& name) {
 #if defined(Q_OS_WIN)
+bool IsFileNamed(const QString& name) {
     return QFileInfo(name).isFile();
-#else
-    struct stat info {};
-    return ::stat(NameBytes(name).constData(), &info) == 0 && S_ISREG(info.st_mode);
-#endif
 }
 
 bool ExistsNamed(const QString& name) {
-#if defined(Q_OS_WIN)
     return QFileInfo::exists(name);
-#else
-    struct stat info {};
-    return ::stat(NameBytes(name).constData(), &info) == 0;
-#endif
 }
 
 bool IsFolderNamed(const QString& name) {
-#if defined(Q_OS_WIN)
     return QFileInfo(name).isDir();
-#else
-    struct stat info {};
-    return ::stat(NameBytes(name).constData(), &info) == 0 && S_ISDIR(info.st_mode);
-#endif
 }
+#else
+namespace {
+
+// The type bits of what the name (by its bytes, links followed) stands for; 0 for nothing.
+mode_t TypeNamed(const QString& name) {
+    struct stat info {};
+    return ::stat(NameBytes(name).constData(), &info) == 0 ? (info.st_mode & S_IFMT) : 0;
+}
+
+} // namespace
+
+bool IsFileNamed(const QString& name) {
+    return TypeNamed(name) == S_IFREG;
+}
+
+bool ExistsNamed(const QString& name) {
+    return TypeNamed(name) != 0;
+}
+
+bool IsFolderNamed(const QString& name) {
+    return TypeNamed(name) == S_IFDIR;
+}
+#endif

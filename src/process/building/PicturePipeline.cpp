@@ -1,12 +1,12 @@
 #include "process/building/PicturePipeline.h"
 
 #include "core/NullWizardView.h"
+#include "core/PathParts.h"
 #include "process/building/JobProcessor.h"
 #include "process/building/OutputWriter.h"
 #include "reduce/GraphicErrors.h"
 
 #include <QBuffer>
-#include <QFileInfo>
 #include <QImageReader>
 
 #include <algorithm>
@@ -57,7 +57,7 @@ bool LackedResources(const TPreparedPicture& picture) {
 
 // Only an icon file may hold more than one picture; the loader tells them by extension.
 bool IsIconFile(const QString& path) {
-    return QFileInfo(path).suffix().compare(QLatin1String("ico"), Qt::CaseInsensitive) == 0;
+    return LowerExtension(path) == QLatin1String(".ico");
 }
 
 } // namespace
